@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Every test: the optimised build with -Werror, the whole suite again under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency tests under
+# ThreadSanitizer, the installed-package consumer, and each fuzz target for a
+# bounded number of runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+fuzz_runs=${CORVANE_FUZZ_RUNS:-20000}
+start=$(date +%s)
+step() { printf '\n== %s (%ds)\n' "$1" $(( $(date +%s) - start )); }
+
+configure() { # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
+}
+
+step "optimised build"
+configure build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$jobs"
+(cd build && ctest -j "$jobs" --output-on-failure --timeout 300)
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -j "$jobs" --output-on-failure --timeout 600)
+
+step "ThreadSanitizer (concurrency tests)"
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DCORVANE_SANITIZE=thread -DCORVANE_BENCH=OFF
+if (cd build-tsan && ctest -N -L concurrency | grep -q 'Total Tests: [1-9]'); then
+  cmake --build build-tsan -j "$jobs"
+  (cd build-tsan && ctest -j "$jobs" -L concurrency --output-on-failure --timeout 600)
+else
+  echo "no concurrency tests yet"
+fi
+
+step "fuzz targets ($fuzz_runs runs each)"
+CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DCORVANE_FUZZ=ON -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
+cmake --build build-fuzz -j "$jobs" --target fuzzers
+for f in build-fuzz/bin/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus=tests/fuzz/corpus/${name#fuzz_}
+  mkdir -p "build-fuzz/corpus/$name"
+  dirs=("build-fuzz/corpus/$name")
+  [ -d "$corpus" ] && dirs+=("$corpus")
+  echo "$name"
+  "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log" \
+    || { tail -40 "build-fuzz/$name.log"; exit 1; }
+done
+
+step "done"
