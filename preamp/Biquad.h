@@ -1,0 +1,53 @@
+#pragma once
+
+namespace iplug {
+
+// Second-order section in transposed direct form II with seven response
+// types. Samples go in and come out in single precision; the arithmetic and
+// the state are double. Changing a setting recomputes the coefficients and
+// keeps the state, so a section can be re-set every block without a click.
+struct Biquad
+{
+  enum Type
+  {
+    kLowpass = 0,
+    kHighpass,
+    kBandpass,
+    kNotch,
+    kPeak,
+    kLowshelf,
+    kHighshelf
+  };
+
+  int type = kLowpass;
+  double a0 = 1.0, a1 = 0.0, a2 = 0.0;
+  double b1 = 0.0, b2 = 0.0;
+  double Fc = 0.5;        // cut-off or centre, as a fraction of the sample rate
+  double Q = 0.707;
+  double peakGain = 0.0;  // dB, for the peak and shelf types
+  double z1 = 0.0, z2 = 0.0;
+
+  Biquad() = default;
+  Biquad(int type, double Fc, double Q, double peakGainDB);
+
+  void setType(int type);
+  void setQ(double Q);
+  void setFc(double Fc);
+  void setPeakGain(double peakGainDB);
+  void setBiquad(int type, double Fc, double Q, double peakGainDB);
+
+  // Recomputes the coefficients from type, Fc, Q and peakGain; an unknown
+  // type leaves them as they are.
+  void calcBiquad();
+
+  float process(float in)
+  {
+    const double x = in;
+    const double out = x * a0 + z1;
+    z1 = x * a1 + z2 - b1 * out;
+    z2 = x * a2 - b2 * out;
+    return static_cast<float>(out);
+  }
+};
+
+} // namespace iplug

@@ -1,0 +1,61 @@
+#pragma once
+
+namespace iplug {
+
+// 129-tap half-band low-pass FIR: interpolates the zero-stuffed signal in
+// front of the saturator and removes its images before decimation. Group
+// delay 64 samples at the rate it runs.
+//
+// The delay line is a mirrored ring: every sample is written twice, N apart,
+// so the newest 129 samples are always contiguous from ring[head] and a call
+// costs two stores instead of shifting the whole line.
+struct OSAA
+{
+  static constexpr int kLength = 129;
+  static constexpr int kCentre = 64;
+
+  // First half of the symmetric impulse response; odd entries and the centre
+  // tap are the only non-zero ones.
+  static constexpr double kOdd[32] = {
+    -5e-06, 1.2e-05, -2.5e-05, 4.5e-05, -7.5e-05, 0.000118, -0.00018, 0.000264,
+    -0.000377, 0.000524, -0.000713, 0.000954, -0.001255, 0.001627, -0.002082, 0.002635,
+    -0.003301, 0.004099, -0.005051, 0.006187, -0.007542, 0.009163, -0.011119, 0.013505,
+    -0.01647, 0.020254, -0.025272, 0.032309, -0.043056, 0.061915, -0.105047, 0.317956};
+
+  static constexpr double coef(int k) // k = 0..64
+  {
+    return k == kCentre ? 0.5 : (k & 1) ? kOdd[k >> 1] : 0.0;
+  }
+
+  double offset = 1e-15;  // anti-denormal offset, sign flips at every call
+  double ring[2 * kLength] = {};
+  int head = 0;
+
+  // line(0) is the newest sample, line(128) the oldest.
+  double line(int k) const { return ring[head + k]; }
+
+  // Empties the delay line; the offset keeps its phase.
+  void clear();
+
+  double process(double x)
+  {
+    offset = -offset;
+    head = head == 0 ? kLength - 1 : head - 1;
+    ring[head] = ring[head + kLength] = x + offset;
+
+    const double* l = ring + head;
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (int m = 0; m < 32; m += 4)
+    {
+      const int k = 2 * m + 1;
+      s0 += kOdd[m] * (l[k] + l[128 - k]);
+      s1 += kOdd[m + 1] * (l[k + 2] + l[126 - k]);
+      s2 += kOdd[m + 2] * (l[k + 4] + l[124 - k]);
+      s3 += kOdd[m + 3] * (l[k + 6] + l[122 - k]);
+    }
+    const double y = ((s0 + s1) + (s2 + s3)) + 0.5 * l[kCentre];
+    return y - offset;
+  }
+};
+
+} // namespace iplug

@@ -1,0 +1,14 @@
+#include "preamp/OSEQ.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace iplug {
+
+void OSEQ::clear()
+{
+  std::fill(std::begin(ring), std::end(ring), 0.0);
+  head = 0;
+}
+
+} // namespace iplug

@@ -1,0 +1,60 @@
+#pragma once
+
+namespace iplug {
+
+// 2:1 decimator on a 65-tap half-band FIR: takes two consecutive twice-rate
+// samples per call and returns one base-rate sample, scaled by 2 to restore
+// the level halved by the zero stuffing in front of it. The pair of the
+// current call enters the result from the next call on; the centre tap sits
+// 33 twice-rate samples (about 17 base-rate samples) behind the newest.
+//
+// Same mirrored-ring delay line as OSAA: no shifting per call.
+struct OSEQ
+{
+  static constexpr int kLength = 65;
+  static constexpr int kCentre = 32;
+
+  static constexpr double kOdd[16] = {
+    -1.6e-05, 6.7e-05, -0.000189, 0.000438, -0.000891, 0.001653, -0.002862, 0.00469,
+    -0.007364, 0.011189, -0.016631, 0.0245, -0.036479, 0.056928, -0.101933, 0.316897};
+
+  static constexpr double coef(int k) // k = 0..32
+  {
+    return k == kCentre ? 0.5 : (k & 1) ? kOdd[k >> 1] : 0.0;
+  }
+
+  double ring[2 * kLength] = {};
+  int head = 0;
+
+  // line(0) is the newest twice-rate sample, line(64) the oldest.
+  double line(int k) const { return ring[head + k]; }
+
+  void clear();
+
+  double process(double first, double second)
+  {
+    push(first);
+    push(second);
+
+    const double* l = ring + head;
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (int m = 1; m <= 16; m += 4)
+    {
+      s0 += kOdd[m - 1] * (l[2 * m] + l[66 - 2 * m]);
+      s1 += kOdd[m] * (l[2 * m + 2] + l[64 - 2 * m]);
+      s2 += kOdd[m + 1] * (l[2 * m + 4] + l[62 - 2 * m]);
+      s3 += kOdd[m + 2] * (l[2 * m + 6] + l[60 - 2 * m]);
+    }
+    const double y = 0.5 * l[33] + ((s0 + s1) + (s2 + s3));
+    return 2.0 * y;
+  }
+
+private:
+  void push(double x)
+  {
+    head = head == 0 ? kLength - 1 : head - 1;
+    ring[head] = ring[head + kLength] = x;
+  }
+};
+
+} // namespace iplug
