@@ -1,0 +1,69 @@
+#include "tools/corvane/RenderOptions.h"
+#include "tools/corvane/ToolError.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace corvane::host;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string UsageOf(const std::vector<std::string>& args)
+{
+  try
+  {
+    ParseRenderOptions(args);
+  }
+  catch (const UsageError& e)
+  {
+    return e.what();
+  }
+  return "(accepted)";
+}
+
+} // namespace
+
+TEST(RenderOptions, DefaultsRenderTheDemoToCorvaneDemoWav)
+{
+  const RenderOptions o = ParseRenderOptions({});
+  EXPECT_EQ(o.input, "");
+  EXPECT_EQ(o.output, "corvane-demo.wav");
+  EXPECT_EQ(o.blockSize, 512);
+  EXPECT_FALSE(o.keepLatency);
+}
+
+TEST(RenderOptions, EveryOptionInItsLongAndShortForms)
+{
+  const RenderOptions o = ParseRenderOptions({"in.flac", "-o", "out.wav", "-p", "Gain=40dB", "--param=Output=-3",
+                                              "-pPhase=1", "--block", "64", "--keep-latency", "--component=/x/C.component", "-q"});
+  EXPECT_EQ(o.input, "in.flac");
+  EXPECT_EQ(o.output, "out.wav");
+  EXPECT_THAT(o.params, ElementsAre("Gain=40dB", "Output=-3", "Phase=1"));
+  EXPECT_EQ(o.blockSize, 64);
+  EXPECT_TRUE(o.keepLatency);
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(o.component, "/x/C.component");
+  EXPECT_EQ(ParseRenderOptions({"--", "-odd.wav"}).input, "-odd.wav");
+}
+
+TEST(RenderOptions, DefaultOutputSitsNextToTheInputInItsFormat)
+{
+  EXPECT_EQ(ParseRenderOptions({"take.flac"}).output, "take-corvane.flac");
+  EXPECT_EQ(DefaultOutputPath("a.b/take"), "a.b/take-corvane.wav");
+  EXPECT_EQ(DefaultOutputPath("dir/.hidden"), "dir/.hidden-corvane.wav");
+  EXPECT_EQ(DefaultOutputPath("dir/x.aiff"), "dir/x-corvane.aiff");
+}
+
+TEST(RenderOptions, BadCommandLinesAreUsageErrors)
+{
+  for (const char* block : {"0", "-1", "abc", "12x", "", "16385", "99999999999"})
+    EXPECT_THAT(UsageOf({"--block", block}), HasSubstr("invalid block size")) << block;
+  EXPECT_EQ(ParseRenderOptions({"--block", "16384"}).blockSize, 16384);
+  EXPECT_EQ(ParseRenderOptions({"--block=1"}).blockSize, 1);
+  EXPECT_THAT(UsageOf({"a.wav", "b.wav"}), HasSubstr("more than one input"));
+  EXPECT_THAT(UsageOf({"--fast"}), HasSubstr("unknown option '--fast'"));
+  EXPECT_THAT(UsageOf({"-o"}), HasSubstr("needs a value"));
+  EXPECT_THAT(UsageOf({"-o", ""}), HasSubstr("empty output"));
+}

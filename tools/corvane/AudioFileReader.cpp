@@ -1,0 +1,75 @@
+#include "tools/corvane/AudioFileReader.h"
+
+#include "tools/corvane/ToolError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sndfile.h>
+#include <sys/stat.h>
+
+namespace corvane::host {
+namespace {
+
+constexpr size_t kChunkFrames = 4096;
+
+} // namespace
+
+AudioFileReader::AudioFileReader(const std::string& path)
+: mPath(path)
+{
+  // libsndfile's own message for a missing file is vague; say it plainly.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0)
+    throw ToolError("cannot read input '" + path + "': " + std::strerror(errno));
+  if (S_ISDIR(st.st_mode))
+    throw ToolError("cannot read input '" + path + "': " + std::strerror(EISDIR));
+
+  SF_INFO info {};
+  mFile = sf_open(path.c_str(), SFM_READ, &info);
+  if (!mFile)
+    throw ToolError("cannot read input '" + path + "': " + sf_strerror(nullptr));
+  if (info.channels < 1 || info.samplerate < 1 || info.frames < 0)
+  {
+    sf_close(mFile);
+    throw ToolError("cannot read input '" + path + "': the file has no valid audio format");
+  }
+  mSampleRate = info.samplerate;
+  mChannels = info.channels;
+  mFrames = info.frames;
+  mMajorFormat = info.format & SF_FORMAT_TYPEMASK;
+  // Integer files read as float in -1..1; float files are passed unscaled.
+  sf_command(mFile, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+}
+
+AudioFileReader::~AudioFileReader()
+{
+  if (mFile)
+    sf_close(mFile);
+}
+
+size_t AudioFileReader::Read(float* const* channels, size_t frames)
+{
+  const size_t channelCount = static_cast<size_t>(mChannels);
+  size_t done = 0;
+  while (done < frames && mPosition < mFrames)
+  {
+    const size_t want = std::min({frames - done, kChunkFrames, static_cast<size_t>(mFrames - mPosition)});
+    mInterleaved.resize(want * channelCount);
+    const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), static_cast<sf_count_t>(want));
+    if (got <= 0)
+    {
+      // A file shorter than its header claims: report it instead of padding silently.
+      const char* reason = sf_error(mFile) != SF_ERR_NO_ERROR ? sf_strerror(mFile) : "the file ends early";
+      throw ToolError("cannot read input '" + mPath + "': " + reason);
+    }
+    for (size_t f = 0; f < static_cast<size_t>(got); ++f)
+      for (size_t c = 0; c < channelCount; ++c)
+        channels[c][done + f] = mInterleaved[f * channelCount + c];
+    done += static_cast<size_t>(got);
+    mPosition += got;
+  }
+  return done;
+}
+
+} // namespace corvane::host

@@ -1,0 +1,43 @@
+#pragma once
+// Reads WAV, AIFF or FLAC (anything libsndfile opens) as planar float,
+// streaming, so long files never sit in memory whole.
+
+#include "tools/corvane/AudioSource.h"
+
+#include <string>
+#include <vector>
+
+typedef struct sf_private_tag SNDFILE;
+
+namespace corvane::host {
+
+class AudioFileReader : public AudioSource
+{
+public:
+  /** Throws ToolError naming the file and the reason when it cannot be opened. */
+  explicit AudioFileReader(const std::string& path);
+  ~AudioFileReader() override;
+
+  AudioFileReader(const AudioFileReader&) = delete;
+  AudioFileReader& operator=(const AudioFileReader&) = delete;
+
+  int SampleRate() const override { return mSampleRate; }
+  int Channels() const override { return mChannels; }
+  int64_t Frames() const override { return mFrames; }
+  size_t Read(float* const* channels, size_t frames) override;
+
+  /** libsndfile's major format code of the file (SF_FORMAT_WAV, ...). */
+  int MajorFormat() const { return mMajorFormat; }
+
+private:
+  std::string mPath;
+  SNDFILE* mFile = nullptr;
+  int mSampleRate = 0;
+  int mChannels = 0;
+  int64_t mFrames = 0;
+  int64_t mPosition = 0;
+  int mMajorFormat = 0;
+  std::vector<float> mInterleaved;
+};
+
+} // namespace corvane::host
