@@ -43,17 +43,13 @@ struct OSAA
     head = head == 0 ? kLength - 1 : head - 1;
     ring[head] = ring[head + kLength] = x + offset;
 
+    // Taps in ascending order, centre last: the rounding of the sum is part
+    // of the sound (the single-precision sections downstream expose it).
     const double* l = ring + head;
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    for (int m = 0; m < 32; m += 4)
-    {
-      const int k = 2 * m + 1;
-      s0 += kOdd[m] * (l[k] + l[128 - k]);
-      s1 += kOdd[m + 1] * (l[k + 2] + l[126 - k]);
-      s2 += kOdd[m + 2] * (l[k + 4] + l[124 - k]);
-      s3 += kOdd[m + 3] * (l[k + 6] + l[122 - k]);
-    }
-    const double y = ((s0 + s1) + (s2 + s3)) + 0.5 * l[kCentre];
+    double y = 0.0;
+    for (int m = 0; m < 32; ++m)
+      y += kOdd[m] * (l[2 * m + 1] + l[127 - 2 * m]);
+    y += 0.5 * l[kCentre];
     return y - offset;
   }
 };

@@ -36,16 +36,12 @@ struct OSEQ
     push(first);
     push(second);
 
+    // Centre first, then the pairs from the outermost in; the order is fixed
+    // because the rounding of the sum is part of the sound.
     const double* l = ring + head;
-    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-    for (int m = 1; m <= 16; m += 4)
-    {
-      s0 += kOdd[m - 1] * (l[2 * m] + l[66 - 2 * m]);
-      s1 += kOdd[m] * (l[2 * m + 2] + l[64 - 2 * m]);
-      s2 += kOdd[m + 1] * (l[2 * m + 4] + l[62 - 2 * m]);
-      s3 += kOdd[m + 2] * (l[2 * m + 6] + l[60 - 2 * m]);
-    }
-    const double y = 0.5 * l[33] + ((s0 + s1) + (s2 + s3));
+    double y = 0.5 * l[33];
+    for (int m = 1; m <= 16; ++m)
+      y += kOdd[m - 1] * (l[2 * m] + l[66 - 2 * m]);
     return 2.0 * y;
   }
 

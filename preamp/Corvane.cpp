@@ -1,0 +1,83 @@
+#include "preamp/Corvane.h"
+
+#include "preamp/CorvaneParams.h"
+
+namespace iplug
+{
+namespace
+{
+constexpr int FourCC(const char (&code)[5])
+{
+  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
+}
+} // namespace
+
+Config Corvane::MakeConfig()
+{
+  Config config;
+  config.paramCount = CorvaneEngine::kNumParams;
+  config.presetCount = 1;
+  config.channelIO = "1-1 2-2";
+  config.pluginName = "Corvane";
+  config.productName = "Corvane";
+  config.makerName = "Veltrano";
+  config.versionCode = 0x00020000;
+  config.uniqueId = FourCC("Qzr1");
+  config.makerId = FourCC("Vtrn");
+  config.latency = 0;
+  config.midiIn = false;
+  config.midiOut = false;
+  config.mpe = false;
+  config.stateChunks = true;
+  config.pluginKind = kEffect;
+  config.hasEditor = true;
+  config.editorWidth = 575;
+  config.editorHeight = 333;
+  config.editorMinWidth = 287;
+  config.editorMaxWidth = 1150;
+  config.editorMinHeight = 166;
+  config.editorMaxHeight = 666;
+  config.hostResize = false;
+  config.bundleId = "com.Veltrano.audiounit.Corvane";
+  return config;
+}
+
+Corvane::Corvane(const InstanceInfo& info)
+: IPlugAU(info, MakeConfig())
+{
+  InitParams(*this);
+}
+
+void Corvane::OnParamChange(int paramIdx)
+{
+  if (const IParam* param = GetParam(paramIdx))
+    mEngine.OnParamChange(paramIdx, param->Value());
+}
+
+void Corvane::OnReset()
+{
+  mEngine.Reset(GetSampleRate());
+}
+
+void Corvane::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+  mEngine.SetSampleRate(GetSampleRate());
+  mEngine.ProcessBlock(inputs, outputs, nFrames);
+  const int latency = mEngine.Latency();
+  if (latency != GetLatency())
+    SetLatency(latency);
+}
+
+bool Corvane::SerializeState(IByteChunk& chunk) const
+{
+  SerializeEditorState(chunk);
+  SerializeParams(chunk);
+  return true;
+}
+
+int Corvane::UnserializeState(const IByteChunk& chunk, int startPos)
+{
+  const int pos = UnserializeEditorState(chunk, startPos);
+  return UnserializeParams(chunk, pos);
+}
+} // namespace iplug

@@ -1,0 +1,32 @@
+#pragma once
+// The plug-in class: one object per instance the host opens. It hands its
+// configuration to the Audio Unit adapter, creates the nine parameters and
+// forwards parameter changes, resets and audio blocks to the preamp engine.
+
+#include "au/IPlugAU.h"
+#include "preamp/CorvaneEngine.h"
+
+namespace iplug
+{
+class Corvane final : public IPlugAU
+{
+public:
+  explicit Corvane(const InstanceInfo& info);
+
+  /** The configuration every instance is built with. */
+  static Config MakeConfig();
+
+  void OnParamChange(int paramIdx) override;
+  void OnReset() override;
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+
+  /** Editor state (width, height, scale) followed by the nine parameter values. */
+  bool SerializeState(IByteChunk& chunk) const override;
+  int UnserializeState(const IByteChunk& chunk, int startPos) override;
+
+  const CorvaneEngine& GetEngine() const { return mEngine; }
+
+private:
+  CorvaneEngine mEngine;
+};
+} // namespace iplug

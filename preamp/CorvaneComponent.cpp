@@ -1,0 +1,29 @@
+// The component's exported entry points and the function that builds a
+// Corvane object for the adapter. Only these two symbols leave the bundle.
+
+#include "au/IPlugAUFactory.h"
+#include "preamp/Corvane.h"
+
+namespace iplug
+{
+IPlugAU* MakePlug(void* memory)
+{
+  InstanceInfo info;
+  info.viewFactoryClassName = "Corvane_View";
+  if (memory)
+    return new (memory) Corvane(info);
+  return new Corvane(info);
+}
+} // namespace iplug
+
+using CorvaneFactory = iplug::IPlugAUFactory<iplug::Corvane, false>;
+
+extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage)
+{
+  return iplug::IPlugAU::IPlugAUEntry(params, instanceStorage);
+}
+
+extern "C" __attribute__((visibility("default"))) void* Corvane_Factory(const AudioComponentDescription* desc)
+{
+  return CorvaneFactory::Factory(desc);
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "preamp/Biquad.h"
+#include "preamp/HPF73.h"
+#include "preamp/LPF73.h"
+#include "preamp/OSAA.h"
+#include "preamp/OSEQ.h"
+#include "preamp/Smoother.h"
+
+#include <atomic>
+
+namespace iplug {
+
+// The preamp's signal chain: pre-emphasis, a stepped-drive saturator with
+// automatic level compensation (optionally at twice the sample rate),
+// polarity, console high-pass and low-pass, output gain and de-emphasis,
+// with engage switches for the preamp stage and the filter section.
+//
+// Settings are written by OnParamChange from any thread and read by the
+// audio thread without locks (relaxed atomics); each block works on one
+// snapshot of them. ProcessBlock allocates nothing and makes no system call.
+class CorvaneEngine
+{
+public:
+  enum EParam
+  {
+    kGain = 0,
+    kOutput,
+    kHighpass,
+    kLowpass,
+    kFilterBypass,
+    kPreampBypass,
+    kMicPre,
+    kPhase,
+    kOversampling,
+    kNumParams
+  };
+
+  static constexpr int kLowpassLatency = 17;
+  static constexpr int kOversamplingLatency = 64;
+
+  // What the chain reads, mapped from the parameters.
+  struct Settings
+  {
+    int gainFactor = 10;      // ten times the linear gain of the "Gain" step
+    double outputGain = 1.0;  // linear
+    double hpfPosition = 0.0; // high-pass control value
+    double lpfPosition = 1.0; // low-pass control value; exactly 1.0 is off
+    int lpfLatency = 0;
+    int filterOn = 0;
+    int preampOn = 1;
+    int micPre = 0;
+    int phaseInvert = 0;
+    int oversampling = 0;     // factor: 0 (off) or 2
+    int osLatency = 0;
+  };
+
+  struct Smoothers
+  {
+    Smoother drive, output, gain, lpf, hpf;
+  };
+
+  CorvaneEngine() = default;
+  CorvaneEngine(const CorvaneEngine&) = delete;
+  CorvaneEngine& operator=(const CorvaneEngine&) = delete;
+
+  // Maps the new real value of parameter paramIdx onto the settings. Unknown
+  // indices and values outside the parameter's steps change nothing.
+  void OnParamChange(int paramIdx, double value);
+  Settings GetSettings() const;
+
+  // Ignored unless positive and finite; 44.1 kHz until set.
+  void SetSampleRate(double fs);
+  double SampleRate() const { return mSampleRate; }
+
+  // Empties the oversampling and decimation lines and puts the smoothers on
+  // their targets (drive on 0.01). The recursive filters keep their state.
+  void Reset();
+  void Reset(double fs)
+  {
+    SetSampleRate(fs);
+    Reset();
+  }
+
+  // Always runs the left and right chains. With one channel the right chain
+  // is fed silence and its output dropped. Channels past the second pass
+  // untouched. Non-finite input samples are taken as silence.
+  void ProcessBlock(double** inputs, double** outputs, int nFrames, int nChans = 2);
+
+  // Latency the current settings add, in samples: 0, 17, 64 or 81.
+  int Latency() const;
+
+  const Smoothers& GetSmoothers() const { return mSmooth; }
+
+private:
+  struct AtomicSettings
+  {
+    std::atomic<int> gainFactor{10};
+    std::atomic<double> outputGain{1.0};
+    std::atomic<double> hpfPosition{0.0};
+    std::atomic<double> lpfPosition{1.0};
+    std::atomic<int> lpfLatency{0};
+    std::atomic<int> filterOn{0};
+    std::atomic<int> preampOn{1};
+    std::atomic<int> micPre{0};
+    std::atomic<int> phaseInvert{0};
+    std::atomic<int> oversampling{0};
+    std::atomic<int> osLatency{0};
+  };
+
+  // One side of the stereo chain.
+  struct Channel
+  {
+    OSAA up, down;
+    OSEQ dec;
+    LPF73 lpf;
+    HPF73 hpf, sub;
+    Biquad band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
+  };
+
+  template <bool kOversample, bool kBaseCurve, bool kLowpass>
+  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR, int nFrames);
+
+  void SetUpBlock(const Settings& s);
+  bool StateIsFinite() const;
+  void ClearAllState();
+
+  AtomicSettings mSettings;
+  Smoothers mSmooth;
+  double mSampleRate = 44100.0;
+  double mDenormalOffset = 1e-15;
+  Channel mL, mR;
+};
+
+} // namespace iplug
