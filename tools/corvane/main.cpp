@@ -1,0 +1,64 @@
+// corvane: a command-line host for the Corvane Audio Unit. Dispatches to one
+// subcommand and turns its failures into one line on stderr and an exit
+// status: 1 when the job failed, 2 for a bad command line.
+
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/ToolError.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+  "usage: corvane <command> [options]\n"
+  "commands:\n"
+  "  render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
+  "                 process an audio file (or a built-in demo) through Corvane\n"
+  "  params [--json]  list the parameters with their ranges and value texts\n"
+  "  info             describe the component: identity, channels, latency, presets\n"
+  "every command takes --component PATH to load a specific Corvane.component;\n"
+  "'corvane <command> --help' shows the command's options\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  using namespace corvane::host;
+  const std::vector<std::string> all(argv + 1, argv + argc);
+  if (all.empty() || all[0] == "-h" || all[0] == "--help" || all[0] == "help")
+  {
+    std::fputs(kUsage, all.empty() ? stderr : stdout);
+    return all.empty() ? 2 : 0;
+  }
+  const std::string command = all[0];
+  const std::vector<std::string> args(all.begin() + 1, all.end());
+  try
+  {
+    if (command == "render")
+      return RunRender(args);
+    if (command == "params")
+      return RunParams(args);
+    if (command == "info")
+      return RunInfo(args);
+    throw UsageError("unknown command '" + command + "'; commands: render, params, info");
+  }
+  catch (const UsageError& e)
+  {
+    const bool known = command == "render" || command == "params" || command == "info";
+    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
+    return 2;
+  }
+  catch (const ToolError& e)
+  {
+    std::fprintf(stderr, "corvane: %s\n", e.what());
+    return 1;
+  }
+  catch (const std::exception& e)
+  {
+    std::fprintf(stderr, "corvane: unexpected failure: %s\n", e.what());
+    return 1;
+  }
+}
