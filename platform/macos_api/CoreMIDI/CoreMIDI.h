@@ -1,0 +1,4 @@
+// Core MIDI: the packet-list part this layer provides.
+#pragma once
+
+#include <CoreMIDI/MIDIServices.h>

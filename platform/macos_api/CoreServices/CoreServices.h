@@ -1,0 +1,5 @@
+// Core Services: the Component Manager part this layer provides.
+#pragma once
+
+#include <MacTypes.h>
+#include <CoreServices/Components.h>
