@@ -1,0 +1,435 @@
+#pragma once
+// The editor's drawing context and control container. Owns the controls and
+// the overlay controls, runs the frame cycle (dirty check, clipped redraw of
+// the dirty regions), keeps the transform and layer stacks, the editor size
+// and scales, and dispatches pointer, wheel, key and drop events to controls.
+// Path-level drawing and everything touching windows is left to a drawing
+// backend and a platform layer deriving from this class.
+
+#include <functional>
+#include <memory>
+#include <stack>
+#include <unordered_map>
+#include <vector>
+
+#include "core/IPlugStructs.h"
+#include "core/WDL_PtrList.h"
+#include "core/WDL_String.h"
+#include "graphics/APIBitmap.h"
+#include "graphics/IBitmap.h"
+#include "graphics/IBlend.h"
+#include "graphics/IColor.h"
+#include "graphics/IControl.h"
+#include "graphics/IFillOptions.h"
+#include "graphics/IGraphicsEnums.h"
+#include "graphics/ILayer.h"
+#include "graphics/IMatrix.h"
+#include "graphics/IMouseInfo.h"
+#include "graphics/IPattern.h"
+#include "graphics/IPopupMenu.h"
+#include "graphics/IRECT.h"
+#include "graphics/IRECTList.h"
+#include "graphics/IStrokeOptions.h"
+#include "graphics/IText.h"
+#include "graphics/StaticStorage.h"
+
+namespace iplug::igraphics {
+
+class IBubbleControl;
+class IFPSDisplayControl;
+class IGEditorDelegate;
+class IPopupMenuControl;
+class ITextEntryControl;
+
+/** Handles a key the controls did not take; returns whether it was handled. */
+using IKeyHandlerFunc = std::function<bool(const IKeyPress& key, bool isUp)>;
+using IDisplayTickFunc = std::function<void()>;
+using IAppearanceChangedFunc = std::function<void(EUIAppearance)>;
+using IControlFunction = std::function<void(IControl* control)>;
+
+class IGraphics
+{
+public:
+  IGraphics(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+  virtual ~IGraphics();
+
+  // ---------------------------------------------------------------- frame cycle
+  /** Animates every control and collects the padded rectangles of dirty ones; true when any. */
+  bool IsDirty(IRECTList& rects);
+  /** Redraws the regions of `rects` (aligned and optimised, or their bounds under strict drawing). */
+  void Draw(IRECTList& rects);
+  void SetAllControlsDirty();
+  void SetAllControlsClean();
+
+  /** Base part: feeds the frame interval to the frames-per-second display. Backends call it first. */
+  virtual void BeginFrame();
+  virtual void OnViewInitialized(void* /*context*/) {}
+  virtual void OnViewDestroyed() {}
+  virtual void EndFrame() {}
+
+  // ---------------------------------------------------------------- drawing API
+  /** Draws frame `frame` (1-based, clamped) of a filmstrip bitmap into `bounds`. */
+  void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int frame = 1, const IBlend* blend = nullptr);
+  /** Backend: draws `bitmap` into `bounds` from the source offset (srcX, srcY) in points. */
+  virtual void DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int srcX, int srcY, const IBlend* blend) = 0;
+
+  virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* blend = nullptr);
+  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend = nullptr,
+                        float thickness = 1.f);
+  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
+                              const IBlend* blend = nullptr, float thickness = 1.f, float dashLen = 2.f);
+  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                            const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cRTL, float cRTR, float cRBR, float cRBL,
+                             const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend = nullptr,
+                          float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+                           float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, float x, float y, float r1, float r2, float angle = 0.f,
+                           const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
+                                 const IBlend* blend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
+                              float thickness = 1.f, float dashLen = 2.f);
+  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+                            const IBlend* blend = nullptr);
+  virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+                             const IBlend* blend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cRTL, float cRTR, float cRBR, float cRBL,
+                             const IBlend* blend = nullptr);
+  virtual void FillCircle(const IColor& color, float cx, float cy, float r, const IBlend* blend = nullptr);
+  virtual void FillEllipse(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
+  virtual void FillEllipse(const IColor& color, float x, float y, float r1, float r2, float angle = 0.f,
+                           const IBlend* blend = nullptr);
+  virtual void FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+                       const IBlend* blend = nullptr);
+  virtual void FillConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
+                                 const IBlend* blend = nullptr);
+
+  /** Does nothing for a null or empty string. */
+  void DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend = nullptr);
+  void DrawText(const IText& text, const char* str, float x, float y, const IBlend* blend = nullptr);
+  /** Sets `bounds` to the text's bounds; 0 for an empty string. */
+  virtual float MeasureText(const IText& text, const char* str, IRECT& bounds) const;
+
+  virtual const char* GetDrawingAPIStr() = 0;
+  virtual void* GetDrawContext() { return nullptr; }
+
+  // Paths (backend)
+  virtual void PathClear() = 0;
+  virtual void PathClose() = 0;
+  /** Arc around (cx, cy); angles in degrees, 0 at twelve o'clock, growing clockwise. */
+  virtual void PathArc(float cx, float cy, float r, float a1, float a2, EWinding winding = EWinding::CW) = 0;
+  virtual void PathMoveTo(float x, float y) = 0;
+  virtual void PathLineTo(float x, float y) = 0;
+  virtual void PathSetWinding(bool /*clockwise*/) {}
+  virtual void PathCubicBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2) = 0;
+  virtual void PathQuadraticBezierTo(float cx, float cy, float x2, float y2) = 0;
+  virtual void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options = {},
+                          const IBlend* blend = nullptr) = 0;
+  virtual void PathFill(const IPattern& pattern, const IFillOptions& options = {}, const IBlend* blend = nullptr) = 0;
+
+  // Shapes added to the current path as closed sub-paths
+  void PathLine(float x1, float y1, float x2, float y2);
+  void PathRect(const IRECT& bounds);
+  void PathRoundRect(const IRECT& bounds, float cornerRadius);
+  void PathRoundRect(const IRECT& bounds, float cRTL, float cRTR, float cRBR, float cRBL);
+  void PathCircle(float cx, float cy, float r);
+  void PathEllipse(const IRECT& bounds);
+  void PathEllipse(float x, float y, float r1, float r2, float angle = 0.f);
+  void PathTriangle(float x1, float y1, float x2, float y2, float x3, float y3);
+  void PathConvexPolygon(const float* x, const float* y, int nPoints);
+  /** Line along the ray at `angle` degrees from (cx, cy), between radii rMin and rMax. */
+  void PathRadialLine(float cx, float cy, float angle, float rMin, float rMax);
+
+  // Transforms: each new transform acts in the current local coordinates.
+  void PathTransformSave();
+  void PathTransformRestore();
+  void PathTransformReset(bool clearStack = false);
+  void PathTransformTranslate(float x, float y);
+  void PathTransformScale(float sx, float sy);
+  void PathTransformScale(float s) { PathTransformScale(s, s); }
+  void PathTransformRotate(float degrees);
+  void PathTransformSkew(float xAngle, float yAngle);
+  void PathTransformMatrix(const IMatrix& matrix);
+  const IMatrix& GetTransform() const { return mTransform; }
+  /** Clips to `r` within the region being drawn (an empty `r` clips to the whole region). */
+  void PathClipRegion(const IRECT& r = IRECT());
+
+  // Layers
+  /** Redirects drawing into a new offscreen layer covering `r` (pixel-aligned). */
+  void StartLayer(IControl* control, const IRECT& r, bool cacheable = false);
+  /** Pushes an existing layer again (ownership moves to the stack). */
+  void ResumeLayer(ILayerPtr& layer);
+  ILayerPtr EndLayer();
+  /** Whether a cached layer can be drawn as it is. */
+  bool CheckLayer(const ILayerPtr& layer);
+  void DrawLayer(const ILayerPtr& layer, const IBlend* blend = nullptr);
+  int LayerDepth() const { return static_cast<int>(mLayers.size()); }
+
+  // ---------------------------------------------------------------- controls
+  /** Takes ownership and attaches; null (nothing attached, caller keeps it) when `ctrlTag` is in use. */
+  IControl* AttachControl(IControl* control, int ctrlTag = kNoTag, const char* group = "");
+  /** Inserts `control` at index 0 as the background; no tag, no group, no OnAttached. */
+  IControl* AttachBackground(IControl* control);
+  /** Keeps `control` as the corner resizer unless one is attached already (then `control` is deleted). */
+  void AttachCornerResizer(IControl* control, EUIResizerMode mode = EUIResizerMode::Scale, bool layoutOnResize = false);
+  void AttachBubbleControl(IBubbleControl* bubble);
+  void AttachPopupMenuControl(IPopupMenuControl* control);
+  void AttachTextEntryControl(ITextEntryControl* control);
+  void ShowFPSDisplay(bool enable);
+
+  IControl* GetControl(int idx) const { return mControls.Get(idx); }
+  int NControls() const { return mControls.GetSize(); }
+  int GetControlIdx(const IControl* control) const { return mControls.Find(control); }
+  IControl* GetControlWithTag(int ctrlTag) const;
+  IControl* GetBackgroundControl() const { return mControls.Get(0); }
+  IControl* GetCornerResizer() const { return mCornerResizer.get(); }
+  IFPSDisplayControl* GetFPSDisplay() const { return mPerfDisplay.get(); }
+  int NBubbleControls() const { return static_cast<int>(mBubbleControls.size()); }
+  IBubbleControl* GetBubbleControl(int i) const;
+
+  /** Every control in list order, then the overlays: FPS display, corner resizer, text entry, popup, bubbles. */
+  void ForAllControlsFunc(const IControlFunction& func) const;
+  template <class Method, class... Args>
+  void ForAllControls(Method method, Args... args)
+  {
+    ForAllControlsFunc([&](IControl* c) { (c->*method)(args...); });
+  }
+  /** The control list only. */
+  void ForStandardControlsFunc(const IControlFunction& func) const;
+  void ForControlWithParam(int paramIdx, const IControlFunction& func) const;
+  void ForControlInGroup(const char* group, const IControlFunction& func) const;
+  template <class Method, class... Args>
+  void ForMatchingControls(Method method, int paramIdx, Args... args)
+  {
+    ForControlWithParam(paramIdx, [&](IControl* c) { (c->*method)(args...); });
+  }
+  void HideControl(int paramIdx, bool hide) { ForMatchingControls(&IControl::Hide, paramIdx, hide); }
+  void DisableControl(int paramIdx, bool disable) { ForMatchingControls(&IControl::SetDisabled, paramIdx, disable); }
+
+  /** Sends the caller's value to every other control linked to the same parameter. */
+  void UpdatePeers(IControl* caller, int callerValIdx);
+
+  void RemoveControl(IControl* control);
+  void RemoveControl(int idx);
+  void RemoveControlWithTag(int ctrlTag);
+  /** Removes every control from index `fromIdx` on. */
+  void RemoveControls(int fromIdx);
+  void RemoveAllControls();
+
+  void SetControlPosition(int idx, float x, float y);
+  void SetControlSize(int idx, float w, float h);
+  void SetControlBounds(int idx, const IRECT& r);
+
+  void AssignParamNameToolTips();
+  void EnableTooltips(bool enable);
+  bool TooltipsEnabled() const { return mEnableTooltips; }
+  void EnableMouseOver(bool enable) { mEnableMouseOver = enable; }
+  bool MouseOverEnabled() const { return mEnableMouseOver; }
+  void EnableMultiTouch(bool enable) { mEnableMultiTouch = enable; }
+  bool MultiTouchEnabled() const { return mEnableMultiTouch; }
+  void SetLayoutOnResize(bool layout) { mLayoutOnResize = layout; }
+  void SetStrictDrawing(bool strict);
+  void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
+  void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
+  void SetAppearanceChangedFunc(IAppearanceChangedFunc func) { mAppearanceChangedFunc = std::move(func); }
+  void OnAppearanceChanged(EUIAppearance appearance) { if (mAppearanceChangedFunc) mAppearanceChangedFunc(appearance); }
+  void OnGUIIdle() { ForAllControls(&IControl::OnGUIIdle); }
+
+  // ---------------------------------------------------------------- size and scale
+  /** Clamps to the delegate's limits; a request that changes nothing is ignored. */
+  void Resize(int w, int h, float scale, bool needsPlatformResize = true);
+  void SetScreenScale(float scale);
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int WindowWidth() const;
+  int WindowHeight() const;
+  int FPS() const { return mFPS; }
+  float GetDrawScale() const { return mDrawScale; }
+  float GetScreenScale() const { return mScreenScale; }
+  float GetMinScale() const { return mMinScale; }
+  float GetMaxScale() const { return mMaxScale; }
+  /** Device pixels per editor point. */
+  virtual float GetBackingPixelScale() const { return mScreenScale * mDrawScale; }
+  IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
+  EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
+  bool GetResizingInProgress() const { return mResizingInProgress; }
+  /** Called by the corner resizer on a press: the next drags resize the editor. */
+  void StartDragResize() { mResizingInProgress = true; }
+  void OnDragResize(float x, float y);
+  void EndDragResize();
+
+  // ---------------------------------------------------------------- prompts and menus
+  /** A menu of the parameter's display texts, or a text entry for other parameters. */
+  void PromptUserInput(IControl& control, const IRECT& bounds, int valIdx);
+  void DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext);
+  /** Delivers the user's menu choice (null when nothing was chosen) to the control that asked. */
+  void SetControlValueAfterPopupMenu(IPopupMenu* menu);
+  /** Delivers the text typed into a text entry to the control that asked. */
+  void SetControlValueAfterTextEdit(const char* str);
+  void ShowBubbleControl(IControl* caller, float x, float y, const char* str, EDirection dir = EDirection::Horizontal,
+                         IRECT minimumContentBounds = IRECT());
+  IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }
+  IControl* GetControlInTextEntry() const { return mInTextEntry; }
+  IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
+
+  // ---------------------------------------------------------------- input dispatch
+  void OnMouseDown(const IMouseInfos& points);
+  void OnMouseUp(const IMouseInfos& points);
+  void OnMouseDrag(const IMouseInfos& points);
+  void OnTouchCancelled(const IMouseInfos& points);
+  bool OnMouseDblClick(float x, float y, const IMouseMod& mod);
+  bool OnMouseOver(float x, float y, const IMouseMod& mod);
+  void OnMouseOut();
+  void OnMouseWheel(float x, float y, const IMouseMod& mod, float delta);
+  bool OnKeyDown(float x, float y, const IKeyPress& key);
+  bool OnKeyUp(float x, float y, const IKeyPress& key);
+  void OnDrop(const char* str, float x, float y);
+  /** The control an event at (x, y) goes to: the captured one, an active overlay, or the topmost hit. */
+  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false, ITouchID touchID = 0);
+  int GetMouseControlIdx(float x, float y, bool mouseOver = false);
+  void ReleaseMouseCapture();
+  bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
+  bool ControlIsCaptured(const IControl* control) const;
+  /** Whether `control` is listed or is one of the overlays. */
+  bool IsAttached(const IControl* control) const;
+  void GetTouches(const IControl* control, std::vector<ITouchID>& touches) const;
+  IControl* GetMouseOverControl() const { return mMouseOver; }
+  int GetMouseOverIdx() const { return mMouseOverIdx; }
+  void GetMouseDownPoint(float& x, float& y) const { x = mMouseDownX; y = mMouseDownY; }
+  int GetParamIdxForPTAutomation(float x, float y);
+  int GetLastClickedParamForPTAutomation();
+
+  // ---------------------------------------------------------------- platform
+  virtual void* OpenWindow(void* parent);
+  virtual void CloseWindow();
+  virtual void* GetWindow() { return mWindow; }
+  bool WindowIsOpen() { return GetWindow() != nullptr; }
+  virtual void GetMouseLocation(float& x, float& y) const { x = mLastMouseX; y = mLastMouseY; }
+  /** Hides (or shows) the cursor; with lock the pointer stays put while dragging. Overrides call this base. */
+  virtual void HideMouseCursor(bool hide = true, bool /*lock*/ = true) { mCursorHidden = hide; }
+  virtual void MoveMouseCursor(float /*x*/, float /*y*/) {}
+  /** Sets the cursor and returns the previous one. */
+  virtual ECursor SetMouseCursor(ECursor cursor = ECursor::ARROW);
+  virtual void ForceEndUserEdit() {}
+  virtual void UpdateTooltips() {}
+  virtual bool PlatformSupportsMultiTouch() const { return false; }
+  virtual float GetPlatformWindowScale() const { return 1.f; }
+  virtual void PlatformResize(bool /*parentHasResized*/) {}
+  virtual void DrawResize() {}
+  virtual EUIAppearance GetUIAppearance() const { return EUIAppearance::Light; }
+  virtual const char* GetPlatformAPIStr() { return ""; }
+  /** Opens a native text field; the result is delivered with SetControlValueAfterTextEdit. */
+  virtual void CreatePlatformTextEntry(int /*paramIdx*/, const IText& /*text*/, const IRECT& /*bounds*/, int /*length*/,
+                                       const char* /*str*/) {}
+  /** Shows a native menu. Synchronous platforms return the chosen (sub)menu or null; asynchronous ones set isAsync. */
+  virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& /*menu*/, const IRECT& /*bounds*/, bool& /*isAsync*/) { return nullptr; }
+
+  // ---------------------------------------------------------------- backend bitmaps
+  /** A new offscreen bitmap of `width` x `height` pixels. */
+  virtual APIBitmap* CreateAPIBitmap(int width, int height, float scale, double drawScale, bool cacheable = false) = 0;
+  /** Makes the top of the layer stack (or the screen) the drawing target. */
+  virtual void UpdateLayer() {}
+
+  // ---------------------------------------------------------------- misc
+  IGEditorDelegate* GetDelegate() const { return mDelegate; }
+  void SetSharedResourcesSubPath(const char* path) { mSharedResourcesSubPath.Set(path); }
+  const char* GetSharedResourcesSubPath() const { return mSharedResourcesSubPath.Get(); }
+  ECursor GetCursor() const { return mCursorType; }
+  bool CursorIsHidden() const { return mCursorHidden; }
+  const IRECT& GetClipRECT() const { return mClipRECT; }
+
+  /** Users of the process-wide image and vector-document caches (one per live IGraphics). */
+  static StaticStorage<APIBitmap>& BitmapCache();
+  struct SVGHolder
+  {
+    virtual ~SVGHolder() = default;
+  };
+  static StaticStorage<SVGHolder>& SVGCache();
+
+protected:
+  /** Seconds of a monotonic clock, for the frame statistics. */
+  virtual double GetTimeSeconds() const;
+  virtual void SetClipRegion(const IRECT& r) = 0;
+  virtual void PathTransformSetMatrix(const IMatrix& m) = 0;
+  virtual float DoMeasureText(const IText& text, const char* str, IRECT& bounds) const = 0;
+  virtual void DoDrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend) = 0;
+  /** Called after every control drawn into `r`. */
+  virtual void CompleteRegion(const IRECT& /*r*/) {}
+
+  void PushLayer(ILayer* layer);
+  ILayer* PopLayer();
+
+  void* mWindow = nullptr;
+
+private:
+  void DrawRegion(const IRECT& r, float scale);
+  void DrawControl(IControl* control, const IRECT& r, float scale);
+  void PrepareRegion(const IRECT& r);
+  /** Removes `control` from every reference but the list; the caller deletes it. */
+  void ForgetControl(IControl* control);
+  void AttachOverlay(IControl* control);
+  void OnMouseDownPoint(const IMouseInfo& point, bool& stop);
+
+  WDL_PtrList<IControl> mControls;
+  std::unordered_map<int, IControl*> mCtrlTags;
+  std::unique_ptr<IControl> mCornerResizer;
+  std::vector<std::unique_ptr<IBubbleControl>> mBubbleControls;
+  std::unique_ptr<IPopupMenuControl> mPopupControl;
+  std::unique_ptr<IFPSDisplayControl> mPerfDisplay;
+  std::unique_ptr<ITextEntryControl> mTextEntryControl;
+  IPopupMenu mPromptPopupMenu;
+  WDL_String mSharedResourcesSubPath;
+  ECursor mCursorType = ECursor::ARROW;
+  int mWidth;
+  int mHeight;
+  int mFPS;
+  float mScreenScale = 1.f;
+  float mDrawScale;
+  std::unordered_map<ITouchID, IControl*> mCapturedMap;
+  IControl* mMouseOver = nullptr;
+  IControl* mInTextEntry = nullptr;
+  IControl* mInPopupMenu = nullptr;
+  bool mIsContextMenu = false;
+  int mTextEntryValIdx = kNoValIdx;
+  int mPopupMenuValIdx = kNoValIdx;
+  int mMouseOverIdx = -1;
+  float mMouseDownX = -1.f;
+  float mMouseDownY = -1.f;
+  float mLastMouseX = 0.f;
+  float mLastMouseY = 0.f;
+  float mMinScale;
+  float mMaxScale;
+  int mLastClickedParam = kNoParameter;
+  bool mEnableMouseOver = false;
+  bool mStrict = false;
+  bool mEnableTooltips = false;
+  bool mResizingInProgress = false;
+  bool mLayoutOnResize = false;
+  bool mEnableMultiTouch = false;
+  EUIResizerMode mGUISizeMode = EUIResizerMode::Scale;
+  double mPrevTimestamp = 0.0;
+  double mTimeOrigin = 0.0;
+  bool mHaveTimestamp = false;
+  IKeyHandlerFunc mKeyHandlerFunc;
+  IDisplayTickFunc mDisplayTickFunc;
+  IAppearanceChangedFunc mAppearanceChangedFunc;
+  IGEditorDelegate* mDelegate;
+  bool mCursorHidden = false;
+  IRECT mClipRECT;
+  IMatrix mTransform;
+  std::stack<IMatrix> mTransformStates;
+  std::stack<ILayer*> mLayers;
+};
+
+} // namespace iplug::igraphics
