@@ -32,7 +32,6 @@ constexpr int32_t kBankParamsMagic = FourCC('F', 'x', 'B', 'k');
 constexpr int32_t kBankChunkMagic = FourCC('F', 'B', 'C', 'h');
 constexpr int kProgramNameLen = 28;
 constexpr int kBankFutureLen = 124;
-constexpr int kProgramHeaderSize = 7 * 4 + kProgramNameLen; // CcnK ... name
 constexpr int kBankHeaderSize = 8 * 4 + kBankFutureLen;     // CcnK ... future
 
 // Header in front of an opaque state chunk, in native (little-endian) order.
