@@ -5,37 +5,37 @@
 
 namespace iplug {
 
-Biquad::Biquad(int type_, double Fc_, double Q_, double peakGainDB)
+BiquadDesign::BiquadDesign(int type_, double Fc_, double Q_, double peakGainDB)
   : type(type_), Fc(Fc_), Q(Q_), peakGain(peakGainDB)
 {
   calcBiquad();
 }
 
-void Biquad::setType(int type_)
+void BiquadDesign::setType(int type_)
 {
   type = type_;
   calcBiquad();
 }
 
-void Biquad::setQ(double Q_)
+void BiquadDesign::setQ(double Q_)
 {
   Q = Q_;
   calcBiquad();
 }
 
-void Biquad::setFc(double Fc_)
+void BiquadDesign::setFc(double Fc_)
 {
   Fc = Fc_;
   calcBiquad();
 }
 
-void Biquad::setPeakGain(double peakGainDB)
+void BiquadDesign::setPeakGain(double peakGainDB)
 {
   peakGain = peakGainDB;
   calcBiquad();
 }
 
-void Biquad::setBiquad(int type_, double Fc_, double Q_, double peakGainDB)
+void BiquadDesign::setBiquad(int type_, double Fc_, double Q_, double peakGainDB)
 {
   type = type_;
   Fc = Fc_;
@@ -44,7 +44,7 @@ void Biquad::setBiquad(int type_, double Fc_, double Q_, double peakGainDB)
   calcBiquad();
 }
 
-void Biquad::calcBiquad()
+void BiquadDesign::calcBiquad()
 {
   const double V = std::pow(10.0, std::fabs(peakGain) / 20.0);
   const double K = std::tan(std::numbers::pi * Fc);

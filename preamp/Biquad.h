@@ -1,12 +1,12 @@
 #pragma once
 
+#include "preamp/StereoSample.h"
+
 namespace iplug {
 
-// Second-order section in transposed direct form II with seven response
-// types. Samples go in and come out in single precision; the arithmetic and
-// the state are double. Changing a setting recomputes the coefficients and
-// keeps the state, so a section can be re-set every block without a click.
-struct Biquad
+// Settings and coefficients of a second-order section with seven response
+// types. Changing a setting recomputes the coefficients.
+struct BiquadDesign
 {
   enum Type
   {
@@ -25,10 +25,9 @@ struct Biquad
   double Fc = 0.5;        // cut-off or centre, as a fraction of the sample rate
   double Q = 0.707;
   double peakGain = 0.0;  // dB, for the peak and shelf types
-  double z1 = 0.0, z2 = 0.0;
 
-  Biquad() = default;
-  Biquad(int type, double Fc, double Q, double peakGainDB);
+  BiquadDesign() = default;
+  BiquadDesign(int type, double Fc, double Q, double peakGainDB);
 
   void setType(int type);
   void setQ(double Q);
@@ -39,15 +38,30 @@ struct Biquad
   // Recomputes the coefficients from type, Fc, Q and peakGain; an unknown
   // type leaves them as they are.
   void calcBiquad();
+};
 
-  float process(float in)
+// The section in transposed direct form II. Samples go in and come out in
+// single precision; the arithmetic and the state are double. Settings keep
+// the state, so a section can be re-set every block without a click.
+// S is double for one channel or StereoSample for a left/right pair that
+// shares one design.
+template <typename S>
+struct BasicBiquad : BiquadDesign
+{
+  S z1{}, z2{};
+
+  using BiquadDesign::BiquadDesign;
+
+  Narrow_t<S> process(Narrow_t<S> in)
   {
-    const double x = in;
-    const double out = x * a0 + z1;
+    const S x = Widen(in);
+    const S out = x * a0 + z1;
     z1 = x * a1 + z2 - b1 * out;
     z2 = x * a2 - b2 * out;
-    return static_cast<float>(out);
+    return Narrow(out);
   }
 };
+
+using Biquad = BasicBiquad<double>;
 
 } // namespace iplug

@@ -16,31 +16,18 @@ constexpr double kDrive = 0.01;
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
+using Pair = StereoSample;
+using PairBiquad = BasicBiquad<StereoSample>;
+
 // Emphasis sections take and return single-precision samples.
-inline double PreEmphasis(Biquad& low, Biquad& peak, Biquad& high, double x)
+inline Pair PreEmphasis(PairBiquad& low, PairBiquad& peak, PairBiquad& high, Pair x)
 {
-  return high.process(peak.process(low.process(static_cast<float>(x))));
+  return Widen(high.process(peak.process(low.process(Narrow(x)))));
 }
 
-inline double DeEmphasis(Biquad& low, Biquad& peak, Biquad& high, Biquad& band, double x)
+inline Pair DeEmphasis(PairBiquad& low, PairBiquad& peak, PairBiquad& high, PairBiquad& band, Pair x)
 {
-  return band.process(high.process(peak.process(low.process(static_cast<float>(x)))));
-}
-
-// One evaluation of the preamp stage on a stereo pair: the curve is driven by
-// the sample times drive and gain, and the result divided by both again, so
-// the small-signal gain is k. The gain smoother advances four times.
-inline void PreampStage(Smoother& gain, double target, bool mic, double k, double D, double& sL,
-                        double& sR)
-{
-  const double G1 = gain.Process(target);
-  const double fL = SaturationCurve(mic, k * sL * D * G1);
-  const double G2 = gain.Process(target);
-  sL = fL / G2 / D;
-  const double G3 = gain.Process(target);
-  const double fR = SaturationCurve(mic, k * sR * D * G3);
-  const double G4 = gain.Process(target);
-  sR = fR / G4 / D;
+  return Widen(band.process(high.process(peak.process(low.process(Narrow(x))))));
 }
 
 // An evaluation whose result is thrown away: its curves are skipped, but the
@@ -145,12 +132,9 @@ int CorvaneEngine::Latency() const
 
 void CorvaneEngine::Reset()
 {
-  for (Channel* c : {&mL, &mR})
-  {
-    c->up.clear();
-    c->down.clear();
-    c->dec.clear();
-  }
+  mF.up.clear();
+  mF.down.clear();
+  mF.dec.clear();
   const Settings s = GetSettings();
   mSmooth.drive.z = kDrive;
   mSmooth.output.z = s.outputGain;
@@ -172,23 +156,37 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
 
   // The console filters run at twice the rate; their controls glide per block.
   const double T = 2.0 * fs;
-  mL.lpf.Calc(T, mSmooth.lpf.Process(s.lpfPosition));
-  mR.lpf.Calc(T, mSmooth.lpf.Process(s.lpfPosition));
-  mL.hpf.Calc(T, mSmooth.hpf.Process(s.hpfPosition));
-  mR.hpf.Calc(T, mSmooth.hpf.Process(s.hpfPosition));
-  mL.sub.Calc(T, 0.0);
-  mR.sub.Calc(T, 0.0);
+  // Left takes the first step of each smoother, right the second.
+  const double lpfL = mSmooth.lpf.Process(s.lpfPosition);
+  const double lpfR = mSmooth.lpf.Process(s.lpfPosition);
+  mF.lpf.Calc(T, Pair{lpfL, lpfR});
+  const double hpfL = mSmooth.hpf.Process(s.hpfPosition);
+  const double hpfR = mSmooth.hpf.Process(s.hpfPosition);
+  mF.hpf.Calc(T, Pair{hpfL, hpfR});
+  mF.sub.Calc(T, Pair{0.0, 0.0});
 
-  for (Channel* c : {&mL, &mR})
-  {
-    c->band.setBiquad(Biquad::kBandpass, 5000.0 / fs, 0.0004, 0.0);
-    c->preLow.setBiquad(Biquad::kLowshelf, 100.0 / fs, 0.8, -3.0);
-    c->postLow.setBiquad(Biquad::kLowshelf, 110.0 / fs, 0.8, 3.1);
-    c->prePeak.setBiquad(Biquad::kPeak, 850.0 / fs, 0.28, 2.0);
-    c->postPeak.setBiquad(Biquad::kPeak, 830.0 / fs, 0.28, -1.7);
-    c->preHigh.setBiquad(Biquad::kHighshelf, 4030.0 / fs, 0.28, -1.5);
-    c->postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
-  }
+  mF.band.setBiquad(Biquad::kBandpass, 5000.0 / fs, 0.0004, 0.0);
+  mF.preLow.setBiquad(Biquad::kLowshelf, 100.0 / fs, 0.8, -3.0);
+  mF.postLow.setBiquad(Biquad::kLowshelf, 110.0 / fs, 0.8, 3.1);
+  mF.prePeak.setBiquad(Biquad::kPeak, 850.0 / fs, 0.28, 2.0);
+  mF.postPeak.setBiquad(Biquad::kPeak, 830.0 / fs, 0.28, -1.7);
+  mF.preHigh.setBiquad(Biquad::kHighshelf, 4030.0 / fs, 0.28, -1.5);
+  mF.postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
+}
+
+// One evaluation of the preamp stage on a stereo pair: the curve is driven by
+// the sample times drive and gain, and the result divided by both again, so
+// the small-signal gain is k. The gain smoother advances four times.
+void CorvaneEngine::PreampStage(Pair& x, double k, double D, double gainTarget, bool mic)
+{
+  Smoother& gain = mSmooth.gain;
+  const double G1 = gain.Process(gainTarget);
+  const double fL = SaturationCurve(mic, k * x[0] * D * G1);
+  const double G2 = gain.Process(gainTarget);
+  const double G3 = gain.Process(gainTarget);
+  const double fR = SaturationCurve(mic, k * x[1] * D * G3);
+  const double G4 = gain.Process(gainTarget);
+  x = Pair{fL, fR} / Pair{G2, G4} / D;
 }
 
 template <bool kOversample, bool kBaseCurve, bool kLowpass>
@@ -203,11 +201,10 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
   const double gainTarget = static_cast<double>(s.gainFactor);
   const double outputTarget = s.outputGain;
 
-  // Local copies keep the hot state in registers across the loop.
-  Smoother drive = mSmooth.drive, gain = mSmooth.gain, output = mSmooth.output;
+  Smoother& drive = mSmooth.drive;
+  Smoother& output = mSmooth.output;
+  Filters& F = mF;
   double offset = mDenormalOffset;
-  Channel& L = mL;
-  Channel& R = mR;
 
   for (int i = 0; i < nFrames; ++i)
   {
@@ -215,72 +212,58 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
     const double d = offset;
     offset = -d;
 
-    const double xL = Sanitized(inL[i]);
-    const double xR = inR ? Sanitized(inR[i]) : 0.0;
+    const Pair x{Sanitized(inL[i]), inR ? Sanitized(inR[i]) : 0.0};
+    const Pair e = PreEmphasis(F.preLow, F.prePeak, F.preHigh, x - d);
 
-    const double eL = PreEmphasis(L.preLow, L.prePeak, L.preHigh, xL - d);
-    const double eR = PreEmphasis(R.preLow, R.prePeak, R.preHigh, xR - d);
-
-    double pL = eL, pR = eR;
+    Pair p = e;
     if constexpr (kOversample)
     {
       // Zero-stuffed 2x: the first of each pair of outputs is kept.
-      double sL = L.up.process(eL), sR = R.up.process(eR);
-      PreampStage(gain, gainTarget, mic, 2.0, D, sL, sR);
-      pL = L.down.process(sL);
-      pR = R.down.process(sR);
+      Pair up = F.up.process(e);
+      PreampStage(up, 2.0, D, gainTarget, mic);
+      p = F.down.process(up);
 
-      sL = L.up.process(0.0);
-      sR = R.up.process(0.0);
-      PreampStage(gain, gainTarget, mic, 2.0, D, sL, sR);
-      L.down.process(sL);
-      R.down.process(sR);
+      up = F.up.process(Pair{});
+      PreampStage(up, 2.0, D, gainTarget, mic);
+      F.down.process(up);
 
-      SkippedPreampStage(gain, gainTarget);  // the base-rate evaluation
+      SkippedPreampStage(mSmooth.gain, gainTarget);  // the base-rate evaluation
     }
     else if constexpr (kBaseCurve)
-      PreampStage(gain, gainTarget, mic, 1.0, D, pL, pR);
+      PreampStage(p, 1.0, D, gainTarget, mic);
     else
-      SkippedPreampStage(gain, gainTarget);
+      SkippedPreampStage(mSmooth.gain, gainTarget);
 
-    double selL = preampOn ? pL : eL, selR = preampOn ? pR : eR;
+    Pair sel = preampOn ? p : e;
     if (invert)
-    {
-      selL = -selL;
-      selR = -selR;
-    }
+      sel = -sel;
 
     // The subsonic filter sits in the path while the filter section is out.
-    const double fL = filterOn ? selL : L.sub.Process(selL);
-    const double fR = filterOn ? selR : R.sub.Process(selR);
+    const Pair f = filterOn ? sel : F.sub.Process(sel);
 
     // High-pass and low-pass keep running while switched out so their state
     // stays current.
-    double lL = L.hpf.Process(fL), lR = R.hpf.Process(fR);
+    Pair l = F.hpf.Process(f);
     if constexpr (kLowpass)
     {
-      const double aL = L.lpf.Process(lL);
-      lL = L.dec.process(aL, L.lpf.Process(0.0));
-      const double aR = R.lpf.Process(lR);
-      lR = R.dec.process(aR, R.lpf.Process(0.0));
+      const Pair a = F.lpf.Process(l);
+      l = F.dec.process(a, F.lpf.Process(Pair{}));
     }
 
-    double oL = filterOn ? lL : fL, oR = filterOn ? lR : fR;
-    oL *= output.Process(outputTarget);
-    oR *= output.Process(outputTarget);
+    Pair o = filterOn ? l : f;
+    const double gL = output.Process(outputTarget);
+    const double gR = output.Process(outputTarget);
+    o *= Pair{gL, gR};
 
-    const double qL = DeEmphasis(L.postLow, L.postPeak, L.postHigh, L.band, oL);
-    const double qR = DeEmphasis(R.postLow, R.postPeak, R.postHigh, R.band, oR);
+    const Pair q = DeEmphasis(F.postLow, F.postPeak, F.postHigh, F.band, o);
 
     // Subtracting the flipped offset restores the one taken off the input.
-    outL[i] = (fullBypass ? xL : qL) - offset;
+    const Pair y = (fullBypass ? x : q) - offset;
+    outL[i] = y[0];
     if (outR)
-      outR[i] = (fullBypass ? xR : qR) - offset;
+      outR[i] = y[1];
   }
 
-  mSmooth.drive = drive;
-  mSmooth.gain = gain;
-  mSmooth.output = output;
   mDenormalOffset = offset;
 }
 
@@ -325,41 +308,32 @@ void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
 bool CorvaneEngine::StateIsFinite() const
 {
   // x * 0 is zero for finite x and NaN otherwise, so one sum tests them all.
-  double probe = 0.0;
-  for (const Channel* c : {&mL, &mR})
-  {
-    for (double v : c->up.ring)
-      probe += v * 0.0;
-    for (double v : c->down.ring)
-      probe += v * 0.0;
-    for (double v : c->dec.ring)
-      probe += v * 0.0;
-    for (const HPF73* h : {&c->hpf, &c->sub})
-      probe += (h->x1 + h->x2 + h->x3 + h->y1 + h->y2 + h->y3) * 0.0;
-    probe += (c->lpf.x1 + c->lpf.x2 + c->lpf.y1 + c->lpf.y2) * 0.0;
-    for (const Biquad* b : {&c->band, &c->preLow, &c->postLow, &c->prePeak, &c->postPeak,
-                            &c->preHigh, &c->postHigh})
-      probe += (b->z1 + b->z2) * 0.0;
-  }
+  Pair probe{};
+  for (const Pair& v : mF.up.ring)
+    probe += v * 0.0;
+  for (const Pair& v : mF.down.ring)
+    probe += v * 0.0;
+  for (const Pair& v : mF.dec.ring)
+    probe += v * 0.0;
+  for (const BasicHPF73<Pair>* h : {&mF.hpf, &mF.sub})
+    probe += (h->x1 + h->x2 + h->x3 + h->y1 + h->y2 + h->y3) * 0.0;
+  probe += (mF.lpf.x1 + mF.lpf.x2 + mF.lpf.y1 + mF.lpf.y2) * 0.0;
+  for (const PairBiquad* b : {&mF.band, &mF.preLow, &mF.postLow, &mF.prePeak, &mF.postPeak,
+                              &mF.preHigh, &mF.postHigh})
+    probe += (b->z1 + b->z2) * 0.0;
   const Smoothers& m = mSmooth;
-  probe += (m.drive.z + m.output.z + m.gain.z + m.lpf.z + m.hpf.z) * 0.0;
-  return probe == 0.0;
+  const double smoothers = (m.drive.z + m.output.z + m.gain.z + m.lpf.z + m.hpf.z) * 0.0;
+  return probe[0] == 0.0 && probe[1] == 0.0 && smoothers == 0.0;
 }
 
 void CorvaneEngine::ClearAllState()
 {
-  for (Channel* c : {&mL, &mR})
-  {
-    c->up.clear();
-    c->down.clear();
-    c->dec.clear();
-    c->lpf.x0 = c->lpf.x1 = c->lpf.x2 = c->lpf.y0 = c->lpf.y1 = c->lpf.y2 = 0.0;
-    for (HPF73* h : {&c->hpf, &c->sub})
-      h->x0 = h->x1 = h->x2 = h->x3 = h->y0 = h->y1 = h->y2 = h->y3 = 0.0;
-    for (Biquad* b : {&c->band, &c->preLow, &c->postLow, &c->prePeak, &c->postPeak, &c->preHigh,
-                      &c->postHigh})
-      b->z1 = b->z2 = 0.0;
-  }
+  mF.lpf.ClearState();
+  mF.hpf.ClearState();
+  mF.sub.ClearState();
+  for (PairBiquad* b : {&mF.band, &mF.preLow, &mF.postLow, &mF.prePeak, &mF.postPeak, &mF.preHigh,
+                        &mF.postHigh})
+    b->z1 = b->z2 = Pair{};
   Reset();
 }
 

@@ -108,18 +108,20 @@ private:
     std::atomic<int> osLatency{0};
   };
 
-  // One side of the stereo chain.
-  struct Channel
+  // The filters, each a left/right pair run in one SIMD register.
+  struct Filters
   {
-    OSAA up, down;
-    OSEQ dec;
-    LPF73 lpf;
-    HPF73 hpf, sub;
-    Biquad band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
+    BasicOSAA<StereoSample> up, down;
+    BasicOSEQ<StereoSample> dec;
+    BasicLPF73<StereoSample> lpf;
+    BasicHPF73<StereoSample> hpf, sub;
+    BasicBiquad<StereoSample> band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
   };
 
   template <bool kOversample, bool kBaseCurve, bool kLowpass>
-  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR, int nFrames);
+  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
+           int nFrames);
+  void PreampStage(StereoSample& x, double k, double D, double gainTarget, bool mic);
 
   void SetUpBlock(const Settings& s);
   bool StateIsFinite() const;
@@ -129,7 +131,7 @@ private:
   Smoothers mSmooth;
   double mSampleRate = 44100.0;
   double mDenormalOffset = 1e-15;
-  Channel mL, mR;
+  Filters mF;
 };
 
 } // namespace iplug

@@ -1,21 +1,25 @@
 #pragma once
 
+#include "preamp/StereoSample.h"
+
 namespace iplug {
 
 // 129-tap half-band low-pass FIR: interpolates the zero-stuffed signal in
 // front of the saturator and removes its images before decimation. Group
 // delay 64 samples at the rate it runs.
 //
-// The delay line is a mirrored ring: every sample is written twice, N apart,
-// so the newest 129 samples are always contiguous from ring[head] and a call
-// costs two stores instead of shifting the whole line.
-struct OSAA
+// The delay line is a mirrored ring: every sample is written twice, kLength
+// apart, so the newest 129 samples are always contiguous from ring[head] and
+// a call costs two stores instead of shifting the whole line.
+// S is double for one channel or StereoSample for a left/right pair.
+template <typename S>
+struct BasicOSAA
 {
   static constexpr int kLength = 129;
   static constexpr int kCentre = 64;
 
-  // First half of the symmetric impulse response; odd entries and the centre
-  // tap are the only non-zero ones.
+  // First half of the symmetric impulse response: the odd entries; even
+  // entries are zero except the centre tap, 0.5.
   static constexpr double kOdd[32] = {
     -5e-06, 1.2e-05, -2.5e-05, 4.5e-05, -7.5e-05, 0.000118, -0.00018, 0.000264,
     -0.000377, 0.000524, -0.000713, 0.000954, -0.001255, 0.001627, -0.002082, 0.002635,
@@ -28,16 +32,21 @@ struct OSAA
   }
 
   double offset = 1e-15;  // anti-denormal offset, sign flips at every call
-  double ring[2 * kLength] = {};
+  S ring[2 * kLength] = {};
   int head = 0;
 
   // line(0) is the newest sample, line(128) the oldest.
-  double line(int k) const { return ring[head + k]; }
+  S line(int k) const { return ring[head + k]; }
 
   // Empties the delay line; the offset keeps its phase.
-  void clear();
+  void clear()
+  {
+    for (S& v : ring)
+      v = S{};
+    head = 0;
+  }
 
-  double process(double x)
+  S process(S x)
   {
     offset = -offset;
     head = head == 0 ? kLength - 1 : head - 1;
@@ -45,13 +54,15 @@ struct OSAA
 
     // Taps in ascending order, centre last: the rounding of the sum is part
     // of the sound (the single-precision sections downstream expose it).
-    const double* l = ring + head;
-    double y = 0.0;
+    const S* l = ring + head;
+    S y{};
     for (int m = 0; m < 32; ++m)
       y += kOdd[m] * (l[2 * m + 1] + l[127 - 2 * m]);
     y += 0.5 * l[kCentre];
     return y - offset;
   }
 };
+
+using OSAA = BasicOSAA<double>;
 
 } // namespace iplug

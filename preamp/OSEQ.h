@@ -1,5 +1,7 @@
 #pragma once
 
+#include "preamp/StereoSample.h"
+
 namespace iplug {
 
 // 2:1 decimator on a 65-tap half-band FIR: takes two consecutive twice-rate
@@ -8,8 +10,10 @@ namespace iplug {
 // current call enters the result from the next call on; the centre tap sits
 // 33 twice-rate samples (about 17 base-rate samples) behind the newest.
 //
-// Same mirrored-ring delay line as OSAA: no shifting per call.
-struct OSEQ
+// Same mirrored-ring delay line as the oversampling filter: no shifting.
+// S is double for one channel or StereoSample for a left/right pair.
+template <typename S>
+struct BasicOSEQ
 {
   static constexpr int kLength = 65;
   static constexpr int kCentre = 32;
@@ -23,34 +27,41 @@ struct OSEQ
     return k == kCentre ? 0.5 : (k & 1) ? kOdd[k >> 1] : 0.0;
   }
 
-  double ring[2 * kLength] = {};
+  S ring[2 * kLength] = {};
   int head = 0;
 
   // line(0) is the newest twice-rate sample, line(64) the oldest.
-  double line(int k) const { return ring[head + k]; }
+  S line(int k) const { return ring[head + k]; }
 
-  void clear();
+  void clear()
+  {
+    for (S& v : ring)
+      v = S{};
+    head = 0;
+  }
 
-  double process(double first, double second)
+  S process(S first, S second)
   {
     push(first);
     push(second);
 
     // Centre first, then the pairs from the outermost in; the order is fixed
     // because the rounding of the sum is part of the sound.
-    const double* l = ring + head;
-    double y = 0.5 * l[33];
+    const S* l = ring + head;
+    S y = 0.5 * l[33];
     for (int m = 1; m <= 16; ++m)
       y += kOdd[m - 1] * (l[2 * m] + l[66 - 2 * m]);
     return 2.0 * y;
   }
 
 private:
-  void push(double x)
+  void push(S x)
   {
     head = head == 0 ? kLength - 1 : head - 1;
     ring[head] = ring[head + kLength] = x;
   }
 };
+
+using OSEQ = BasicOSEQ<double>;
 
 } // namespace iplug
