@@ -9,6 +9,27 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 fuzz_runs=${CORVANE_FUZZ_RUNS:-20000}
 start=$(date +%s)
+passed=0
+failed=0
+# Runs ctest in a build folder and adds its counts to the totals.
+run_ctest() { # dir, ctest args...
+  local dir=$1; shift
+  local log
+  log=$(mktemp)
+  local status=0
+  (cd "$dir" && ctest "$@") 2>&1 | tee "$log" || status=1
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  rm -f "$log"
+  if [ -n "$line" ]; then
+    local total fails
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    fails=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - fails))
+    failed=$((failed + fails))
+  fi
+  [ "$status" -eq 0 ] || { echo "$passed passed, $((failed > 0 ? failed : 1)) failed"; exit 1; }
+}
 step() { printf '\n== %s (%ds)\n' "$1" $(( $(date +%s) - start )); }
 
 configure() { # dir, extra cmake args...
@@ -19,19 +40,19 @@ configure() { # dir, extra cmake args...
 step "optimised build"
 configure build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
-(cd build && ctest -j "$jobs" --output-on-failure --timeout 300)
+run_ctest build -j "$jobs" --output-on-failure --timeout 300
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
 cmake --build build-asan -j "$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -j "$jobs" --output-on-failure --timeout 600)
+ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan -j "$jobs" --output-on-failure --timeout 600
 
 step "ThreadSanitizer (concurrency tests)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCORVANE_SANITIZE=thread -DCORVANE_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target concurrency_tests
-(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j "$jobs" -L concurrency --output-on-failure --timeout 600)
+TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -j "$jobs" -L concurrency --output-on-failure --timeout 600
 
 step "fuzz targets ($fuzz_runs runs each)"
 CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
@@ -45,8 +66,14 @@ for f in build-fuzz/bin/fuzz_*; do
   dirs=("build-fuzz/corpus/$name")
   [ -d "$corpus" ] && dirs+=("$corpus")
   echo "$name"
-  "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log" \
-    || { tail -40 "build-fuzz/$name.log"; exit 1; }
+  if "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log"; then
+    passed=$((passed + 1))
+  else
+    tail -40 "build-fuzz/$name.log"
+    echo "$passed passed, $((failed + 1)) failed"
+    exit 1
+  fi
 done
 
 step "done"
+echo "$passed passed, $failed failed"
