@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include "GraphicsTestSupport.h"
+#include "graphics/IFPSDisplayControl.h"
+
+using namespace iplug;
+using namespace iplug::igraphics;
+using namespace iplug::igraphics::test;
+
+namespace {
+
+/** Logs its lifecycle calls into a shared list. */
+class LifecycleControl : public BoxControl
+{
+public:
+  LifecycleControl(const IRECT& r, std::vector<std::string>& log, std::string name)
+  : BoxControl(r), mLog(log), mName(std::move(name)) {}
+  ~LifecycleControl() override { mLog.push_back(mName + ".delete"); }
+  void OnInit() override { mLog.push_back(mName + ".init"); }
+  void OnResize() override { mLog.push_back(mName + ".resize"); }
+  void OnRescale() override { mLog.push_back(mName + ".rescale"); }
+  void OnAttached() override { mLog.push_back(mName + ".attached"); }
+
+private:
+  std::vector<std::string>& mLog;
+  std::string mName;
+};
+
+struct HostFixture : ::testing::Test
+{
+  std::vector<std::string> log; // outlives the controls that write to it
+  TestDelegate dlg{2};
+  RecordingGraphics ui{dlg, 300, 200};
+};
+
+} // namespace
+
+TEST_F(HostFixture, AttachingOrderTagsAndBackground)
+{
+  auto* a = ui.AttachControl(new LifecycleControl(IRECT(0, 0, 1, 1), log, "a"), 7, "grp");
+  EXPECT_EQ(log, (std::vector<std::string>{"a.init", "a.resize", "a.rescale", "a.attached"}));
+  EXPECT_EQ(a->GetUI(), &ui);
+  EXPECT_EQ(a->GetDelegate(), &dlg);
+  EXPECT_STREQ(a->GetGroup(), "grp");
+  EXPECT_EQ(ui.GetControlWithTag(7), a);
+
+  auto* dup = new BoxControl(IRECT());
+  EXPECT_EQ(ui.AttachControl(dup, 7), nullptr); // tag in use: not attached, caller keeps it
+  EXPECT_EQ(ui.NControls(), 1);
+  delete dup;
+
+  log.clear();
+  auto* bg = ui.AttachBackground(new LifecycleControl(IRECT(0, 0, 300, 200), log, "bg"));
+  EXPECT_EQ(ui.GetControl(0), bg);
+  EXPECT_EQ(ui.GetControl(1), a);
+  EXPECT_EQ(log, (std::vector<std::string>{"bg.init", "bg.resize", "bg.rescale"}));
+}
+
+TEST_F(HostFixture, VisitingOrderAndGroups)
+{
+  ui.AttachControl(new BoxControl(IRECT(), COLOR_RED, 1), kNoTag, "g");
+  ui.AttachControl(new BoxControl(IRECT(), COLOR_RED, 0));
+  ui.AttachControl(new BoxControl(IRECT(), COLOR_RED, 1), kNoTag, "g");
+  auto* resizer = new BoxControl(IRECT(280, 180, 300, 200));
+  ui.AttachCornerResizer(resizer, EUIResizerMode::Size, false);
+  ui.ShowFPSDisplay(true);
+
+  std::vector<IControl*> order;
+  ui.ForAllControlsFunc([&](IControl* c) { order.push_back(c); });
+  ASSERT_EQ(order.size(), 5u);
+  EXPECT_EQ(order[3], static_cast<IControl*>(ui.GetFPSDisplay()));
+  EXPECT_EQ(order[4], resizer);
+
+  int withParam = 0, inGroup = 0;
+  ui.ForControlWithParam(1, [&](IControl*) { ++withParam; });
+  ui.ForControlInGroup("g", [&](IControl*) { ++inGroup; });
+  EXPECT_EQ(withParam, 2);
+  EXPECT_EQ(inGroup, 2);
+  ui.HideControl(1, true);
+  EXPECT_TRUE(ui.GetControl(0)->IsHidden());
+  EXPECT_FALSE(ui.GetControl(1)->IsHidden());
+
+  ui.AttachCornerResizer(new BoxControl(IRECT()), EUIResizerMode::Scale, true); // the first stays
+  EXPECT_EQ(ui.GetCornerResizer(), resizer);
+  EXPECT_EQ(ui.GetResizerMode(), EUIResizerMode::Size);
+}
+
+TEST_F(HostFixture, Removal)
+{
+  ui.EnableMouseOver(true);
+  ui.AttachControl(new LifecycleControl(IRECT(0, 0, 10, 10), log, "a"), 1);
+  ui.AttachControl(new LifecycleControl(IRECT(20, 0, 30, 10), log, "b"), 2);
+  ui.AttachControl(new LifecycleControl(IRECT(40, 0, 50, 10), log, "c"), 3);
+  ui.OnMouseOver(45, 5, {});
+  EXPECT_EQ(ui.GetMouseOverIdx(), 2);
+  ui.RemoveControlWithTag(2);
+  EXPECT_EQ(ui.GetMouseOverIdx(), 1); // c moved down one place
+  EXPECT_EQ(ui.GetControlWithTag(2), nullptr);
+  ui.OnMouseDown(Point(45, 5, IMouseMod(true)));
+  ui.RemoveControl(ui.GetControlWithTag(3)); // under the mouse and captured
+  EXPECT_EQ(ui.GetMouseOverIdx(), -1);
+  EXPECT_EQ(ui.GetMouseOverControl(), nullptr);
+  EXPECT_FALSE(ui.ControlIsCaptured());
+  ui.AttachControl(new LifecycleControl(IRECT(), log, "d"));
+  ui.AttachControl(new LifecycleControl(IRECT(), log, "e"));
+  log.clear();
+  ui.RemoveAllControls();
+  EXPECT_EQ(log, (std::vector<std::string>{"e.delete", "d.delete", "a.delete"})); // last to first
+  EXPECT_EQ(ui.NControls(), 0);
+}
+
+TEST_F(HostFixture, RemovingTheControlInTextEntryLeavesNoDanglingReference)
+{
+  dlg.GetParam(0)->InitGain("g", 0.0, -10.0, 10.0, 0.5);
+  auto* c = ui.AttachControl(new BoxControl(IRECT(0, 0, 10, 10), COLOR_RED, 0));
+  c->DisablePrompt(false);
+  c->PromptUserInput(0);
+  EXPECT_EQ(ui.GetControlInTextEntry(), c);
+  ui.RemoveAllControls();
+  EXPECT_EQ(ui.GetControlInTextEntry(), nullptr);
+  ui.SetControlValueAfterTextEdit("3"); // the platform field closes late: must not touch the deleted control
+}
+
+TEST_F(HostFixture, ResizeClampsAndIgnoresNoChange)
+{
+  dlg.SetSizeConstraints(100, 1000, 50, 600);
+  auto* c = ui.AttachControl(new LifecycleControl(IRECT(), log, "c"));
+  log.clear();
+  ui.Resize(300, 200, 1.f);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(dlg.resizeRequests, 0);
+
+  struct { int w, h; float scale; int ew, eh; float escale; } cases[] = {
+    {862, 500, 1.5f, 862, 500, 1.5f},
+    {5000, 10, 10.f, 1000, 50, 2.f}, // limits of the delegate and twice the initial scale
+    {20, 20, 0.1f, 100, 50, 0.5f},
+  };
+  for (const auto& t : cases)
+  {
+    ui.Resize(t.w, t.h, t.scale);
+    EXPECT_EQ(ui.Width(), t.ew);
+    EXPECT_EQ(ui.Height(), t.eh);
+    EXPECT_EQ(ui.GetDrawScale(), t.escale);
+  }
+  EXPECT_EQ(dlg.resizeRequests, 3);
+  EXPECT_EQ(ui.platformResizes, 3);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "c.resize"), 3);
+  EXPECT_TRUE(c->IsDirty());
+  ui.Resize(100, 50, std::nanf(""));
+  EXPECT_EQ(ui.GetDrawScale(), 0.5f);
+}
+
+TEST_F(HostFixture, ScreenScaleAndWindowSize)
+{
+  ui.Resize(300, 200, 1.5f);
+  ui.SetScreenScale(2.f);
+  EXPECT_EQ(ui.GetBackingPixelScale(), 3.f);
+  EXPECT_EQ(ui.WindowWidth(), 450);
+  EXPECT_EQ(ui.WindowHeight(), 300);
+  EXPECT_EQ(ui.drawResizes, 2);
+}
+
+TEST_F(HostFixture, DragResizeInBothModes)
+{
+  dlg.SetSizeConstraints(100, 1000, 100, 1000);
+  auto* resizer = new BoxControl(IRECT(280, 180, 300, 200));
+  ui.AttachCornerResizer(resizer, EUIResizerMode::Scale);
+  ui.OnMouseDown(Point(290, 190, IMouseMod(true)));
+  ui.StartDragResize(); // what the resizer does on its press
+  ui.OnMouseDrag(Point(435, 380, IMouseMod(true), 145.f, 190.f));
+  EXPECT_EQ(ui.Width(), 300);
+  EXPECT_FLOAT_EQ(ui.GetDrawScale(), 1.5f); // min(435 / 290, 380 / 190)
+  ui.OnMouseUp(Point(435, 380, IMouseMod(true)));
+  EXPECT_FALSE(ui.GetResizingInProgress());
+
+  RecordingGraphics sized(dlg, 300, 200);
+  sized.AttachCornerResizer(new BoxControl(IRECT(280, 180, 300, 200)), EUIResizerMode::Size);
+  sized.StartDragResize();
+  sized.OnMouseDrag(Point(400.7f, 250.2f, IMouseMod(true), 1.f, 1.f));
+  EXPECT_EQ(sized.Width(), 400);
+  EXPECT_EQ(sized.Height(), 250);
+  EXPECT_EQ(sized.GetDrawScale(), 1.f);
+
+  RecordingGraphics neverPressed(dlg, 300, 200);
+  neverPressed.StartDragResize();
+  neverPressed.OnMouseDrag(Point(0, 0, IMouseMod(true), 1.f, 1.f)); // no press position: the scale stays
+  EXPECT_EQ(neverPressed.GetDrawScale(), 1.f);
+}
+
+TEST_F(HostFixture, ProcessWideCachesCountTheirUsers)
+{
+  const auto users = [] { return StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).UserCount(); };
+  const int before = users();
+  {
+    RecordingGraphics second(dlg);
+    EXPECT_EQ(users(), before + 1);
+    StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).Add(new APIBitmap(), "BG.png", 2.0);
+  }
+  EXPECT_EQ(users(), before);
+  StaticStorage<APIBitmap>::Accessor cache(IGraphics::BitmapCache());
+  EXPECT_NE(cache.Find("BG.png", 2.0), nullptr); // `ui` still uses the cache
+  EXPECT_EQ(cache.Find("BG.png", 1.0), nullptr);
+}
+
+TEST(IGraphicsCaches, LastUserEmptiesTheCache)
+{
+  TestDelegate dlg;
+  {
+    RecordingGraphics only(dlg);
+    StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).Add(new APIBitmap(), "x.png");
+  }
+  EXPECT_EQ(StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).Size(), 0);
+}
