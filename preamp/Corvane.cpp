@@ -1,17 +1,10 @@
 #include "preamp/Corvane.h"
 
+#include "au/MakeFourCC.h"
 #include "preamp/CorvaneParams.h"
 
 namespace iplug
 {
-namespace
-{
-constexpr int FourCC(const char (&code)[5])
-{
-  return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
-}
-} // namespace
-
 Config Corvane::MakeConfig()
 {
   Config config;
@@ -22,8 +15,8 @@ Config Corvane::MakeConfig()
   config.productName = "Corvane";
   config.makerName = "Veltrano";
   config.versionCode = 0x00020000;
-  config.uniqueId = FourCC("Qzr1");
-  config.makerId = FourCC("Vtrn");
+  config.uniqueId = MakeFourCC("Qzr1");
+  config.makerId = MakeFourCC("Vtrn");
   config.latency = 0;
   config.midiIn = false;
   config.midiOut = false;
