@@ -30,15 +30,34 @@ inline Pair DeEmphasis(PairBiquad& low, PairBiquad& peak, PairBiquad& high, Pair
   return Widen(band.process(high.process(peak.process(low.process(Narrow(x))))));
 }
 
-// An evaluation whose result is thrown away: its curves are skipped, but the
-// gain smoother still glides exactly as if they had run.
-inline void SkippedPreampStage(Smoother& gain, double target)
+// A smoother seen through one block, in which its target stays fixed. Once a
+// step leaves the state unchanged, every further step returns that same
+// value, so the steps need not be computed: the glide is bit-for-bit what
+// stepping every time would give.
+class BlockGlide
 {
-  gain.Process(target);
-  gain.Process(target);
-  gain.Process(target);
-  gain.Process(target);
-}
+public:
+  BlockGlide(Smoother& smoother, double target) : mSmoother(smoother), mTarget(target)
+  {
+    Smoother probe = smoother;
+    mSettled = probe.Process(target) == smoother.z;
+  }
+
+  double Next() { return mSettled ? mSmoother.z : mSmoother.Process(mTarget); }
+
+  // Four steps whose values are not needed.
+  void Skip4()
+  {
+    if (!mSettled)
+      for (int i = 0; i < 4; ++i)
+        mSmoother.Process(mTarget);
+  }
+
+private:
+  Smoother& mSmoother;
+  double mTarget;
+  bool mSettled;
+};
 
 inline double Sanitized(double x) { return std::isfinite(x) ? x : 0.0; }
 
@@ -177,15 +196,14 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
 // One evaluation of the preamp stage on a stereo pair: the curve is driven by
 // the sample times drive and gain, and the result divided by both again, so
 // the small-signal gain is k. The gain smoother advances four times.
-void CorvaneEngine::PreampStage(Pair& x, double k, double D, double gainTarget, bool mic)
+static inline void PreampStage(Pair& x, double k, double D, BlockGlide& gain, bool mic)
 {
-  Smoother& gain = mSmooth.gain;
-  const double G1 = gain.Process(gainTarget);
+  const double G1 = gain.Next();
   const double fL = SaturationCurve(mic, k * x[0] * D * G1);
-  const double G2 = gain.Process(gainTarget);
-  const double G3 = gain.Process(gainTarget);
+  const double G2 = gain.Next();
+  const double G3 = gain.Next();
   const double fR = SaturationCurve(mic, k * x[1] * D * G3);
-  const double G4 = gain.Process(gainTarget);
+  const double G4 = gain.Next();
   x = Pair{fL, fR} / Pair{G2, G4} / D;
 }
 
@@ -198,17 +216,15 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
   const bool filterOn = s.filterOn == 1;
   const bool invert = s.phaseInvert == 1;
   const bool fullBypass = s.preampOn == 0 && s.filterOn == 0;
-  const double gainTarget = static_cast<double>(s.gainFactor);
-  const double outputTarget = s.outputGain;
-
-  Smoother& drive = mSmooth.drive;
-  Smoother& output = mSmooth.output;
+  BlockGlide drive(mSmooth.drive, kDrive);
+  BlockGlide gain(mSmooth.gain, static_cast<double>(s.gainFactor));
+  BlockGlide output(mSmooth.output, s.outputGain);
   Filters& F = mF;
   double offset = mDenormalOffset;
 
   for (int i = 0; i < nFrames; ++i)
   {
-    const double D = drive.Process(kDrive);
+    const double D = drive.Next();
     const double d = offset;
     offset = -d;
 
@@ -220,19 +236,19 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
     {
       // Zero-stuffed 2x: the first of each pair of outputs is kept.
       Pair up = F.up.process(e);
-      PreampStage(up, 2.0, D, gainTarget, mic);
+      PreampStage(up, 2.0, D, gain, mic);
       p = F.down.process(up);
 
       up = F.up.process(Pair{});
-      PreampStage(up, 2.0, D, gainTarget, mic);
+      PreampStage(up, 2.0, D, gain, mic);
       F.down.process(up);
 
-      SkippedPreampStage(mSmooth.gain, gainTarget);  // the base-rate evaluation
+      gain.Skip4();  // the base-rate evaluation
     }
     else if constexpr (kBaseCurve)
-      PreampStage(p, 1.0, D, gainTarget, mic);
+      PreampStage(p, 1.0, D, gain, mic);
     else
-      SkippedPreampStage(mSmooth.gain, gainTarget);
+      gain.Skip4();
 
     Pair sel = preampOn ? p : e;
     if (invert)
@@ -251,8 +267,8 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
     }
 
     Pair o = filterOn ? l : f;
-    const double gL = output.Process(outputTarget);
-    const double gR = output.Process(outputTarget);
+    const double gL = output.Next();
+    const double gR = output.Next();
     o *= Pair{gL, gR};
 
     const Pair q = DeEmphasis(F.postLow, F.postPeak, F.postHigh, F.band, o);

@@ -121,7 +121,6 @@ private:
   template <bool kOversample, bool kBaseCurve, bool kLowpass>
   void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
            int nFrames);
-  void PreampStage(StereoSample& x, double k, double D, double gainTarget, bool mic);
 
   void SetUpBlock(const Settings& s);
   bool StateIsFinite() const;
