@@ -71,6 +71,6 @@ bool Corvane::SerializeState(IByteChunk& chunk) const
 int Corvane::UnserializeState(const IByteChunk& chunk, int startPos)
 {
   const int pos = UnserializeEditorState(chunk, startPos);
-  return UnserializeParams(chunk, pos);
+  return pos < 0 ? pos : UnserializeParams(chunk, pos);
 }
 } // namespace iplug

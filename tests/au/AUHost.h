@@ -17,11 +17,12 @@ namespace corvane_test
 class AUInstance
 {
 public:
-  explicit AUInstance(bool midiIn = false) : AUInstance(TestPlugDescription(midiIn)) {}
+  /** An instance of the test plug-in. */
+  explicit AUInstance(bool midiIn = false) : AUInstance((RegisterTestPlugComponents(), TestPlugDescription(midiIn))) {}
 
+  /** An instance of the first registered component matching `desc`. */
   explicit AUInstance(const AudioComponentDescription& desc)
   {
-    RegisterTestPlugComponents();
     AudioComponent component = AudioComponentFindNext(nullptr, &desc);
     if (component)
       AudioComponentInstanceNew(component, &mUnit);
@@ -148,6 +149,18 @@ struct SignalSource
     AURenderCallbackStruct callback{Render, this};
     return AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, bus, &callback,
                                 sizeof(callback));
+  }
+};
+
+/** Counts render notifications. */
+struct NotifyCounter
+{
+  int calls = 0;
+  static OSStatus Notify(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
+                         AudioBufferList*)
+  {
+    ++static_cast<NotifyCounter*>(refCon)->calls;
+    return noErr;
   }
 };
 
