@@ -26,7 +26,8 @@ std::string ProgramFolder()
 std::vector<std::string> DefaultBundlePaths(const std::string& programFolder)
 {
   const std::filesystem::path folder(programFolder);
-  return {(folder / "Corvane.component").string(), (folder.parent_path() / "Corvane.component").string()};
+  return {(folder / "Corvane.component").string(), (folder.parent_path() / "Corvane.component").string(),
+          (folder.parent_path() / "lib" / "corvane" / "Components" / "Corvane.component").string()};
 }
 
 std::string LocateComponentBundle(const std::string& explicitPath, const std::string& programFolder)

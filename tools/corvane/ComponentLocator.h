@@ -1,8 +1,9 @@
 #pragma once
 // Where the Corvane.component bundle is: the --component path when given,
-// else next to the program (bin/Corvane.component) or one folder up
-// (build/Corvane.component). Empty when none of these exist, meaning the
-// platform layer's own search path decides.
+// else next to the program (bin/Corvane.component), one folder up
+// (build/Corvane.component), or where an installation puts it
+// (lib/corvane/Components/Corvane.component beside bin/). Empty when none of
+// these exist, meaning the platform layer's own search path decides.
 
 #include <string>
 #include <vector>

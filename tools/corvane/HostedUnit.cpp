@@ -2,10 +2,13 @@
 
 #include "tools/corvane/ToolError.h"
 
+#include <MacAPIExtensions.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <set>
 
 namespace corvane::host {
 namespace {
@@ -82,6 +85,9 @@ std::string StatusText(OSStatus status)
     case kAudioUnitErr_PropertyNotInUse: name = "property not in use"; break;
     case kAudioUnitErr_Initialized: name = "already initialized"; break;
     case kAudioUnitErr_CannotDoInCurrentContext: name = "cannot do in current context"; break;
+    case invalidComponentID: name = "the component's library or factory could not be loaded"; break;
+    case badComponentInstance: name = "bad component instance"; break;
+    case badComponentSelector: name = "call not supported by the component"; break;
     default: break;
   }
   return (name ? std::string(name) + " " : std::string("status ")) + "(" + std::to_string(status) + ")";
@@ -89,14 +95,26 @@ std::string StatusText(OSStatus status)
 
 std::unique_ptr<HostedUnit> HostedUnit::Open(const std::string& bundlePath)
 {
-  (void)bundlePath; // registration: see RegisterComponentBundle
+  // A bundle registered before the first search is found ahead of those on
+  // the platform's search path.
+  // The platform adds a folder only once per process.
+  static std::set<std::string> registered;
+  if (!bundlePath.empty() && !registered.contains(bundlePath))
+  {
+    if (MacAPIRegisterComponentBundle(bundlePath.c_str()) < 1)
+      throw ToolError("'" + bundlePath + "' holds no usable Audio Unit component (check its Contents/Info.plist)");
+    registered.insert(bundlePath);
+  }
   AudioComponentDescription wanted {};
   wanted.componentType = kCorvaneType;
   wanted.componentSubType = kCorvaneSubtype;
   wanted.componentManufacturer = kCorvaneManufacturer;
   AudioComponent component = AudioComponentFindNext(nullptr, &wanted);
   if (!component)
-    throw ToolError("the Corvane component (aufx Qzr1 Vtrn) was not found");
+    throw ToolError(bundlePath.empty()
+                      ? "the Corvane component (aufx Qzr1 Vtrn) was not found: no Corvane.component beside the program "
+                        "or on the component search path; give one with --component PATH"
+                      : "'" + bundlePath + "' does not hold the Corvane component (aufx Qzr1 Vtrn)");
   AudioComponentInstance instance = nullptr;
   const OSStatus status = AudioComponentInstanceNew(component, &instance);
   if (status != noErr || !instance)

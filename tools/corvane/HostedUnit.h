@@ -18,10 +18,15 @@
 
 namespace corvane::host {
 
+constexpr OSType FourCharCode(const char (&code)[5])
+{
+  return (OSType(uint8_t(code[0])) << 24) | (OSType(uint8_t(code[1])) << 16) | (OSType(uint8_t(code[2])) << 8) | OSType(uint8_t(code[3]));
+}
+
 // Type, subtype and manufacturer of the Corvane effect.
-inline constexpr OSType kCorvaneType = 'aufx';
-inline constexpr OSType kCorvaneSubtype = 'Qzr1';
-inline constexpr OSType kCorvaneManufacturer = 'Vtrn';
+inline constexpr OSType kCorvaneType = FourCharCode("aufx");
+inline constexpr OSType kCorvaneSubtype = FourCharCode("Qzr1");
+inline constexpr OSType kCorvaneManufacturer = FourCharCode("Vtrn");
 
 struct ChannelPair
 {

@@ -1,0 +1,30 @@
+#pragma once
+// A small in-process Audio Unit effect registered under Corvane's
+// description, so the host glue can be tested through the real platform
+// calls without the product. It takes 1-1 or 2-2 channels, pulls its input
+// from the render callback into its own scratch, multiplies by "Gain"
+// (value texts "0dB", "6dB", "12dB") and "Output" (dB), and delays by 33
+// frames when "Delay" is on. Like the product, it reports a new latency only
+// after it has processed a block.
+
+#include <AudioToolbox/AudioToolbox.h>
+
+namespace fake {
+
+constexpr int kDelayFrames = 33;
+
+struct Behaviour
+{
+  OSStatus renderError = noErr;  // returned by the render call after `renderErrorAfter` slices
+  int renderErrorAfter = 0;
+  OSStatus initializeError = noErr;
+};
+
+/** Registers the fake once per process; later calls only reset the behaviour. */
+void Register(const Behaviour& behaviour = {});
+
+/** Render calls and stream format writes seen by the newest instance. */
+int RenderCalls();
+int LastFormatChannels();
+
+} // namespace fake

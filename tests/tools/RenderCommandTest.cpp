@@ -1,0 +1,156 @@
+#include "FakeEffectUnit.h"
+#include "TempFolder.h"
+#include "tools/corvane/AudioFileReader.h"
+#include "tools/corvane/AudioFileWriter.h"
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/ToolError.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+using namespace corvane::host;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::vector<std::vector<float>> Tone(int channels, size_t frames)
+{
+  std::vector<std::vector<float>> d(channels, std::vector<float>(frames));
+  for (int c = 0; c < channels; ++c)
+    for (size_t i = 0; i < frames; ++i)
+      d[c][i] = 0.25f * static_cast<float>(std::sin(0.01 * static_cast<double>(i) * (c + 1)));
+  return d;
+}
+
+void Write(const std::string& path, int rate, const std::vector<std::vector<float>>& data)
+{
+  AudioFileWriter w(path, rate, static_cast<int>(data.size()));
+  std::vector<const float*> p;
+  for (const auto& ch : data)
+    p.push_back(ch.data());
+  w.Write(p.data(), data[0].size());
+  w.Commit();
+}
+
+std::vector<std::vector<float>> Read(const std::string& path, int* rate = nullptr)
+{
+  AudioFileReader r(path);
+  if (rate)
+    *rate = r.SampleRate();
+  std::vector<std::vector<float>> d(r.Channels(), std::vector<float>(r.Frames()));
+  std::vector<float*> p;
+  for (auto& ch : d)
+    p.push_back(ch.data());
+  r.Read(p.data(), d[0].size());
+  return d;
+}
+
+// Runs "corvane render ..." and returns what it printed.
+std::string Render(const std::vector<std::string>& args)
+{
+  ::testing::internal::CaptureStdout();
+  try
+  {
+    EXPECT_EQ(RunRender(args), 0);
+  }
+  catch (...)
+  {
+    ::testing::internal::GetCapturedStdout();
+    throw;
+  }
+  return ::testing::internal::GetCapturedStdout();
+}
+
+template <typename E>
+std::string ErrorOf(const std::vector<std::string>& args)
+{
+  try
+  {
+    Render(args);
+  }
+  catch (const E& e)
+  {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+class RenderCommand : public ::testing::Test
+{
+protected:
+  void SetUp() override { fake::Register(); }
+  void TearDown() override { fake::Register(); }
+  TempFolder dir;
+};
+
+} // namespace
+
+TEST_F(RenderCommand, ProcessesAFileWithSettingsIntoAnAlignedFileOfTheSameShape)
+{
+  const auto input = Tone(2, 3000);
+  Write(dir.Path("in.wav"), 44100, input);
+  const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "-p", "Gain=6dB", "-p", "Delay=1", "--block", "256"});
+  EXPECT_THAT(out, HasSubstr("\nlatency: 33 samples"));
+  EXPECT_THAT(out, HasSubstr("settings: Gain 6dB, Delay 1.0"));
+  EXPECT_THAT(out, HasSubstr("output:   peak -6.0 dBFS"));
+  EXPECT_THAT(out, HasSubstr("x realtime"));
+  int rate = 0;
+  const auto result = Read(dir.Path("out.wav"), &rate);
+  EXPECT_EQ(rate, 44100);
+  ASSERT_EQ(result.size(), 2u);
+  ASSERT_EQ(result[0].size(), 3000u);
+  for (int c = 0; c < 2; ++c)
+    for (size_t i = 0; i < 3000; ++i)
+      ASSERT_EQ(result[c][i], input[c][i] * 2.0f);
+  EXPECT_THAT(dir.Names(), ::testing::UnorderedElementsAre("in.wav", "out.wav"));
+}
+
+TEST_F(RenderCommand, KeepLatencyAndFlacOutput)
+{
+  const auto input = Tone(1, 500);
+  Write(dir.Path("in.aiff"), 96000, input);
+  Render({dir.Path("in.aiff"), "-o", dir.Path("out.flac"), "-p", "2=on", "--keep-latency", "-q"});
+  SF_INFO info {};
+  SNDFILE* f = sf_open(dir.Path("out.flac").c_str(), SFM_READ, &info);
+  ASSERT_NE(f, nullptr);
+  sf_close(f);
+  EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  EXPECT_EQ(info.samplerate, 96000);
+  EXPECT_EQ(info.frames, 500);
+  const auto result = Read(dir.Path("out.flac"));
+  EXPECT_EQ(result[0][fake::kDelayFrames - 1], 0.0f);
+  EXPECT_NEAR(result[0][fake::kDelayFrames + 100], input[0][100], 1e-6);
+}
+
+TEST_F(RenderCommand, RendersTheDemoWhenNoInputIsGiven)
+{
+  Render({"-o", dir.Path("demo.wav"), "-q"});
+  int rate = 0;
+  const auto result = Read(dir.Path("demo.wav"), &rate);
+  EXPECT_EQ(rate, 48000);
+  EXPECT_EQ(result.size(), 2u);
+  EXPECT_GT(result[0].size(), 6u * 48000);
+}
+
+TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
+{
+  Write(dir.Path("in.wav"), 48000, Tone(1, 2000));
+  Write(dir.Path("three.wav"), 48000, Tone(3, 100));
+  const std::string out = dir.Path("out.wav");
+
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("missing.wav"), "-o", out}), AllOf(HasSubstr("missing.wav"), HasSubstr("No such file")));
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("three.wav"), "-o", out}), AllOf(HasSubstr("3 channel"), HasSubstr("2 in/2 out")));
+  EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", out, "-p", "Drive=3"}), HasSubstr("0 Gain, 1 Output, 2 Delay"));
+  EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", out, "-p", "Gain=3dB"}), HasSubstr("0dB, 6dB, 12dB"));
+  EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", dir.Path("out.mp3")}), HasSubstr(".wav, .aiff or .flac"));
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", dir.Path("nodir/out.wav")}), HasSubstr("cannot write output"));
+
+  fake::Register({kAudioUnitErr_CannotDoInCurrentContext, 3});
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", out, "--block", "64"}), HasSubstr("failed to render"));
+
+  EXPECT_THAT(dir.Names(), ::testing::UnorderedElementsAre("in.wav", "three.wav"));
+}
