@@ -336,7 +336,10 @@ void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireD
   std::lock_guard<std::mutex> lock(gLock);
   t->fireDate = fireDate;
   for (__CFRunLoop* loop : AllLoops())
+  {
+    loop->woken = true;
     loop->wake.notify_all();
+  }
 }
 
 CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer)
@@ -398,6 +401,7 @@ void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode m
       return;
   CFRetain(t);
   loop->timers.push_back({t, name});
+  loop->woken = true; // a waiting run loop recomputes its next firing
   loop->wake.notify_all();
 }
 
