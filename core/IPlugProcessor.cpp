@@ -10,9 +10,9 @@ namespace iplug
 {
 namespace
 {
-// Channel counts beyond this in a layout string are taken as this many; it
-// keeps the channel records and pointer arrays to a sane size.
-constexpr int kMaxBusChannels = 4096;
+// Channels per side of a layout. A bus that would take a side beyond this is
+// left out, which keeps channel records and pointer arrays to a sane size.
+constexpr int kMaxChannels = 4096;
 
 constexpr int FourCC(char a, char b, char c, char d)
 {
@@ -24,25 +24,28 @@ int ParseBusCount(const std::string& text)
 {
   if (text == "*")
     return kWildcardChannels;
+  // A negative count other than the wildcard means nothing: no bus.
   const long v = std::strtol(text.c_str(), nullptr, 10);
-  return static_cast<int>(std::clamp<long>(v, -kMaxBusChannels, kMaxBusChannels));
+  return static_cast<int>(std::clamp<long>(v, 0, kMaxChannels + 1));
 }
 
 // Adds the buses of one side of a layout; returns the side's channel sum.
 int ParsePart(const std::string& part, ERoute direction, IOConfig& config, int& nBuses)
 {
   int64_t sum = 0;
+  int64_t realChannels = 0; // wildcards aside
   size_t start = 0;
   while (true)
   {
     const size_t dot = part.find('.', start);
     const int count = ParseBusCount(part.substr(start, dot == std::string::npos ? std::string::npos : dot - start));
-    if (count != 0)
+    if (count != 0 && realChannels + std::max(count, 0) <= kMaxChannels)
     {
       config.AddBusInfo(direction, count);
       ++nBuses;
+      sum += count;
+      realChannels += std::max(count, 0);
     }
-    sum += count;
     if (dot == std::string::npos)
       break;
     start = dot + 1;
@@ -204,8 +207,8 @@ int IPlugProcessor::ParseChannelIOStr(const char* IOStr, WDL_PtrList_OwningDelet
     const int nIn = ParsePart(inPart, kInput, *config, nInBuses);
     const int nOut = ParsePart(outPart, kOutput, *config, nOutBuses);
 
-    totalNInChans = std::max(totalNInChans, std::min(nIn, kMaxBusChannels));
-    totalNOutChans = std::max(totalNOutChans, std::min(nOut, kMaxBusChannels));
+    totalNInChans = std::max(totalNInChans, nIn);
+    totalNOutChans = std::max(totalNOutChans, nOut);
     totalNInBuses = std::max(totalNInBuses, nInBuses);
     totalNOutBuses = std::max(totalNOutBuses, nOutBuses);
     configs.Add(config);

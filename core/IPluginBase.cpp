@@ -263,23 +263,24 @@ int IPluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
   {
     IPreset* preset = mPresets.Get(i);
     WDL_String name;
+    bool initialized = false;
     pos = chunk.ReadString(name, pos);
+    pos = chunk.ReadValue(initialized, pos);
     if (pos < 0)
       break;
-    preset->SetName(name.Get());
-    pos = chunk.ReadValue(preset->mInitialized, pos);
-    if (pos < 0)
-      break;
-    if (preset->mInitialized)
+    if (initialized)
     {
-      // Applying the state also tells where this slot's bytes end.
+      // Applying the state also tells where this slot's bytes end. A slot
+      // whose state does not parse is left as it was rather than marked
+      // as holding a state it does not have.
       pos = UnserializeState(chunk, pos);
-      if (pos > 0)
-      {
-        preset->mChunk.Clear();
-        SerializeState(preset->mChunk);
-      }
+      if (pos <= 0)
+        break;
+      preset->mChunk.Clear();
+      SerializeState(preset->mChunk);
     }
+    preset->SetName(name.Get());
+    preset->mInitialized = initialized;
   }
   RestorePreset(mCurrentPresetIdx);
   return pos;

@@ -335,6 +335,24 @@ TEST(PluginPresets, TruncatedBankStopsWithoutDamage)
   }
 }
 
+TEST(PluginPresets, SlotWhoseStateDoesNotParseKeepsWhatItHad)
+{
+  ThreeParams<EditorStatePlugin> p(2);
+  p.Set(4, 4.0, 1);
+  p.MakeDefaultPreset("Kept");
+  IByteChunk bank;
+  bank.WriteString("Broken");
+  bank.WriteValue(true);
+  bank.WriteValue(int32_t{1}); // an editor record cut short, no parameters
+  EXPECT_EQ(p.UnserializePresets(bank, 0), -1);
+  EXPECT_STREQ(p.GetPresetName(0), "Kept");
+  EXPECT_TRUE(p.GetPreset(0)->mInitialized);
+  EXPECT_FALSE(p.GetPreset(1)->mInitialized); // not claimed as holding a state
+  p.Set(0, 0, 0);
+  EXPECT_TRUE(p.RestorePreset(0));
+  EXPECT_EQ(p.Values(), (std::vector<double>{4, 4.0, 1}));
+}
+
 // --- ranges and groups --------------------------------------------------------
 
 TEST(PluginParamRanges, InitCloneAndCopy)

@@ -103,8 +103,13 @@ TEST(ChannelIOString, BusesWildcardsZerosAndSpaces)
   EXPECT_EQ(totals[0], 3);
 
   WDL_PtrList_OwningDelete<IOConfig> huge;
-  Parse("99999999999-1", huge, totals);
-  EXPECT_LE(totals[0], 4096); // absurd counts stay bounded
+  Parse("99999999999-1 4000.4000-1", huge, totals);
+  EXPECT_EQ(totals[0], 4000); // a bus that would pass 4096 channels is left out
+  EXPECT_EQ(huge.Get(1)->NBuses(kInput), 1);
+
+  WDL_PtrList_OwningDelete<IOConfig> negative;
+  Parse("1--1", negative, totals);
+  EXPECT_EQ(negative.Get(0)->NBuses(kOutput), 0); // a negative count is no bus
 }
 
 TEST(ChannelIOString, EmptyStringGivesNoLayoutsAndSafeQueries)
