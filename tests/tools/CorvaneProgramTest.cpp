@@ -1,0 +1,206 @@
+// The corvane program against the real Corvane.component of this build:
+// run as a user would, checked on the files it writes.
+
+#include "TempFolder.h"
+#include "tools/corvane/AudioFileReader.h"
+#include "tools/corvane/AudioFileWriter.h"
+#include "tools/corvane/ComponentLocator.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace corvane::host;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+struct Outcome
+{
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const std::string& path)
+{
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::string Quote(const std::string& s)
+{
+  std::string q = "'";
+  for (char c : s)
+    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class CorvaneProgram : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    program = ProgramFolder() + "/corvane";
+    const std::string library = ProgramFolder() + "/Corvane.component/Contents/Linux/Corvane.so";
+    if (!std::filesystem::exists(program) || !std::filesystem::exists(library))
+      GTEST_SKIP() << "corvane or the component is not built";
+  }
+
+  Outcome Corvane(const std::string& args)
+  {
+    const std::string out = logs.Path("stdout"), err = logs.Path("stderr");
+    const int raw = std::system((Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+  }
+
+  std::string P(const std::string& name) { return Quote(dir.Path(name)); }
+
+  std::string program;
+  TempFolder dir, logs;
+};
+
+// Low-level noise bursts: the preamp stays nearly linear, so the output
+// correlates best with the input at the lag the output is delayed by.
+std::vector<std::vector<float>> Bursts(int channels, size_t frames)
+{
+  std::vector<std::vector<float>> d(channels, std::vector<float>(frames, 0.0f));
+  uint32_t x = 99;
+  for (auto& ch : d)
+    for (size_t i = 0; i < frames; ++i)
+    {
+      x = x * 1664525u + 1013904223u;
+      if ((i / 2000) % 2 == 0)
+        ch[i] = 0.01f * (static_cast<float>(x >> 8) / 16777216.0f - 0.5f);
+    }
+  return d;
+}
+
+void Write(const std::string& path, int rate, const std::vector<std::vector<float>>& data)
+{
+  AudioFileWriter w(path, rate, static_cast<int>(data.size()));
+  std::vector<const float*> p;
+  for (const auto& ch : data)
+    p.push_back(ch.data());
+  w.Write(p.data(), data[0].size());
+  w.Commit();
+}
+
+std::vector<std::vector<float>> Read(const std::string& path, int* rate = nullptr)
+{
+  AudioFileReader r(path);
+  if (rate)
+    *rate = r.SampleRate();
+  std::vector<std::vector<float>> d(r.Channels(), std::vector<float>(r.Frames()));
+  std::vector<float*> p;
+  for (auto& ch : d)
+    p.push_back(ch.data());
+  r.Read(p.data(), d[0].size());
+  return d;
+}
+
+int BestLag(const std::vector<float>& in, const std::vector<float>& out)
+{
+  int best = 0;
+  double bestValue = -1e300;
+  for (int lag = -100; lag <= 100; ++lag)
+  {
+    double sum = 0.0;
+    for (size_t i = 100; i + 100 < in.size(); ++i)
+      sum += static_cast<double>(in[i]) * out[i + lag];
+    if (sum > bestValue)
+    {
+      bestValue = sum;
+      best = lag;
+    }
+  }
+  return best;
+}
+
+} // namespace
+
+TEST_F(CorvaneProgram, LatencyIsReportedAndRemovedUnlessKept)
+{
+  const auto input = Bursts(2, 20000);
+  Write(dir.Path("in.wav"), 48000, input);
+  const std::string settings = " -p Oversampling=on -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1'";
+
+  const Outcome aligned = Corvane("render " + P("in.wav") + " -o " + P("aligned.wav") + settings);
+  ASSERT_EQ(aligned.status, 0) << aligned.err;
+  EXPECT_THAT(aligned.out, HasSubstr("\nlatency: 81 samples"));
+  const Outcome kept = Corvane("render " + P("in.wav") + " -o " + P("kept.wav") + settings + " --keep-latency --block 100");
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  EXPECT_THAT(kept.out, HasSubstr("\nlatency: 81 samples"));
+
+  int rate = 0;
+  const auto a = Read(dir.Path("aligned.wav"), &rate), k = Read(dir.Path("kept.wav"));
+  EXPECT_EQ(rate, 48000);
+  ASSERT_EQ(a.size(), 2u);
+  ASSERT_EQ(a[0].size(), input[0].size());
+  ASSERT_EQ(k[0].size(), input[0].size());
+  for (int c = 0; c < 2; ++c)
+  {
+    EXPECT_EQ(BestLag(input[c], a[c]), 0) << "channel " << c;
+    EXPECT_EQ(BestLag(input[c], k[c]), 81) << "channel " << c;
+  }
+}
+
+TEST_F(CorvaneProgram, MonoFlacInMonoFlacOutAtTheFilesRate)
+{
+  Write(dir.Path("in.flac"), 44100, Bursts(1, 5000));
+  const Outcome run = Corvane("render " + P("in.flac") + " -p Gain=20 -p Output=-6dB -q");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  int rate = 0;
+  const auto out = Read(dir.Path("in-corvane.flac"), &rate);
+  EXPECT_EQ(rate, 44100);
+  EXPECT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].size(), 5000u);
+}
+
+TEST_F(CorvaneProgram, ErrorsAreOneLineWithAStatusAndNoOutputFile)
+{
+  Write(dir.Path("quad.wav"), 48000, Bursts(4, 1000));
+  Write(dir.Path("in.wav"), 48000, Bursts(2, 1000));
+
+  Outcome run = Corvane("render " + P("quad.wav") + " -o " + P("out.wav"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, AllOf(HasSubstr("4 channel"), HasSubstr("1 in/1 out, 2 in/2 out")));
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+
+  run = Corvane("render " + P("in.wav") + " -o " + P("out.wav") + " -p Gain=45dB");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("-20dB, -15dB, -10dB"));
+
+  run = Corvane("render " + P("in.wav") + " -o " + P("out.wav") + " --block 0");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("invalid block size"));
+
+  run = Corvane("render " + P("missing.wav") + " -o " + P("out.wav"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("No such file"));
+
+  EXPECT_THAT(dir.Names(), UnorderedElementsAre("quad.wav", "in.wav"));
+}
+
+TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)
+{
+  Outcome run = Corvane("params");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, AllOf(HasSubstr("Highpass Filter"), HasSubstr("0=OFF, 1=45Hz, 2=70Hz, 3=160Hz, 4=360Hz"), HasSubstr("-24 .. 24")));
+  run = Corvane("params --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("\"name\": \"Oversampling\""));
+  run = Corvane("info");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, AllOf(HasSubstr("aufx Qzr1 Vtrn"), HasSubstr("1 in/1 out, 2 in/2 out")));
+}
