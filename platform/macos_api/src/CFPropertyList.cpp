@@ -5,7 +5,7 @@
 
 #include <MacAPIExtensions.h>
 
-#include <cerrno>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -104,14 +104,19 @@ struct Reader
     return CFNumberCreate(nullptr, kCFNumberFloat64Type, &value);
   }
 
+  // Dates are "YYYY-MM-DDTHH:MM:SSZ" in UTC, years 0001 to 9999.
   static CFTypeRef Date(const std::string& text)
   {
-    int y, mo, d, h = 0, mi = 0, sec = 0;
-    char z = 0;
     const std::string s = Trim(text);
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &sec, &z) != 7 || z != 'Z' || s.size() != 20)
+    static const char kPattern[] = "dddd-dd-ddTdd:dd:ddZ";
+    if (s.size() != sizeof(kPattern) - 1)
       return nullptr;
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || sec > 60 || h < 0 || mi < 0 || sec < 0)
+    for (size_t i = 0; i < s.size(); ++i)
+      if (kPattern[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(s[i])) : s[i] != kPattern[i])
+        return nullptr;
+    auto num = [&](size_t at, size_t n) { return std::stoi(s.substr(at, n)); };
+    const int y = num(0, 4), mo = num(5, 2), d = num(8, 2), h = num(11, 2), mi = num(14, 2), sec = num(17, 2);
+    if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || sec > 60)
       return nullptr;
     std::tm tm = {};
     tm.tm_year = y - 1900;
@@ -309,10 +314,10 @@ bool Write(std::string& out, CFTypeRef value, int depth)
   {
     const std::time_t t = static_cast<std::time_t>(std::floor(CFDateGetAbsoluteTime(static_cast<CFDateRef>(value)) + kCFAbsoluteTimeIntervalSince1970));
     std::tm tm = {};
-    if (!gmtime_r(&t, &tm))
+    if (!gmtime_r(&t, &tm) || tm.tm_year + 1900 < 1 || tm.tm_year + 1900 > 9999)
       return false;
     char text[32];
-    std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &tm);
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     out += indent + "<date>" + text + "</date>\n";
   }
   else if (type == CFArrayGetTypeID())
