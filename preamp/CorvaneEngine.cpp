@@ -193,20 +193,44 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
   mF.postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
 }
 
-// One evaluation of the preamp stage on a stereo pair: the curve is driven by
-// the sample times drive and gain, and the result divided by both again, so
-// the small-signal gain is k. The gain smoother advances four times.
-static inline void PreampStage(Pair& x, double k, double D, BlockGlide& gain, bool mic)
+// One evaluation of the preamp stage on a stereo pair drives the curve with
+// the sample times drive and gain, and divides the result by both again, so
+// the small-signal gain is k. The gain smoother advances four times: G1
+// drives the left curve, G2 divides it, G3 and G4 do the same on the right.
+// StageInputs takes the steps and writes the curve inputs (left, right) and
+// the divisors (G2, G4); StageOutput finishes the evaluation once the curve
+// has replaced its inputs.
+static inline void StageInputs(Pair x, double k, double D, BlockGlide& gain, double* curve, double* divisor)
 {
   const double G1 = gain.Next();
-  const double fL = SaturationCurve(mic, k * x[0] * D * G1);
-  const double G2 = gain.Next();
+  curve[0] = k * x[0] * D * G1;
+  divisor[0] = gain.Next();
   const double G3 = gain.Next();
-  const double fR = SaturationCurve(mic, k * x[1] * D * G3);
-  const double G4 = gain.Next();
-  x = Pair{fL, fR} / Pair{G2, G4} / D;
+  curve[1] = k * x[1] * D * G3;
+  divisor[1] = gain.Next();
 }
 
+static inline Pair StageOutput(const double* curve, const double* divisor, double D)
+{
+  return Pair{curve[0], curve[1]} / Pair{divisor[0], divisor[1]} / D;
+}
+
+// The curve over a run of values, in place. One tight loop of library calls.
+static void Curves(double* v, int count, bool mic)
+{
+  if (mic)
+    for (int j = 0; j < count; ++j)
+      v[j] = MicCurve(v[j]);
+  else
+    for (int j = 0; j < count; ++j)
+      v[j] = LineCurve(v[j]);
+}
+
+// The block runs in chunks, each in three passes: pre-emphasis, preamp stage,
+// then everything after it. The passes keep every operation and its order;
+// they only keep the library calls of the curves away from the filters, so
+// the filter states can live in registers. Each smoother steps in its own
+// sequence, so splitting them across passes changes nothing.
 template <bool kOversample, bool kBaseCurve, bool kLowpass>
 void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL,
                         double* outR, int nFrames)
@@ -219,68 +243,118 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
   BlockGlide drive(mSmooth.drive, kDrive);
   BlockGlide gain(mSmooth.gain, static_cast<double>(s.gainFactor));
   BlockGlide output(mSmooth.output, s.outputGain);
-  Filters& F = mF;
-  double offset = mDenormalOffset;
 
-  for (int i = 0; i < nFrames; ++i)
+  for (int start = 0; start < nFrames; start += kChunk)
   {
-    const double D = drive.Next();
-    const double d = offset;
-    offset = -d;
+    const int n = nFrames - start < kChunk ? nFrames - start : kChunk;
+    const double* xL = inL + start;
+    const double* xR = inR ? inR + start : nullptr;
+    const double offsetAtStart = mDenormalOffset;
 
-    const Pair x{Sanitized(inL[i]), inR ? Sanitized(inR[i]) : 0.0};
-    const Pair e = PreEmphasis(F.preLow, F.prePeak, F.preHigh, x - d);
+    // 1. Drive scale and pre-emphasis; the offset d comes off the input.
+    {
+      PairBiquad low = mF.preLow, peak = mF.prePeak, high = mF.preHigh;
+      double offset = offsetAtStart;
+      for (int i = 0; i < n; ++i)
+      {
+        mDrive[i] = drive.Next();
+        const double d = offset;
+        offset = -d;
+        const Pair x{Sanitized(xL[i]), xR ? Sanitized(xR[i]) : 0.0};
+        mEmphasised[i] = PreEmphasis(low, peak, high, x - d);
+      }
+      mF.preLow.z1 = low.z1, mF.preLow.z2 = low.z2;
+      mF.prePeak.z1 = peak.z1, mF.prePeak.z2 = peak.z2;
+      mF.preHigh.z1 = high.z1, mF.preHigh.z2 = high.z2;
+      mDenormalOffset = offset;
+    }
 
-    Pair p = e;
+    // 2. Preamp stage, at twice the rate or at the base rate: drives and
+    // gain steps first, then the curves in one run, then the divisions.
     if constexpr (kOversample)
     {
-      // Zero-stuffed 2x: the first of each pair of outputs is kept.
-      Pair up = F.up.process(e);
-      PreampStage(up, 2.0, D, gain, mic);
-      p = F.down.process(up);
-
-      up = F.up.process(Pair{});
-      PreampStage(up, 2.0, D, gain, mic);
-      F.down.process(up);
-
-      gain.Skip4();  // the base-rate evaluation
+      for (int i = 0; i < n; ++i)
+      {
+        const Pair s0 = mF.up.process(mEmphasised[i]);
+        const Pair s1 = mF.up.process(Pair{});  // zero stuffing
+        StageInputs(s0, 2.0, mDrive[i], gain, &mCurve[4 * i], &mGain[4 * i]);
+        StageInputs(s1, 2.0, mDrive[i], gain, &mCurve[4 * i + 2], &mGain[4 * i + 2]);
+        gain.Skip4();  // the base-rate evaluation, whose result is not used
+      }
+      Curves(mCurve, 4 * n, mic);
+      for (int i = 0; i < n; ++i)
+      {
+        // Decimation keeps the first of each pair of outputs.
+        mPreamp[i] = mF.down.process(StageOutput(&mCurve[4 * i], &mGain[4 * i], mDrive[i]));
+        mF.down.process(StageOutput(&mCurve[4 * i + 2], &mGain[4 * i + 2], mDrive[i]));
+      }
     }
     else if constexpr (kBaseCurve)
-      PreampStage(p, 1.0, D, gain, mic);
-    else
-      gain.Skip4();
-
-    Pair sel = preampOn ? p : e;
-    if (invert)
-      sel = -sel;
-
-    // The subsonic filter sits in the path while the filter section is out.
-    const Pair f = filterOn ? sel : F.sub.Process(sel);
-
-    // High-pass and low-pass keep running while switched out so their state
-    // stays current.
-    Pair l = F.hpf.Process(f);
-    if constexpr (kLowpass)
     {
-      const Pair a = F.lpf.Process(l);
-      l = F.dec.process(a, F.lpf.Process(Pair{}));
+      for (int i = 0; i < n; ++i)
+        StageInputs(mEmphasised[i], 1.0, mDrive[i], gain, &mCurve[2 * i], &mGain[2 * i]);
+      Curves(mCurve, 2 * n, mic);
+      for (int i = 0; i < n; ++i)
+        mPreamp[i] = StageOutput(&mCurve[2 * i], &mGain[2 * i], mDrive[i]);
+    }
+    else
+    {
+      for (int i = 0; i < n; ++i)
+      {
+        gain.Skip4();  // preamp out: its result is not used
+        mPreamp[i] = mEmphasised[i];
+      }
     }
 
-    Pair o = filterOn ? l : f;
-    const double gL = output.Next();
-    const double gR = output.Next();
-    o *= Pair{gL, gR};
+    // 3. Polarity, filter section, output gain, de-emphasis.
+    {
+      BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
+      BasicLPF73<Pair> lpf = mF.lpf;
+      PairBiquad low = mF.postLow, peak = mF.postPeak, high = mF.postHigh, band = mF.band;
+      double offset = offsetAtStart;
+      for (int i = 0; i < n; ++i)
+      {
+        offset = -offset;
+        Pair sel = preampOn ? mPreamp[i] : mEmphasised[i];
+        if (invert)
+          sel = -sel;
 
-    const Pair q = DeEmphasis(F.postLow, F.postPeak, F.postHigh, F.band, o);
+        // The subsonic filter sits in the path while the filter section is out.
+        const Pair f = filterOn ? sel : sub.Process(sel);
 
-    // Subtracting the flipped offset restores the one taken off the input.
-    const Pair y = (fullBypass ? x : q) - offset;
-    outL[i] = y[0];
-    if (outR)
-      outR[i] = y[1];
+        // High-pass and low-pass keep running while switched out so their
+        // state stays current.
+        Pair l = hpf.Process(f);
+        if constexpr (kLowpass)
+        {
+          const Pair a = lpf.Process(l);
+          l = mF.dec.process(a, lpf.Process(Pair{}));
+        }
+
+        Pair o = filterOn ? l : f;
+        const double gL = output.Next();
+        const double gR = output.Next();
+        o *= Pair{gL, gR};
+
+        const Pair q = DeEmphasis(low, peak, high, band, o);
+
+        // Subtracting the flipped offset restores the one taken off the input.
+        Pair y = q - offset;
+        if (fullBypass)
+          y = Pair{Sanitized(xL[i]), xR ? Sanitized(xR[i]) : 0.0} - offset;
+        outL[start + i] = y[0];
+        if (outR)
+          outR[start + i] = y[1];
+      }
+      mF.sub = sub;
+      mF.hpf = hpf;
+      mF.lpf = lpf;
+      mF.postLow.z1 = low.z1, mF.postLow.z2 = low.z2;
+      mF.postPeak.z1 = peak.z1, mF.postPeak.z2 = peak.z2;
+      mF.postHigh.z1 = high.z1, mF.postHigh.z2 = high.z2;
+      mF.band.z1 = band.z1, mF.band.z2 = band.z2;
+    }
   }
-
-  mDenormalOffset = offset;
 }
 
 void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, int nChans)

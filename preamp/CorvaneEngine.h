@@ -126,11 +126,20 @@ private:
   bool StateIsFinite() const;
   void ClearAllState();
 
+  static constexpr int kChunk = 128;
+
   AtomicSettings mSettings;
   Smoothers mSmooth;
   double mSampleRate = 44100.0;
   double mDenormalOffset = 1e-15;
   Filters mF;
+
+  // Per-chunk scratch between the passes of Run.
+  double mDrive[kChunk] = {};
+  StereoSample mEmphasised[kChunk] = {};
+  StereoSample mPreamp[kChunk] = {};
+  double mCurve[4 * kChunk] = {};  // curve inputs, then outputs: 2 or 4 per frame
+  double mGain[4 * kChunk] = {};   // the matching gain divisors
 };
 
 } // namespace iplug
