@@ -418,6 +418,9 @@ void IGraphics::EndDragResize()
 
 void* IGraphics::OpenWindow(void* parent)
 {
+  // A view that is still open is discarded first, so the layout never attaches its controls twice.
+  if (mWindow)
+    CloseWindow();
   mWindow = parent;
   mDelegate->LayoutUI(this);
   UpdateTooltips();

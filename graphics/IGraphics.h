@@ -311,7 +311,10 @@ public:
   int GetLastClickedParamForPTAutomation();
 
   // ---------------------------------------------------------------- platform
+  /** Headless default: discards an open view, keeps `parent` as the window, runs the delegate's
+      layout and OnUIOpen. A platform layer creates its view around the same steps. */
   virtual void* OpenWindow(void* parent);
+  /** Headless default: forgets the window and lets the backend drop the view (OnViewDestroyed). */
   virtual void CloseWindow();
   virtual void* GetWindow() { return mWindow; }
   bool WindowIsOpen() { return GetWindow() != nullptr; }

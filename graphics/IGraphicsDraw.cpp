@@ -503,7 +503,7 @@ void IGraphics::PushLayer(ILayer* layer)
 {
   mLayers.push(layer);
   UpdateLayer();
-  PathTransformReset(true);
+  mTransform = IMatrix(); // the saved transforms stay for the caller to restore
   PathTransformSetMatrix(IMatrix());
   SetClipRegion(layer->Bounds());
   PathTransformSetMatrix(mTransform);
@@ -519,7 +519,8 @@ ILayer* IGraphics::PopLayer()
     mLayers.pop();
   }
   UpdateLayer();
-  PathTransformReset(true);
+  mTransform = IMatrix();
+  PathTransformSetMatrix(mTransform);
   SetClipRegion(mLayers.empty() ? mClipRECT : mLayers.top()->Bounds());
   PathClear();
   return layer;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "GraphicsTestSupport.h"
 #include "graphics/IFPSDisplayControl.h"
 
@@ -210,4 +212,38 @@ TEST(IGraphicsCaches, LastUserEmptiesTheCache)
     StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).Add(new APIBitmap(), "x.png");
   }
   EXPECT_EQ(StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).Size(), 0);
+}
+
+TEST_F(HostFixture, BrokenInputNeverCorruptsState)
+{
+  // A knob with zero gearing would move by infinity: its value stays a number.
+  auto* flat = ui.AttachControl(new TestKnob(IRECT(0, 0, 50, 50), 0, EDirection::Vertical, 0.0));
+  ui.OnMouseDown(Point(10, 10, IMouseMod(true)));
+  ui.OnMouseDrag(Point(10, 0, IMouseMod(true), 0.f, -10.f));
+  ui.OnMouseUp(Point(10, 0, IMouseMod(true)));
+  EXPECT_FALSE(std::isnan(flat->GetValue()));
+  EXPECT_FALSE(std::isnan(dlg.GetParam(0)->GetValue()));
+
+  // The frames-per-second display switched off while held: no capture is left pointing at it.
+  ui.ShowFPSDisplay(true);
+  ui.OnMouseDown(Point(100, 20, IMouseMod(true)));
+  EXPECT_TRUE(ui.ControlIsCaptured());
+  ui.ShowFPSDisplay(false);
+  EXPECT_FALSE(ui.ControlIsCaptured());
+  ui.OnMouseDrag(Point(100, 20, IMouseMod(true), 1.f, 1.f));
+  ui.OnMouseUp(Point(100, 20, IMouseMod(true)));
+}
+
+TEST_F(HostFixture, OpeningTwiceLaysOutOnce)
+{
+  int layouts = 0;
+  dlg.SetLayoutUIFunc([&](IGraphics* g) { ++layouts; g->AttachControl(new BoxControl(IRECT(0, 0, 5, 5)), 1); });
+  ui.OpenWindow(&dlg);
+  ui.OpenWindow(&dlg);
+  EXPECT_EQ(layouts, 2);
+  EXPECT_EQ(ui.NControls(), 1);
+  EXPECT_TRUE(ui.WindowIsOpen());
+  ui.CloseWindow();
+  EXPECT_FALSE(ui.WindowIsOpen());
+  EXPECT_EQ(ui.NControls(), 0);
 }
