@@ -316,7 +316,7 @@ bool Write(std::string& out, CFTypeRef value, int depth)
     std::tm tm = {};
     if (!gmtime_r(&t, &tm) || tm.tm_year + 1900 < 1 || tm.tm_year + 1900 > 9999)
       return false;
-    char text[32];
+    char text[80];
     std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     out += indent + "<date>" + text + "</date>\n";
   }
