@@ -29,8 +29,17 @@ IRECT IRECTList::Shrink(const IRECT& r, const IRECT& x)
   return {r.L, x.B, r.R, r.B};
 }
 
+void IRECTList::AddIfNotEmpty(const IRECT& r)
+{
+  if (r.W() > 0.f && r.H() > 0.f)
+    Add(r);
+}
+
 IRECT IRECTList::Split(const IRECT& r, const IRECT& x)
 {
+  // The two pieces cover r minus x when x sits in a corner of r. When x lies
+  // along the middle of an edge the pieces miss part of r; that part is
+  // appended too, so no dirty area is lost.
   if (r.L == x.L)
   {
     if (r.T == x.T)
@@ -39,15 +48,30 @@ IRECT IRECTList::Split(const IRECT& r, const IRECT& x)
       return {r.L, x.B, r.R, r.B};
     }
     Add({r.L, r.T, r.R, x.T});
+    AddIfNotEmpty({r.L, x.B, x.R, r.B});
     return {x.R, x.T, r.R, r.B};
   }
   if (r.T == x.T)
   {
     Add({r.L, r.T, x.L, x.B});
+    AddIfNotEmpty({x.R, r.T, r.R, x.B});
     return {r.L, x.B, r.R, r.B};
   }
   Add({r.L, r.T, r.R, x.T});
+  AddIfNotEmpty({x.R, x.T, r.R, r.B});
+  AddIfNotEmpty({x.L, x.B, x.R, r.B});
   return {r.L, x.T, x.L, r.B};
+}
+
+IRECT IRECTList::ShrinkKeepingRest(const IRECT& r, const IRECT& x)
+{
+  // Shrink keeps the part of r on one side of x. When x crosses r in the
+  // middle, the part on the other side is appended instead of dropped.
+  if (x.L == r.L && x.R == r.R && x.T > r.T && x.B < r.B)
+    AddIfNotEmpty({r.L, x.B, r.R, r.B});
+  else if (x.T == r.T && x.B == r.B && x.L > r.L && x.R < r.R)
+    AddIfNotEmpty({x.R, r.T, r.R, r.B});
+  return Shrink(r, x);
 }
 
 void IRECTList::Optimize()
@@ -77,9 +101,9 @@ void IRECTList::Optimize()
       {
         const IRECT x = a.Intersect(b);
         if (a.Mergeable(x))
-          Set(i, Shrink(a, x));
+          Set(i, ShrinkKeepingRest(a, x));
         else if (b.Mergeable(x))
-          Set(j, Shrink(b, x));
+          Set(j, ShrinkKeepingRest(b, x));
         else if (b.Area() > a.Area())
           Set(i, Split(a, x));
         else

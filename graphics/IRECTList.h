@@ -33,6 +33,8 @@ private:
   /** Appends the part of `r` beside `x` and returns the part of `r` below or beside it. */
   IRECT Split(const IRECT& r, const IRECT& x);
   static IRECT Shrink(const IRECT& r, const IRECT& x);
+  IRECT ShrinkKeepingRest(const IRECT& r, const IRECT& x);
+  void AddIfNotEmpty(const IRECT& r);
 
   std::vector<IRECT> mRects;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "graphics/IMatrix.h"
 #include "graphics/IRECTList.h"
@@ -110,6 +111,48 @@ TEST(IRECTList, BiggerLaterRectangleSplitsTheEarlierOne)
   for (int i = 0; i < list.Size(); ++i)
     laterIntact |= list.Get(i) == IRECT(5, 5, 25, 25);
   EXPECT_TRUE(laterIntact);
+}
+
+TEST(IRECTList, OverlapAcrossTheMiddleKeepsBothSides)
+{
+  // The overlap spans the tall rectangle's full width in its middle: its top and bottom both stay dirty.
+  EXPECT_EQ(Optimized({{0, 0, 10, 30}, {-5, 10, 15, 20}}),
+            (std::vector<IRECT>{{0, 0, 10, 10}, {-5, 10, 15, 20}, {0, 20, 10, 30}}));
+  // A narrow rectangle poking into the middle of a wide one's top edge.
+  const auto split = Optimized({{0, 0, 30, 30}, {10, -5, 15, 40}});
+  EXPECT_FLOAT_EQ(AreaOf(split), 900.f + 5.f * 15.f);
+}
+
+TEST(IRECTList, OptimizeKeepsExactlyTheDirtyAreaOnce)
+{
+  // Random integer rectangles on a small raster: every dirty cell is covered exactly once afterwards.
+  std::mt19937 rng(42);
+  for (int iter = 0; iter < 3000; ++iter)
+  {
+    IRECTList list;
+    int dirty[32][32] = {};
+    const int n = 1 + static_cast<int>(rng() % 7);
+    for (int k = 0; k < n; ++k)
+    {
+      const int x = rng() % 20, y = rng() % 20, w = 1 + rng() % 10, h = 1 + rng() % 10;
+      list.Add(IRECT(x, y, x + w, y + h));
+      for (int i = x; i < x + w; ++i)
+        for (int j = y; j < y + h; ++j)
+          dirty[i][j] = 1;
+    }
+    list.Optimize();
+    int drawn[32][32] = {};
+    for (int k = 0; k < list.Size(); ++k)
+    {
+      const IRECT r = list.Get(k);
+      for (int i = static_cast<int>(r.L); i < static_cast<int>(r.R); ++i)
+        for (int j = static_cast<int>(r.T); j < static_cast<int>(r.B); ++j)
+          ++drawn[i][j];
+    }
+    for (int i = 0; i < 32; ++i)
+      for (int j = 0; j < 32; ++j)
+        ASSERT_EQ(drawn[i][j], dirty[i][j]) << "iteration " << iter << " cell " << i << "," << j;
+  }
 }
 
 TEST(IRECTList, BoundsAndStorageReuse)
