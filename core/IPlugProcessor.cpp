@@ -71,14 +71,12 @@ IPlugProcessor::IPlugProcessor(const Config& config, EAPI)
     auto* channel = mInChannels.Add(new IChannelData<>());
     channel->mData = mInData.Get() + i;
     *channel->mData = channel->mScratchBuf.Get();
-    channel->mLabel.SetFormatted(MAX_CHAN_NAME_LEN, "input %i", i);
   }
   for (int i = 0; i < totalOut; ++i)
   {
     auto* channel = mOutChannels.Add(new IChannelData<>());
     channel->mData = mOutData.Get() + i;
     *channel->mData = channel->mScratchBuf.Get();
-    channel->mLabel.SetFormatted(MAX_CHAN_NAME_LEN, "output %i", i);
   }
 }
 
