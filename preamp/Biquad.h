@@ -52,16 +52,34 @@ struct BasicBiquad : BiquadDesign
 
   using BiquadDesign::BiquadDesign;
 
-  Narrow_t<S> process(Narrow_t<S> in)
+  Narrow_t<S> process(Narrow_t<S> in) { return Step(*this, z1, z2, in); }
+
+  // One sample through coefficients c (anything with a0, a1, a2, b1, b2) and
+  // the state z1, z2, which a caller may hold in locals.
+  template <typename C>
+  static Narrow_t<S> Step(const C& c, S& z1, S& z2, Narrow_t<S> in)
   {
     const S x = Widen(in);
-    const S out = x * a0 + z1;
-    z1 = x * a1 + z2 - b1 * out;
-    z2 = x * a2 - b2 * out;
+    const S out = x * c.a0 + z1;
+    z1 = x * c.a1 + z2 - c.b1 * out;
+    z2 = x * c.a2 - c.b2 * out;
     return Narrow(out);
   }
 };
 
 using Biquad = BasicBiquad<double>;
+
+// A design's coefficients spread over both lanes of a pair, for loops that
+// keep only the section states in registers and read these from memory.
+struct StereoBiquadCoefficients
+{
+  StereoSample a0{}, a1{}, a2{}, b1{}, b2{};
+
+  StereoBiquadCoefficients() = default;
+  explicit StereoBiquadCoefficients(const BiquadDesign& d)
+    : a0{d.a0, d.a0}, a1{d.a1, d.a1}, a2{d.a2, d.a2}, b1{d.b1, d.b1}, b2{d.b2, d.b2}
+  {
+  }
+};
 
 } // namespace iplug

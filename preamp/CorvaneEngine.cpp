@@ -19,16 +19,21 @@ constexpr auto relaxed = std::memory_order_relaxed;
 using Pair = StereoSample;
 using PairBiquad = BasicBiquad<StereoSample>;
 
-// Emphasis sections take and return single-precision samples.
-inline Pair PreEmphasis(PairBiquad& low, PairBiquad& peak, PairBiquad& high, Pair x)
-{
-  return Widen(high.process(peak.process(low.process(Narrow(x)))));
-}
+using PairCoefficients = StereoBiquadCoefficients;
 
-inline Pair DeEmphasis(PairBiquad& low, PairBiquad& peak, PairBiquad& high, PairBiquad& band, Pair x)
+// A section's state in locals for the length of a loop.
+struct SectionState
 {
-  return Widen(band.process(high.process(peak.process(low.process(Narrow(x))))));
-}
+  PairBiquad& section;
+  Pair z1, z2;
+  explicit SectionState(PairBiquad& b) : section(b), z1(b.z1), z2(b.z2) {}
+  ~SectionState()
+  {
+    section.z1 = z1;
+    section.z2 = z2;
+  }
+  StereoFloat Step(const PairCoefficients& c, StereoFloat in) { return PairBiquad::Step(c, z1, z2, in); }
+};
 
 // A smoother seen through one block, in which its target stays fixed. Once a
 // step leaves the state unchanged, every further step returns that same
@@ -191,6 +196,14 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
   mF.postPeak.setBiquad(Biquad::kPeak, 830.0 / fs, 0.28, -1.7);
   mF.preHigh.setBiquad(Biquad::kHighshelf, 4030.0 / fs, 0.28, -1.5);
   mF.postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
+
+  mPreCoefficients[0] = PairCoefficients(mF.preLow);
+  mPreCoefficients[1] = PairCoefficients(mF.prePeak);
+  mPreCoefficients[2] = PairCoefficients(mF.preHigh);
+  mPostCoefficients[0] = PairCoefficients(mF.postLow);
+  mPostCoefficients[1] = PairCoefficients(mF.postPeak);
+  mPostCoefficients[2] = PairCoefficients(mF.postHigh);
+  mPostCoefficients[3] = PairCoefficients(mF.band);
 }
 
 // One evaluation of the preamp stage on a stereo pair drives the curve with
@@ -226,6 +239,36 @@ static void Curves(double* v, int count, bool mic)
       v[j] = LineCurve(v[j]);
 }
 
+// Polarity, subsonic filter (section out) or high-pass and low-pass (section
+// in) for one chunk. The high-pass and low-pass run in both states so their
+// state stays current; the subsonic filter runs only while the section is
+// out.
+template <bool kLowpass, bool kFilterOn>
+void CorvaneEngine::FilterSection(int n, bool preampOn, bool invert)
+{
+  BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
+  BasicLPF73<Pair> lpf = mF.lpf;
+  for (int i = 0; i < n; ++i)
+  {
+    Pair sel = preampOn ? mPreamp[i] : mEmphasised[i];
+    if (invert)
+      sel = -sel;
+
+    const Pair f = kFilterOn ? sel : sub.Process(sel);
+    Pair l = hpf.Process(f);
+    if constexpr (kLowpass)
+    {
+      const Pair a = lpf.Process(l);
+      l = mF.dec.process(a, lpf.Process(Pair{}));
+    }
+    mSection[i] = kFilterOn ? l : f;
+  }
+  if constexpr (!kFilterOn)
+    mF.sub = sub;
+  mF.hpf = hpf;
+  mF.lpf = lpf;
+}
+
 // The block runs in chunks, each in three passes: pre-emphasis, preamp stage,
 // then everything after it. The passes keep every operation and its order;
 // they only keep the library calls of the curves away from the filters, so
@@ -253,7 +296,8 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
 
     // 1. Drive scale and pre-emphasis; the offset d comes off the input.
     {
-      PairBiquad low = mF.preLow, peak = mF.prePeak, high = mF.preHigh;
+      const PairCoefficients* c = mPreCoefficients;
+      SectionState low(mF.preLow), peak(mF.prePeak), high(mF.preHigh);
       double offset = offsetAtStart;
       for (int i = 0; i < n; ++i)
       {
@@ -261,11 +305,9 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
         const double d = offset;
         offset = -d;
         const Pair x{Sanitized(xL[i]), xR ? Sanitized(xR[i]) : 0.0};
-        mEmphasised[i] = PreEmphasis(low, peak, high, x - d);
+        const StereoFloat v = low.Step(c[0], Narrow(x - d));
+        mEmphasised[i] = Widen(high.Step(c[2], peak.Step(c[1], v)));
       }
-      mF.preLow.z1 = low.z1, mF.preLow.z2 = low.z2;
-      mF.prePeak.z1 = peak.z1, mF.prePeak.z2 = peak.z2;
-      mF.preHigh.z1 = high.z1, mF.preHigh.z2 = high.z2;
       mDenormalOffset = offset;
     }
 
@@ -306,37 +348,24 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
       }
     }
 
-    // 3. Polarity, filter section, output gain, de-emphasis.
+    // 3. Polarity and filter section, into mSection.
+    if (filterOn)
+      FilterSection<kLowpass, true>(n, preampOn, invert);
+    else
+      FilterSection<kLowpass, false>(n, preampOn, invert);
+
+    // 4. Output gain and de-emphasis; the offset goes back on.
     {
-      BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
-      BasicLPF73<Pair> lpf = mF.lpf;
-      PairBiquad low = mF.postLow, peak = mF.postPeak, high = mF.postHigh, band = mF.band;
+      const PairCoefficients* c = mPostCoefficients;
+      SectionState low(mF.postLow), peak(mF.postPeak), high(mF.postHigh), band(mF.band);
       double offset = offsetAtStart;
       for (int i = 0; i < n; ++i)
       {
         offset = -offset;
-        Pair sel = preampOn ? mPreamp[i] : mEmphasised[i];
-        if (invert)
-          sel = -sel;
-
-        // The subsonic filter sits in the path while the filter section is out.
-        const Pair f = filterOn ? sel : sub.Process(sel);
-
-        // High-pass and low-pass keep running while switched out so their
-        // state stays current.
-        Pair l = hpf.Process(f);
-        if constexpr (kLowpass)
-        {
-          const Pair a = lpf.Process(l);
-          l = mF.dec.process(a, lpf.Process(Pair{}));
-        }
-
-        Pair o = filterOn ? l : f;
         const double gL = output.Next();
         const double gR = output.Next();
-        o *= Pair{gL, gR};
-
-        const Pair q = DeEmphasis(low, peak, high, band, o);
+        const StereoFloat v = peak.Step(c[1], low.Step(c[0], Narrow(mSection[i] * Pair{gL, gR})));
+        const Pair q = Widen(band.Step(c[3], high.Step(c[2], v)));
 
         // Subtracting the flipped offset restores the one taken off the input.
         Pair y = q - offset;
@@ -346,13 +375,6 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
         if (outR)
           outR[start + i] = y[1];
       }
-      mF.sub = sub;
-      mF.hpf = hpf;
-      mF.lpf = lpf;
-      mF.postLow.z1 = low.z1, mF.postLow.z2 = low.z2;
-      mF.postPeak.z1 = peak.z1, mF.postPeak.z2 = peak.z2;
-      mF.postHigh.z1 = high.z1, mF.postHigh.z2 = high.z2;
-      mF.band.z1 = band.z1, mF.band.z2 = band.z2;
     }
   }
 }

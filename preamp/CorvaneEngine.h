@@ -122,6 +122,8 @@ private:
   void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
            int nFrames);
 
+  template <bool kLowpass, bool kFilterOn>
+  void FilterSection(int n, bool preampOn, bool invert);
   void SetUpBlock(const Settings& s);
   bool StateIsFinite() const;
   void ClearAllState();
@@ -140,6 +142,9 @@ private:
   StereoSample mPreamp[kChunk] = {};
   double mCurve[4 * kChunk] = {};  // curve inputs, then outputs: 2 or 4 per frame
   double mGain[4 * kChunk] = {};   // the matching gain divisors
+  StereoSample mSection[kChunk] = {};
+  StereoBiquadCoefficients mPreCoefficients[3];   // low, peak, high
+  StereoBiquadCoefficients mPostCoefficients[4];  // low, peak, high, band
 };
 
 } // namespace iplug
