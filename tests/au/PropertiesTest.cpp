@@ -149,7 +149,14 @@ TEST(AUPropertyData, ScopeAndElementRules)
     SCOPED_TRACE(testing::Message() << "property " << row.prop << " scope " << row.scope << " element " << row.elem);
     std::array<unsigned char, 64> data{};
     UInt32 size = data.size();
-    EXPECT_EQ(AudioUnitGetProperty(unit, row.prop, row.scope, row.elem, data.data(), &size), row.status);
+    const OSStatus status = AudioUnitGetProperty(unit, row.prop, row.scope, row.elem, data.data(), &size);
+    EXPECT_EQ(status, row.status);
+    if (status == noErr && row.prop == kAudioUnitProperty_ElementName)
+    {
+      CFStringRef name = nullptr;
+      std::memcpy(&name, data.data(), sizeof(name));
+      CFRelease(name);
+    }
   }
 }
 

@@ -25,7 +25,7 @@ namespace
 thread_local bool tCounting = false;
 std::atomic<long> gAllocations{0};
 
-void Count()
+[[maybe_unused]] void Count()
 {
   if (tCounting)
     gAllocations.fetch_add(1, std::memory_order_relaxed);

@@ -399,7 +399,8 @@ struct MidiSink
     for (UInt32 i = 0; i < list->numPackets; ++i)
     {
       self->packets.emplace_back(packet->data, packet->data + packet->length);
-      self->times.push_back(packet->timeStamp);
+      const MIDITimeStamp time = packet->timeStamp;  // a packed member: copy, don't bind
+      self->times.push_back(time);
       packet = MIDIPacketNext(packet);
     }
     return noErr;
