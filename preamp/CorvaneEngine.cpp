@@ -240,16 +240,22 @@ static void Curves(double* v, int count, bool mic)
 }
 
 // Polarity, subsonic filter (section out) or high-pass and low-pass (section
-// in) for one chunk. The high-pass and low-pass run in both states so their
-// state stays current; the subsonic filter runs only while the section is
-// out.
-template <bool kLowpass, bool kFilterOn>
-void CorvaneEngine::FilterSection(int n, bool preampOn, bool invert)
+// in), output gain and de-emphasis for one chunk, in one loop so the section
+// work overlaps the low-pass recursion. The high-pass and low-pass run in
+// both states so their state stays current; the subsonic filter runs only
+// while the section is out. The offset taken off the input goes back on.
+template <bool kLowpass, bool kFilterOn, typename Glide>
+void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass,
+                                     Glide& output)
 {
   BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
   BasicLPF73<Pair> lpf = mF.lpf;
-  for (int i = 0; i < n; ++i)
+  const PairCoefficients* c = mPostCoefficients;
+  SectionState low(mF.postLow), peak(mF.postPeak), high(mF.postHigh), band(mF.band);
+  double offset = io.offset;
+  for (int i = 0; i < io.n; ++i)
   {
+    offset = -offset;
     Pair sel = preampOn ? mPreamp[i] : mEmphasised[i];
     if (invert)
       sel = -sel;
@@ -261,7 +267,20 @@ void CorvaneEngine::FilterSection(int n, bool preampOn, bool invert)
       const Pair a = lpf.Process(l);
       l = mF.dec.process(a, lpf.Process(Pair{}));
     }
-    mSection[i] = kFilterOn ? l : f;
+    const Pair o = kFilterOn ? l : f;
+
+    const double gL = output.Next();
+    const double gR = output.Next();
+    const StereoFloat v = peak.Step(c[1], low.Step(c[0], Narrow(o * Pair{gL, gR})));
+    const Pair q = Widen(band.Step(c[3], high.Step(c[2], v)));
+
+    // Subtracting the flipped offset restores the one taken off the input.
+    Pair y = q - offset;
+    if (fullBypass)
+      y = Pair{Sanitized(io.inL[i]), io.inR ? Sanitized(io.inR[i]) : 0.0} - offset;
+    io.outL[i] = y[0];
+    if (io.outR)
+      io.outR[i] = y[1];
   }
   if constexpr (!kFilterOn)
     mF.sub = sub;
@@ -348,34 +367,12 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
       }
     }
 
-    // 3. Polarity and filter section, into mSection.
+    // 3. Polarity, filter section, output gain and de-emphasis.
+    const ChunkIo io{n, xL, xR, outL + start, outR ? outR + start : nullptr, offsetAtStart};
     if (filterOn)
-      FilterSection<kLowpass, true>(n, preampOn, invert);
+      SectionAndOutput<kLowpass, true>(io, preampOn, invert, fullBypass, output);
     else
-      FilterSection<kLowpass, false>(n, preampOn, invert);
-
-    // 4. Output gain and de-emphasis; the offset goes back on.
-    {
-      const PairCoefficients* c = mPostCoefficients;
-      SectionState low(mF.postLow), peak(mF.postPeak), high(mF.postHigh), band(mF.band);
-      double offset = offsetAtStart;
-      for (int i = 0; i < n; ++i)
-      {
-        offset = -offset;
-        const double gL = output.Next();
-        const double gR = output.Next();
-        const StereoFloat v = peak.Step(c[1], low.Step(c[0], Narrow(mSection[i] * Pair{gL, gR})));
-        const Pair q = Widen(band.Step(c[3], high.Step(c[2], v)));
-
-        // Subtracting the flipped offset restores the one taken off the input.
-        Pair y = q - offset;
-        if (fullBypass)
-          y = Pair{Sanitized(xL[i]), xR ? Sanitized(xR[i]) : 0.0} - offset;
-        outL[start + i] = y[0];
-        if (outR)
-          outR[start + i] = y[1];
-      }
-    }
+      SectionAndOutput<kLowpass, false>(io, preampOn, invert, fullBypass, output);
   }
 }
 

@@ -122,8 +122,19 @@ private:
   void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
            int nFrames);
 
-  template <bool kLowpass, bool kFilterOn>
-  void FilterSection(int n, bool preampOn, bool invert);
+  // One chunk's slice of the block's buffers.
+  struct ChunkIo
+  {
+    int n;
+    const double* inL;
+    const double* inR;
+    double* outL;
+    double* outR;
+    double offset;  // anti-denormal offset before the chunk's first sample
+  };
+
+  template <bool kLowpass, bool kFilterOn, typename Glide>
+  void SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass, Glide& output);
   void SetUpBlock(const Settings& s);
   bool StateIsFinite() const;
   void ClearAllState();
@@ -142,7 +153,6 @@ private:
   StereoSample mPreamp[kChunk] = {};
   double mCurve[4 * kChunk] = {};  // curve inputs, then outputs: 2 or 4 per frame
   double mGain[4 * kChunk] = {};   // the matching gain divisors
-  StereoSample mSection[kChunk] = {};
   StereoBiquadCoefficients mPreCoefficients[3];   // low, peak, high
   StereoBiquadCoefficients mPostCoefficients[4];  // low, peak, high, band
 };
