@@ -56,6 +56,7 @@ struct BasicOSAA
     // of the sound (the single-precision sections downstream expose it).
     const S* l = ring + head;
     S y{};
+#pragma GCC unroll 32
     for (int m = 0; m < 32; ++m)
       y += kOdd[m] * (l[2 * m + 1] + l[127 - 2 * m]);
     y += 0.5 * l[kCentre];

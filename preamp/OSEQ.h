@@ -49,6 +49,7 @@ struct BasicOSEQ
     // because the rounding of the sum is part of the sound.
     const S* l = ring + head;
     S y = 0.5 * l[33];
+#pragma GCC unroll 16
     for (int m = 1; m <= 16; ++m)
       y += kOdd[m - 1] * (l[2 * m] + l[66 - 2 * m]);
     return 2.0 * y;
