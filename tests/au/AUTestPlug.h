@@ -54,6 +54,13 @@ public:
   void ProcessSysEx(ISysEx& msg) override { sysexInSizes.push_back(msg.mSize); }
   void SendParameterValueFromDelegate(int paramIdx, double value, bool normalized) override;
 
+  void* OpenWindow(void* parent) override
+  {
+    openWindowParents.push_back(parent);
+    return &openWindowParents;  // stands for the editor's view
+  }
+  std::vector<void*> openWindowParents;
+
   /** One tick of the main-thread timer, run by the test on its own thread. */
   void DrainQueuesForTest() { OnTimer(*mTimer); }
 

@@ -9,6 +9,7 @@
 
 #include "au/AUHost.h"
 #include "au/CFUtilities.h"
+#include "au/IPlugAUViewFactory.h"
 
 namespace corvane_test
 {
@@ -555,6 +556,22 @@ TEST(AUPropertyData, CocoaViewNeedsTheBundleAndTheEditor)
   // The test plug-in's bundle is not installed anywhere.
   EXPECT_EQ(unit.Get(kAudioUnitProperty_CocoaUI, G, 0, info), kAudioUnitErr_InvalidProperty);
   EXPECT_STREQ(unit.plug().GetViewFactoryClassName(), "AUTest_View");
+}
+
+TEST(AUViewFactory, OpensTheEditorOfTheUnitItIsGiven)
+{
+  AUInstance unit;
+  IPlugAUViewFactory factory("AU Test View");
+  EXPECT_EQ(factory.init(), &factory);
+  EXPECT_STREQ(factory.description(), "AU Test View");
+  EXPECT_EQ(factory.interfaceVersion(), 0u);
+  void* view = factory.uiViewForAudioUnit(unit, 100, 100);
+  EXPECT_EQ(factory.GetPlug(), unit.adapter());
+  ASSERT_EQ(unit.plug().openWindowParents.size(), 1u);
+  EXPECT_EQ(unit.plug().openWindowParents[0], nullptr);
+  EXPECT_EQ(view, &unit.plug().openWindowParents);
+  factory.init();
+  EXPECT_EQ(factory.GetPlug(), nullptr);
 }
 
 TEST(AUPropertyData, PluginInstanceAndMidiOutputInfo)
