@@ -394,7 +394,9 @@ void IGraphics::OnDragResize(float x, float y)
 {
   if (mGUISizeMode == EUIResizerMode::Size)
   {
-    Resize(static_cast<int>(x), static_cast<int>(y), mDrawScale, true);
+    // Clamped before the conversion so a wild pointer position cannot overflow an int.
+    const auto whole = [](float v) { return static_cast<int>(std::clamp(std::isfinite(v) ? v : 0.f, 0.f, 1e6f)); };
+    Resize(whole(x), whole(y), mDrawScale, true);
     return;
   }
   const float scale = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);

@@ -346,6 +346,8 @@ public:
 
   // ---------------------------------------------------------------- misc
   IGEditorDelegate* GetDelegate() const { return mDelegate; }
+  void SetBundleID(const char* id) { mBundleID.Set(id); }
+  const char* GetBundleID() const { return mBundleID.Get(); }
   void SetSharedResourcesSubPath(const char* path) { mSharedResourcesSubPath.Set(path); }
   const char* GetSharedResourcesSubPath() const { return mSharedResourcesSubPath.Get(); }
   ECursor GetCursor() const { return mCursorType; }
@@ -393,6 +395,7 @@ private:
   std::unique_ptr<ITextEntryControl> mTextEntryControl;
   IPopupMenu mPromptPopupMenu;
   WDL_String mSharedResourcesSubPath;
+  WDL_String mBundleID;
   ECursor mCursorType = ECursor::ARROW;
   int mWidth;
   int mHeight;
