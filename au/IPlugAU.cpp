@@ -321,6 +321,9 @@ OSStatus IPlugAU::SetParamValue(AudioUnitParameterID param, AudioUnitScope scope
     return kAudioUnitErr_InvalidParameter;
 
   const double received = static_cast<double>(value);
+  // NaN or infinity would pass the clamp and reach the processing.
+  if (!std::isfinite(received))
+    return kAudioUnitErr_InvalidParameterValue;
   double v = received;
   if (p->GetStepped() && p->GetStep() > 0.0)
     v = std::round(v / p->GetStep()) * p->GetStep();

@@ -6,6 +6,7 @@
 // kAudio_ParamError and nothing is read or written past its buffer.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -480,6 +481,9 @@ OSStatus IPlugAU::ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, 
       Float64 sampleRate = 0.0;
       if (!ReadIn(data, size, sampleRate))
         return kAudio_ParamError;
+      // Time properties divide by the rate: zero, negative or non-finite rates are refused.
+      if (!(sampleRate > 0.0) || !std::isfinite(sampleRate))
+        return kAudioUnitErr_InvalidPropertyValue;
       SetSampleRate(sampleRate);
       OnReset();
       return noErr;
@@ -737,7 +741,7 @@ OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement elem, c
   if (accepted)
   {
     bus->hostChannelCount = nChannels;
-    if (format.mSampleRate > 0.0)
+    if (format.mSampleRate > 0.0 && std::isfinite(format.mSampleRate))
       SetSampleRate(format.mSampleRate);
   }
   else

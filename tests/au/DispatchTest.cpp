@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 #include "au/AUHost.h"
 #include "au/IPlugAUFactory.h"
@@ -259,6 +260,10 @@ TEST(AUParameters, SetRoundsSteppedValuesButTheEditorGetsTheValueAsSent)
   EXPECT_DOUBLE_EQ(plug.GetParam(kParamGain)->Value(), 12.0);  // clamped
   EXPECT_EQ(AudioUnitSetParameter(unit, kParamGain, kAudioUnitScope_Output, 0, 1.f, 0), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitSetParameter(unit, 1000, kAudioUnitScope_Global, 0, 1.f, 0), kAudioUnitErr_InvalidParameter);
+  for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    EXPECT_EQ(AudioUnitSetParameter(unit, kParamGain, kAudioUnitScope_Global, 0, bad, 0),
+              kAudioUnitErr_InvalidParameterValue);
+  EXPECT_DOUBLE_EQ(plug.GetParam(kParamGain)->Value(), 12.0);
 }
 
 TEST(AUParameters, ScheduleStopsAtTheFirstNonGlobalImmediateEvent)

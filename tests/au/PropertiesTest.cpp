@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "au/AUHost.h"
@@ -482,6 +483,11 @@ TEST(AUPropertyWrite, SampleRateFramesAndBypassResetTheProcessor)
   AUInstance unit;
   AUTestPlug& plug = unit.plug();
   ASSERT_EQ(unit.Set<Float64>(kAudioUnitProperty_SampleRate, O, 3, 96000.0), noErr);
+  EXPECT_EQ(plug.GetSampleRate(), 96000.0);
+  EXPECT_EQ(plug.resets, 1);
+
+  for (Float64 bad : {0.0, -44100.0, std::numeric_limits<Float64>::quiet_NaN(), std::numeric_limits<Float64>::infinity()})
+    EXPECT_EQ(unit.Set<Float64>(kAudioUnitProperty_SampleRate, G, 0, bad), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(plug.GetSampleRate(), 96000.0);
   EXPECT_EQ(plug.resets, 1);
 
