@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -72,8 +73,37 @@ void Run(benchmark::State& state, Chain& chain, Process process)
   state.counters["realtime_x"] = benchmark::Counter(frames / kFs, benchmark::Counter::kIsRate);
 }
 
+// Largest difference between the engine and the plain chain over the shared
+// input, in the configuration of this benchmark.
+double MaxDifferenceFromPlain(benchmark::State& state)
+{
+  iplug::CorvaneEngine engine;
+  auto plain = std::make_unique<corvane_test::ReferenceChain>();
+  plain->fs = kFs;
+  Configure(engine, state);
+  Configure(*plain, state);
+  engine.Reset(kFs);
+  plain->OnReset();
+  const Input& in = SharedInput();
+  std::vector<double> a(2 * kFrames), b(2 * kFrames);
+  double worst = 0.0;
+  for (int block = 0; block < kBlocksOfInput; ++block)
+  {
+    double* ins[2] = {const_cast<double*>(in.l.data()) + block * kFrames,
+                      const_cast<double*>(in.r.data()) + block * kFrames};
+    double* outsA[2] = {a.data(), a.data() + kFrames};
+    double* outsB[2] = {b.data(), b.data() + kFrames};
+    engine.ProcessBlock(ins, outsA, kFrames, 2);
+    plain->ProcessBlock(ins, outsB, kFrames);
+    for (size_t i = 0; i < a.size(); ++i)
+      worst = std::max(worst, std::fabs(a[i] - b[i]));
+  }
+  return worst;
+}
+
 void BM_Engine(benchmark::State& state)
 {
+  state.counters["max_diff_vs_plain"] = MaxDifferenceFromPlain(state);
   iplug::CorvaneEngine engine;
   Configure(engine, state);
   engine.Reset(kFs);
