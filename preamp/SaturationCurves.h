@@ -25,6 +25,4 @@ inline double LineCurve(double u)
   return std::tanh(u) - 0.1 * std::tanh(u3) + 0.6 * std::tanh(u4);
 }
 
-inline double SaturationCurve(bool mic, double u) { return mic ? MicCurve(u) : LineCurve(u); }
-
 } // namespace iplug

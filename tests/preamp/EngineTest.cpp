@@ -252,14 +252,17 @@ TEST(CorvaneEngine, FollowsThePlainChainSampleBySample)
     }
     if (block % 97 == 50)
     {
-      engine.Reset();
+      // A reset, sometimes at a new sample rate.
+      const double fs = (block / 97) % 3 == 1 ? 96000.0 : (block / 97) % 3 == 2 ? 44100.0 : kFs;
+      engine.Reset(fs);
+      ref.fs = fs;
       ref.OnReset();
     }
 
     const int n = std::uniform_int_distribution<int>(0, 700)(rng);
     Stereo in(n);
     const double hz = 30.0 + 40.0 * (block % 50);
-    for (int i = 0; i < n; ++i, phase += 2.0 * std::numbers::pi * hz / kFs)
+    for (int i = 0; i < n; ++i, phase += 2.0 * std::numbers::pi * hz / 48000.0)
     {
       in.l[i] = 0.8 * std::sin(phase) + 0.2 * noise(rng);
       in.r[i] = 0.5 * std::sin(1.3 * phase) + (block % 3 == 0 ? 0.4 * noise(rng) : 0.0);
