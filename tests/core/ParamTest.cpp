@@ -31,20 +31,6 @@ void InitFilterSwitch(IParam& p)
 }
 } // namespace
 
-TEST(ParamConstruction, FreshParameterIsAnEmptyLinearCustomParameter)
-{
-  IParam p;
-  EXPECT_EQ(p.Type(), IParam::kTypeNone);
-  EXPECT_EQ(p.Unit(), IParam::kUnitCustom);
-  EXPECT_EQ(p.GetValue(), 0.0);
-  EXPECT_EQ(p.GetMin(), 0.0);
-  EXPECT_EQ(p.GetMax(), 1.0);
-  EXPECT_EQ(p.GetStep(), 1.0);
-  EXPECT_EQ(p.DisplayType(), IParam::kDisplayLinear);
-  EXPECT_STREQ(p.GetName(), "");
-  EXPECT_FALSE(p.HasDisplayFunc());
-}
-
 TEST(ParamInit, FirstInitialiserFixesTheTypeAndRangeIsNeverEmpty)
 {
   IParam p;
@@ -86,35 +72,6 @@ TEST(ParamInit, PrecisionFollowsTheStep)
     p.InitDouble("x", 0, 0, 10, step);
     EXPECT_EQ(p.GetDisplayPrecision(), precision) << step;
   }
-}
-
-TEST(ParamInit, UnitsLabelsAndShapesOfTheConvenienceInitialisers)
-{
-  IParam f, s, ms, g, pc, deg;
-  f.InitFrequency("F", 1000, 20, 20000, 1);
-  s.InitSeconds("S");
-  ms.InitMilliseconds("M");
-  g.InitGain("G");
-  pc.InitPercentage("P");
-  deg.InitAngleDegrees("D");
-  EXPECT_EQ(f.Unit(), IParam::kUnitFrequency);
-  EXPECT_EQ(f.DisplayType(), IParam::kDisplayLog);
-  EXPECT_STREQ(f.GetLabel(), "Hz");
-  EXPECT_EQ(s.Unit(), IParam::kUnitSeconds);
-  EXPECT_STREQ(s.GetLabel(), "Seconds");
-  EXPECT_EQ(ms.GetStep(), 1.0);
-  EXPECT_STREQ(ms.GetLabel(), "ms");
-  EXPECT_EQ(g.Unit(), IParam::kUnitDB);
-  EXPECT_EQ(pc.Unit(), IParam::kUnitPercentage);
-  EXPECT_STREQ(deg.GetLabel(), "degrees");
-  EXPECT_EQ(deg.Type(), IParam::kTypeDouble);
-}
-
-TEST(ParamInit, LongNamesAreCutToTheField)
-{
-  IParam p;
-  p.InitBool("a-name-that-is-far-longer-than-thirty-one-characters", false);
-  EXPECT_EQ(std::strlen(p.GetName()), 31u);
 }
 
 TEST(ParamInit, PitchNamesNotesWithOctaveConvention)
@@ -191,18 +148,6 @@ TEST(ParamValues, ZeroStepStillClampsWithoutDividingByZero)
   EXPECT_EQ(p.GetValue(), 1.0);
 }
 
-TEST(ParamValues, NormalisedRoundTripsAndClampsToUnitRange)
-{
-  IParam p;
-  p.InitDouble("Out", 0, -24, 24, 0.1);
-  EXPECT_DOUBLE_EQ(p.NormalizedFromReal(0.0), 0.5);
-  EXPECT_EQ(p.NormalizedFromReal(100.0), 1.0);
-  EXPECT_EQ(p.NormalizedFromReal(-100.0), 0.0);
-  p.SetNormalizedValue(0.75);
-  EXPECT_DOUBLE_EQ(p.GetValue(), 12.0);
-  EXPECT_DOUBLE_EQ(p.GetNormalizedValue(), 0.75);
-}
-
 TEST(ParamShapes, ExponentialMapsMidpointToGeometricMean)
 {
   IParam p;
@@ -265,15 +210,6 @@ TEST(ParamDisplay, PrecisionSignAndNegation)
   WDL_String s2;
   normal.GetDisplay(0.5, true, s2);
   EXPECT_STREQ(s2.Get(), "5.0");
-}
-
-TEST(ParamDisplay, DisplayFunctionOverridesEverything)
-{
-  IParam p;
-  p.InitDouble("F", 0, 0, 1, 0.1, "u", 0, "", IParam::ShapeLinear(), IParam::kUnitCustom,
-               [](double v, WDL_String& out) { out.SetFormatted(32, "<%g>", v); });
-  p.SetDisplayText(0.5, "half");
-  EXPECT_EQ(Display(p, 0.5), "<0.5>");
 }
 
 TEST(ParamDisplayTexts, NamedStepsHideTheLabelAndMapBack)

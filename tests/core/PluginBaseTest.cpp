@@ -10,28 +10,21 @@ using namespace coretest;
 
 // --- identity and host ------------------------------------------------------
 
-TEST(PluginIdentity, NamesVersionsAndBuildInfo)
+TEST(PluginIdentity, VersionStrings)
 {
   Config c = MakeConfig(0, 0);
   c.versionCode = 0x00020000;
   TestPlugin p(c);
-  EXPECT_STREQ(p.GetPluginName(), "Tester");
-  EXPECT_STREQ(p.GetMfrName(), "Maker");
   WDL_String v;
   p.GetPluginVersionStr(v);
   EXPECT_STREQ(v.Get(), "v2.0.0");
   EXPECT_EQ(p.GetPluginVersion(true), 20000);
-  EXPECT_EQ(p.GetPluginVersion(false), 0x00020000);
-  EXPECT_STREQ(p.GetAPIStr(), "AU");
-  EXPECT_EQ(p.GetHost(), kHostUninit);
-
   WDL_String info;
   p.GetBuildInfoStr(info, "Jan  1 2026", "12:34:56");
   EXPECT_STREQ(info.Get(), "v2.0.0 AU (x86-64), built on Jan  1 2026 at 12:34 ");
 
-  Config c2 = MakeConfig(0, 0);
-  c2.versionCode = (1 << 16) | (12 << 8) | 7;
-  TestPlugin q(c2);
+  c.versionCode = (1 << 16) | (12 << 8) | 7;
+  TestPlugin q(c);
   q.GetPluginVersionStr(v);
   EXPECT_STREQ(v.Get(), "v1.12.7");
   EXPECT_EQ(q.GetPluginVersion(true), 11207);
@@ -178,24 +171,12 @@ TEST(PluginState, EditorRecordInFrontOfParams)
 
 // --- presets ------------------------------------------------------------------
 
-TEST(PluginPresets, FreshSlotsAreEmptyAndOutOfRangeIsRefused)
-{
-  ThreeParams<> p(2);
-  EXPECT_EQ(p.NPresets(), 2);
-  EXPECT_STREQ(p.GetPresetName(0), "empty");
-  EXPECT_STREQ(p.GetPresetName(2), "");
-  EXPECT_STREQ(p.GetPresetName(-1), "");
-  EXPECT_FALSE(p.RestorePreset(-1));
-  EXPECT_FALSE(p.RestorePreset(2));
-  EXPECT_FALSE(p.RestorePreset(static_cast<const char*>(nullptr)));
-  EXPECT_FALSE(p.RestorePreset(""));
-  EXPECT_FALSE(p.RestorePreset("nope"));
-  EXPECT_EQ(p.GetCurrentPresetIdx(), 0);
-}
-
 TEST(PluginPresets, MakePresetReadsIntsAndDoublesByParameterType)
 {
   ThreeParams<> p;
+  EXPECT_FALSE(p.RestorePreset(-1));
+  EXPECT_FALSE(p.RestorePreset(p.NPresets()));
+  EXPECT_FALSE(p.RestorePreset("nope"));
   p.MakePreset("Loud", 11, 12.5, 1);
   p.MakePreset("Quiet", 2, -20.0, 0);
   EXPECT_TRUE(p.RestorePreset("Loud"));
@@ -401,10 +382,6 @@ TEST(PluginParamRanges, GroupsCopyDefaultAndRandomise)
   p.DefaultParamValues(0, 0);
   EXPECT_EQ(p.GetParam(0)->GetValue(), 1.0);
 
-  int inGroup = 0;
-  p.ForParamInGroup("A", [&](int, IParam&) { ++inGroup; });
-  EXPECT_EQ(inGroup, 2);
-
   std::srand(1);
   p.RandomiseParamValues();
   for (int i = 0; i < 5; ++i)
@@ -414,10 +391,6 @@ TEST(PluginParamRanges, GroupsCopyDefaultAndRandomise)
     EXPECT_LE(param->GetValue(), param->GetMax());
   }
 
-  EXPECT_EQ(p.AddParamGroup("A"), 0);
-  EXPECT_EQ(p.AddParamGroup("B"), 1);
-  EXPECT_EQ(p.AddParamGroup("A"), 0);
-  EXPECT_EQ(p.NParamGroups(), 2);
-  EXPECT_STREQ(p.GetParamGroupName(1), "B");
-  EXPECT_STREQ(p.GetParamGroupName(5), "");
+  EXPECT_EQ(p.AddParamGroup("B"), 0);
+  EXPECT_EQ(p.AddParamGroup("B"), 0); // added once
 }
