@@ -3,6 +3,7 @@
 #include "preamp/SaturationCurves.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 
 namespace iplug {
@@ -416,8 +417,13 @@ void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
 
 bool CorvaneEngine::StateIsFinite() const
 {
-  // x * 0 is zero for finite x and NaN otherwise, so one sum tests them all.
+  // x * 0 is zero for finite x and NaN otherwise, so one sum of such
+  // products tests them all (and cannot overflow).
   Pair probe{};
+  auto add = [&probe](std::initializer_list<Pair> values) {
+    for (const Pair& v : values)
+      probe += v * 0.0;
+  };
   for (const Pair& v : mF.up.ring)
     probe += v * 0.0;
   for (const Pair& v : mF.down.ring)
@@ -425,14 +431,14 @@ bool CorvaneEngine::StateIsFinite() const
   for (const Pair& v : mF.dec.ring)
     probe += v * 0.0;
   for (const BasicHPF73<Pair>* h : {&mF.hpf, &mF.sub})
-    probe += (h->x1 + h->x2 + h->x3 + h->y1 + h->y2 + h->y3) * 0.0;
-  probe += (mF.lpf.x1 + mF.lpf.x2 + mF.lpf.y1 + mF.lpf.y2) * 0.0;
+    add({h->x1, h->x2, h->x3, h->y1, h->y2, h->y3});
+  add({mF.lpf.x1, mF.lpf.x2, mF.lpf.y1, mF.lpf.y2});
   for (const PairBiquad* b : {&mF.band, &mF.preLow, &mF.postLow, &mF.prePeak, &mF.postPeak,
                               &mF.preHigh, &mF.postHigh})
-    probe += (b->z1 + b->z2) * 0.0;
+    add({b->z1, b->z2});
   const Smoothers& m = mSmooth;
-  const double smoothers = (m.drive.z + m.output.z + m.gain.z + m.lpf.z + m.hpf.z) * 0.0;
-  return probe[0] == 0.0 && probe[1] == 0.0 && smoothers == 0.0;
+  add({Pair{m.drive.z, m.output.z}, Pair{m.gain.z, m.lpf.z}, Pair{m.hpf.z, 0.0}});
+  return probe[0] == 0.0 && probe[1] == 0.0;
 }
 
 void CorvaneEngine::ClearAllState()

@@ -83,8 +83,8 @@ public:
   }
 
   // Always runs the left and right chains. With one channel the right chain
-  // is fed silence and its output dropped. Channels past the second pass
-  // untouched. Non-finite input samples are taken as silence.
+  // is fed silence and its output dropped. Output channels past the second
+  // are not written. Non-finite input samples are taken as silence.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, int nChans = 2);
 
   // Latency the current settings add, in samples: 0, 17, 64 or 81.
