@@ -3,6 +3,7 @@
 #include "tools/corvane/HostedUnit.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -218,6 +219,8 @@ OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* t
     return kAudioUnitErr_TooManyFramesToProcess;
   if (gBehaviour.renderError != noErr && gRenderCalls >= gBehaviour.renderErrorAfter)
     return gBehaviour.renderError;
+  if (gRenderCalls == gBehaviour.raiseSigintAt)
+    std::raise(SIGINT);
   ++gRenderCalls;
 
   // Pull the input into the unit's own scratch, as the product does.

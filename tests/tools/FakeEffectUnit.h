@@ -18,6 +18,7 @@ struct Behaviour
   OSStatus renderError = noErr;  // returned by the render call after `renderErrorAfter` slices
   int renderErrorAfter = 0;
   OSStatus initializeError = noErr;
+  int raiseSigintAt = -1; // render call that raises SIGINT, as a user's Ctrl-C would
 };
 
 /** Registers the fake once per process; later calls only reset the behaviour. */

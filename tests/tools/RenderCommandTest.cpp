@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sndfile.h>
 
 using namespace corvane::host;
@@ -153,4 +154,16 @@ TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
   EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", out, "--block", "64"}), HasSubstr("failed to render"));
 
   EXPECT_THAT(dir.Names(), ::testing::UnorderedElementsAre("in.wav", "three.wav"));
+}
+
+TEST_F(RenderCommand, CtrlCStopsTheRenderAndRemovesThePartialOutput)
+{
+  Write(dir.Path("in.wav"), 48000, Tone(2, 5000));
+  fake::Register({noErr, 0, noErr, 4});
+  EXPECT_THROW(Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "--block", "64"}), Interrupted);
+  EXPECT_THAT(dir.Names(), ElementsAre("in.wav"));
+  // The handler is gone afterwards: the previous disposition is back.
+  struct sigaction now {};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
 }

@@ -14,11 +14,50 @@
 #include "tools/corvane/ToolError.h"
 
 #include <chrono>
+#include <csignal>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 
 namespace corvane::host {
 namespace {
+
+volatile std::sig_atomic_t gStopRequested = 0;
+
+void RequestStop(int) { gStopRequested = 1; }
+
+// While alive, Ctrl-C and SIGTERM ask the render loop to stop, so the
+// temporary output is removed instead of left behind by a killed process.
+class StopOnSignal
+{
+public:
+  StopOnSignal()
+  {
+    gStopRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kSignals); ++i)
+      sigaction(kSignals[i], &action, &mPrevious[i]);
+  }
+  ~StopOnSignal()
+  {
+    for (size_t i = 0; i < std::size(kSignals); ++i)
+      sigaction(kSignals[i], &mPrevious[i], nullptr);
+  }
+  StopOnSignal(const StopOnSignal&) = delete;
+  StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+  static void ThrowIfRequested()
+  {
+    if (gStopRequested)
+      throw Interrupted();
+  }
+
+private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction mPrevious[std::size(kSignals)] {};
+};
 
 std::unique_ptr<AudioSource> OpenSource(const std::string& input)
 {
@@ -72,12 +111,16 @@ int RunRender(const std::vector<std::string>& args)
   const std::string applied = ApplySettings(*unit, params, settings);
   unit->Initialize();
 
+  StopOnSignal stopOnSignal;
   AudioFileWriter writer(options.output, source->SampleRate(), source->Channels());
   ProgressDisplay progress(stderr, !options.quiet && ProgressDisplay::StderrIsTerminal(), source->Frames());
   RenderJob job;
   job.blockSize = options.blockSize;
   job.keepLatency = options.keepLatency;
-  job.progress = [&](int64_t done, int64_t) { progress.Update(done); };
+  job.progress = [&](int64_t done, int64_t) {
+    StopOnSignal::ThrowIfRequested();
+    progress.Update(done);
+  };
 
   const auto start = std::chrono::steady_clock::now();
   RenderStats stats;

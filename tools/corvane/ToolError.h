@@ -20,4 +20,12 @@ public:
   using ToolError::ToolError;
 };
 
+// The user stopped the program (Ctrl-C, SIGTERM) while it was writing; the
+// partial output is removed on the way out (exit status 130).
+class Interrupted : public ToolError
+{
+public:
+  Interrupted() : ToolError("interrupted; no output written") {}
+};
+
 } // namespace corvane::host

@@ -45,6 +45,11 @@ int main(int argc, char** argv)
       return RunInfo(args);
     throw UsageError("unknown command '" + command + "'; commands: render, params, info");
   }
+  catch (const Interrupted& e)
+  {
+    std::fprintf(stderr, "\ncorvane: %s\n", e.what());
+    return 130;
+  }
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info";
