@@ -68,25 +68,6 @@ TEST(HPF73, ConstantInputDecaysToZero)
   }
 }
 
-TEST(HPF73, NewSettingKeepsTheRunningState)
-{
-  // A switch change in mid-signal only bends the response: no restart from
-  // silence, so a low-frequency sine continues without a jump.
-  HPF73 f;
-  f.Calc(kTwice, 0.0);
-  double prev = 0.0, biggestStep = 0.0;
-  for (int i = 0; i < 20000; ++i)
-  {
-    if (i == 10000)
-      f.Calc(kTwice, 0.6);
-    const double y = f.Process(std::sin(2.0 * std::numbers::pi * 1000.0 * i / kBase));
-    if (i > 9000)
-      biggestStep = std::max(biggestStep, std::fabs(y - prev));
-    prev = y;
-  }
-  EXPECT_LT(biggestStep, 0.14);  // a 1 kHz sine moves at most 0.131 per sample
-}
-
 TEST(LPF73, ResponseAtTwiceTheRate)
 {
   struct Case { double r, cornerHz, nyquistDb; };

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -89,32 +88,4 @@ TEST(CorvaneParams, DefaultsMapOntoTheConstructedSettings)
   EXPECT_EQ(b.phaseInvert, 0);
   EXPECT_EQ(b.oversampling, 0);
   EXPECT_EQ(b.osLatency, 0);
-}
-
-TEST(CorvaneParams, StepsMapOntoSettings)
-{
-  E e;
-  e.OnParamChange(E::kGain, 0);
-  const int low = e.GetSettings().gainFactor;
-  e.OnParamChange(E::kGain, 1.9);  // truncated to step 1
-  EXPECT_EQ(e.GetSettings().gainFactor, low);
-  EXPECT_EQ(low, 1);
-  e.OnParamChange(E::kGain, 12);
-  EXPECT_EQ(e.GetSettings().gainFactor, 1000);
-
-  e.OnParamChange(E::kOutput, -24.0);
-  EXPECT_EQ(e.GetSettings().outputGain, std::pow(10.0, -1.2));
-  e.OnParamChange(E::kOutput, 0.0);
-  EXPECT_EQ(e.GetSettings().outputGain, 1.0);
-
-  e.OnParamChange(E::kLowpass, 4);
-  EXPECT_EQ(e.GetSettings().lpfPosition, 0.97);
-  EXPECT_EQ(e.GetSettings().lpfLatency, 17);
-  e.OnParamChange(E::kLowpass, 0);
-  EXPECT_EQ(e.GetSettings().lpfPosition, 1.0);
-  EXPECT_EQ(e.GetSettings().lpfLatency, 0);
-
-  e.OnParamChange(E::kOversampling, 1);
-  EXPECT_EQ(e.GetSettings().oversampling, 2);
-  EXPECT_EQ(e.GetSettings().osLatency, 64);
 }
