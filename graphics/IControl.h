@@ -154,7 +154,8 @@ public:
   bool GetPromptShowsParamLabel() const { return mPromptShowsParamLabel; }
   void SetPromptShowsParamLabel(bool shows) { mPromptShowsParamLabel = shows; }
   bool GetMouseIsOver() const { return mMouseIsOver; }
-  void SetPTParameterHighlight(bool highlight, int color) { mPTIsHighlighted = highlight; (void)color; }
+  /** Host-specific parameter highlight; kept for the interface, nothing here draws it. */
+  void SetPTParameterHighlight(bool highlight) { mPTIsHighlighted = highlight; }
 
   // --- actions and animation ---
   IActionFunction GetActionFunction() const { return mActionFunc; }
