@@ -30,7 +30,8 @@ TEST(MIDIPacketList, SameTimeMergesAndSysExStandsAlone)
   for (UInt32 i = 0; i < list->numPackets; ++i, q = MIDIPacketNext(q))
   {
     EXPECT_EQ(reinterpret_cast<uintptr_t>(q) % 4, 0u);
-    seen.emplace_back(q->timeStamp, q->length);
+    const MIDITimeStamp time = q->timeStamp; // packed field: copied, not bound
+    seen.emplace_back(time, q->length);
   }
   EXPECT_EQ(seen, (std::vector<std::pair<MIDITimeStamp, int>>{{10, 6}, {10, 4}, {10, 3}, {11, 3}}));
 }

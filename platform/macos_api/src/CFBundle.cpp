@@ -43,8 +43,9 @@ std::mutex gBundlesLock;
 
 std::map<std::string, __CFBundle*>& Bundles()
 {
-  static std::map<std::string, __CFBundle*> bundles;
-  return bundles;
+  // Never destroyed: bundles outlive every static object that may use them.
+  static auto* bundles = new std::map<std::string, __CFBundle*>;
+  return *bundles;
 }
 
 bool IsDirectory(const std::string& path)

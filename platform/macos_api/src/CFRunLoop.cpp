@@ -91,15 +91,6 @@ __CFRunLoop* MainLoop()
   return main;
 }
 
-struct ThreadLoop
-{
-  __CFRunLoop* loop = nullptr;
-  ~ThreadLoop()
-  {
-    if (loop)
-      CFRelease(loop);
-  }
-};
 
 __CFRunLoop* Loop(CFRunLoopRef rl) { return AsMutable<__CFRunLoop>(rl); }
 __CFRunLoopTimer* Timer(CFRunLoopTimerRef t) { return AsMutable<__CFRunLoopTimer>(t); }
@@ -127,6 +118,23 @@ std::vector<__CFRunLoop*>& AllLoops()
   static std::vector<__CFRunLoop*> loops{MainLoop()};
   return loops;
 }
+
+// The run loop of a thread other than the main one; it goes with its thread.
+struct ThreadLoop
+{
+  __CFRunLoop* loop = nullptr;
+  ~ThreadLoop()
+  {
+    if (!loop)
+      return;
+    {
+      std::lock_guard<std::mutex> lock(gLock);
+      auto& loops = AllLoops();
+      loops.erase(std::remove(loops.begin(), loops.end(), loop), loops.end());
+    }
+    CFRelease(loop);
+  }
+};
 
 CFAbsoluteTime NextFireAfter(const __CFRunLoopTimer& t, CFAbsoluteTime now)
 {

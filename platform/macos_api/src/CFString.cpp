@@ -207,10 +207,11 @@ std::string macapi::StringUTF8(CFStringRef str)
 
 CFStringRef __CFStringMakeConstantString(const char* cStr)
 {
+  // Never destroyed: constants stay valid for code running at exit.
   static std::mutex mutex;
-  static std::map<std::string, std::unique_ptr<__CFString>> constants;
+  static auto* constants = new std::map<std::string, std::unique_ptr<__CFString>>;
   std::lock_guard<std::mutex> lock(mutex);
-  auto& slot = constants[cStr ? cStr : ""];
+  auto& slot = (*constants)[cStr ? cStr : ""];
   if (!slot)
   {
     auto units = DecodeUTF8(cStr ? cStr : "", cStr ? std::strlen(cStr) : 0);

@@ -11,10 +11,10 @@ namespace
 {
 
 template <typename T>
-void Append(std::string& out, const std::string& spec, T value)
+void Append(std::string& out, const std::string& conversion, T value)
 {
   char small[128];
-  int n = std::snprintf(small, sizeof(small), spec.c_str(), value);
+  int n = std::snprintf(small, sizeof(small), conversion.c_str(), value);
   if (n < 0)
     return;
   if (static_cast<size_t>(n) < sizeof(small))
@@ -23,7 +23,7 @@ void Append(std::string& out, const std::string& spec, T value)
     return;
   }
   std::vector<char> big(static_cast<size_t>(n) + 1);
-  std::snprintf(big.data(), big.size(), spec.c_str(), value);
+  std::snprintf(big.data(), big.size(), conversion.c_str(), value);
   out.append(big.data(), static_cast<size_t>(n));
 }
 
@@ -49,24 +49,24 @@ std::string macapi::FormatString(const char* format, va_list args)
       ++p;
       continue;
     }
-    std::string spec = "%";
+    std::string conversion = "%";
     while (*p && std::strchr("-+ #0'", *p))
-      spec.push_back(*p++);
+      conversion.push_back(*p++);
     // Width and precision given as '*' are taken from the arguments.
     auto number = [&]() {
       if (*p == '*')
       {
-        spec += std::to_string(va_arg(ap, int));
+        conversion += std::to_string(va_arg(ap, int));
         ++p;
       }
       else
         while (*p >= '0' && *p <= '9')
-          spec.push_back(*p++);
+          conversion.push_back(*p++);
     };
     number();
     if (*p == '.')
     {
-      spec.push_back(*p++);
+      conversion.push_back(*p++);
       number();
     }
     std::string length;
@@ -84,33 +84,33 @@ std::string macapi::FormatString(const char* format, va_list args)
       case '@':
       {
         CFTypeRef obj = va_arg(ap, CFTypeRef);
-        spec += "s";
-        Append(out, spec, DescribeRef(obj).c_str());
+        conversion += "s";
+        Append(out, conversion, DescribeRef(obj).c_str());
         break;
       }
       case 'd':
       case 'i':
-        spec += length + conv;
+        conversion += length + conv;
         if (length == "l" || length == "q")
-          Append(out, spec, va_arg(ap, long));
+          Append(out, conversion, va_arg(ap, long));
         else if (length == "ll")
-          Append(out, spec, va_arg(ap, long long));
+          Append(out, conversion, va_arg(ap, long long));
         else if (length == "z" || length == "t" || length == "j")
-          Append(out, spec, va_arg(ap, long));
+          Append(out, conversion, va_arg(ap, long));
         else
-          Append(out, spec, va_arg(ap, int));
+          Append(out, conversion, va_arg(ap, int));
         break;
       case 'u':
       case 'x':
       case 'X':
       case 'o':
-        spec += length + conv;
+        conversion += length + conv;
         if (length == "l" || length == "q" || length == "z" || length == "t" || length == "j")
-          Append(out, spec, va_arg(ap, unsigned long));
+          Append(out, conversion, va_arg(ap, unsigned long));
         else if (length == "ll")
-          Append(out, spec, va_arg(ap, unsigned long long));
+          Append(out, conversion, va_arg(ap, unsigned long long));
         else
-          Append(out, spec, va_arg(ap, unsigned int));
+          Append(out, conversion, va_arg(ap, unsigned int));
         break;
       case 'f':
       case 'F':
@@ -122,29 +122,29 @@ std::string macapi::FormatString(const char* format, va_list args)
       case 'A':
         if (length == "L")
         {
-          spec += std::string("L") + conv;
-          Append(out, spec, va_arg(ap, long double));
+          conversion += std::string("L") + conv;
+          Append(out, conversion, va_arg(ap, long double));
         }
         else
         {
-          spec += conv;
-          Append(out, spec, va_arg(ap, double));
+          conversion += conv;
+          Append(out, conversion, va_arg(ap, double));
         }
         break;
       case 'c':
-        spec += conv;
-        Append(out, spec, va_arg(ap, int));
+        conversion += conv;
+        Append(out, conversion, va_arg(ap, int));
         break;
       case 's':
       {
         const char* s = va_arg(ap, const char*);
-        spec += conv;
-        Append(out, spec, s ? s : "(null)");
+        conversion += conv;
+        Append(out, conversion, s ? s : "(null)");
         break;
       }
       case 'p':
-        spec += conv;
-        Append(out, spec, va_arg(ap, void*));
+        conversion += conv;
+        Append(out, conversion, va_arg(ap, void*));
         break;
       default:
         // Unknown conversion: copied literally, no argument consumed.
