@@ -16,6 +16,18 @@ struct IColor
   constexpr bool operator==(const IColor&) const = default;
 };
 
+/** A colour as drawing backends take it: channels 0..1. */
+struct IColorF
+{
+  float r, g, b, a;
+};
+
+/** Each channel divided by 255, alpha multiplied by `weight` (the opacity of a blend). */
+constexpr IColorF ToBackendColor(const IColor& c, float weight = 1.f)
+{
+  return {c.R / 255.f, c.G / 255.f, c.B / 255.f, c.A / 255.f * weight};
+}
+
 inline constexpr IColor COLOR_TRANSPARENT(0, 0, 0, 0);
 inline constexpr IColor COLOR_TRANSLUCENT(10, 0, 0, 0);
 inline constexpr IColor COLOR_BLACK(255, 0, 0, 0);

@@ -191,6 +191,15 @@ TEST(IMatrix, ComposesInLocalCoordinates)
   EXPECT_NEAR(a.mTY, b.mTY, 1e-12);
 }
 
+TEST(IColor, BackendColourFollowsTheBlendWeight)
+{
+  const IColorF c = ToBackendColor(IColor(255, 51, 102, 255), 0.5f);
+  EXPECT_FLOAT_EQ(c.r, 0.2f);
+  EXPECT_FLOAT_EQ(c.g, 0.4f);
+  EXPECT_FLOAT_EQ(c.b, 1.f);
+  EXPECT_FLOAT_EQ(c.a, 0.5f);
+}
+
 TEST(IText, DefaultStyles)
 {
   EXPECT_STREQ(DEFAULT_TEXT.mFont, "Roboto-Regular");
