@@ -96,7 +96,7 @@ TEST_F(RenderCommand, ProcessesAFileWithSettingsIntoAnAlignedFileOfTheSameShape)
   Write(dir.Path("in.wav"), 44100, input);
   const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "-p", "Gain=6dB", "-p", "Delay=1", "--block", "256"});
   EXPECT_THAT(out, HasSubstr("\nlatency: 33 samples"));
-  EXPECT_THAT(out, HasSubstr("settings: Gain 6dB, Delay 1.0"));
+  EXPECT_THAT(out, HasSubstr("settings: Gain=6dB, Delay=1.0"));
   EXPECT_THAT(out, HasSubstr("output:   peak -6.0 dBFS"));
   EXPECT_THAT(out, HasSubstr("x realtime"));
   int rate = 0;

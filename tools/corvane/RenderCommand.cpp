@@ -81,7 +81,7 @@ std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params
     const std::string unitText = p.valueStrings.empty() ? UnitText(p) : "";
     if (!unitText.empty())
       shown += " " + unitText;
-    applied += (applied.empty() ? "" : ", ") + p.name + " " + shown;
+    applied += (applied.empty() ? "" : ", ") + p.name + "=" + shown;
   }
   return applied;
 }

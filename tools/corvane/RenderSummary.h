@@ -14,7 +14,7 @@ struct RenderSummary
   std::string output;
   int sampleRate = 0;
   int channels = 0;
-  std::string settings; // "Gain 40dB, Output -3.5 dB", or empty
+  std::string settings; // "Gain=40dB, Output=-3.5 dB", or empty
   bool keepLatency = false;
   double seconds = 0.0; // wall-clock time of the render
 };

@@ -47,7 +47,7 @@ int main(int argc, char** argv)
   }
   catch (const Interrupted& e)
   {
-    std::fprintf(stderr, "\ncorvane: %s\n", e.what());
+    std::fprintf(stderr, "corvane: %s\n", e.what());
     return 130;
   }
   catch (const UsageError& e)
