@@ -4,19 +4,19 @@
 
 #include <algorithm>
 
-#include "graphics/IVColorSpec.h"
+#include "graphics/IVColorSet.h"
 
 namespace iplug::igraphics {
 
 class IVectorBase
 {
 public:
-  explicit IVectorBase(const IVColorSpec& colors = {}) : mColors(colors) {}
+  explicit IVectorBase(const IVColorSet& colors = {}) : mColors(colors) {}
   virtual ~IVectorBase() = default;
 
   const IColor& GetColor(EVColor c) const { return mColors.Get(c); }
   void SetColor(EVColor c, const IColor& color) { mColors.Set(c, color); }
-  const IVColorSpec& GetColors() const { return mColors; }
+  const IVColorSet& GetColors() const { return mColors; }
 
   void SetSplashPoint(float x, float y) { mSplashX = x; mSplashY = y; }
   float GetSplashX() const { return mSplashX; }
@@ -27,7 +27,7 @@ public:
   float GetMaxSplashRadius() const { return mMaxSplashRadius; }
 
 protected:
-  IVColorSpec mColors;
+  IVColorSet mColors;
   float mSplashX = 0.f;
   float mSplashY = 0.f;
   float mSplashRadius = 0.f;

@@ -19,7 +19,7 @@ enum class EVColor : int
   NumColors
 };
 
-struct IVColorSpec
+struct IVColorSet
 {
   IColor mColors[static_cast<int>(EVColor::NumColors)] = {
     DEFAULT_BGCOLOR, DEFAULT_FGCOLOR, DEFAULT_PRCOLOR, DEFAULT_FRCOLOR, DEFAULT_HLCOLOR,
