@@ -42,9 +42,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   for (int i = 0; i < bank.NPresets(); ++i)
     bank.RestorePreset(i);
   CheckRanges(bank);
-
-  ThreeParams<> plain(2);
-  plain.UnserializePresets(chunk, 0);
-  CheckRanges(plain);
   return 0;
 }
