@@ -309,7 +309,7 @@ TEST_F(AudioUnitHost, EventListenersHearParameterAndPropertyChanges)
   AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, 0.75f, 0);
   EXPECT_EQ(direct.events.size(), 1u);
   EXPECT_TRUE(queued.events.empty()); // waits for its run loop
-  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
+  EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, true), kCFRunLoopRunHandledSource);
   ASSERT_EQ(queued.events.size(), 1u);
   EXPECT_EQ(queued.events[0], std::make_pair(AudioUnitEventType(kAudioUnitEvent_ParameterValueChange), 0.75f));
   EXPECT_EQ(queued.object, &tag);

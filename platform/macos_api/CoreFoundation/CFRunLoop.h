@@ -37,8 +37,9 @@ CF_EXPORT void CFRunLoopRun(void);
 // due timers. Returns kCFRunLoopRunFinished at once when the mode has no
 // timers, kCFRunLoopRunStopped after CFRunLoopStop and kCFRunLoopRunTimedOut
 // when the time is up (seconds 0: fire what is due, then return).
-// returnAfterSourceHandled is accepted; timers are not sources and never end
-// the run early.
+// Work queued by this layer (listener deliveries) counts as a source: with
+// returnAfterSourceHandled the run returns kCFRunLoopRunHandledSource after
+// one such item. Timers are not sources and never end the run early.
 CF_EXPORT CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled);
 CF_EXPORT Boolean CFRunLoopIsWaiting(CFRunLoopRef rl);
 CF_EXPORT void CFRunLoopWakeUp(CFRunLoopRef rl);

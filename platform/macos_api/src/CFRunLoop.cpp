@@ -179,7 +179,7 @@ CFRunLoopMode CFRunLoopCopyCurrentMode(CFRunLoopRef rl)
   return loop->currentMode.empty() ? nullptr : MakeString(loop->currentMode);
 }
 
-CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean)
+CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled)
 {
   __CFRunLoop* rl = Loop(CFRunLoopGetCurrent());
   std::string running = ModeName(mode);
@@ -212,6 +212,11 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
       lock.unlock();
       run();
       lock.lock();
+      if (returnAfterSourceHandled)
+      {
+        result = kCFRunLoopRunHandledSource;
+        break;
+      }
       continue;
     }
     // The earliest timer of this mode.
