@@ -18,6 +18,7 @@
 using namespace corvane::host;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::UnorderedElementsAre;
 
 namespace {
@@ -56,10 +57,11 @@ protected:
       GTEST_SKIP() << "corvane or the component is not built";
   }
 
-  Outcome Corvane(const std::string& args)
+  Outcome Corvane(const std::string& args, const std::string& folder = ".")
   {
     const std::string out = logs.Path("stdout"), err = logs.Path("stderr");
-    const int raw = std::system((Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    const std::string line = "cd " + Quote(folder) + " && " + Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
+    const int raw = std::system(line.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
   }
 
@@ -190,6 +192,18 @@ TEST_F(CorvaneProgram, ErrorsAreOneLineWithAStatusAndNoOutputFile)
   EXPECT_THAT(run.err, HasSubstr("No such file"));
 
   EXPECT_THAT(dir.Names(), UnorderedElementsAre("quad.wav", "in.wav"));
+}
+
+TEST_F(CorvaneProgram, WithoutInputTheDemoIsRenderedIntoCorvaneDemoWav)
+{
+  const Outcome run = Corvane("render -p Gain=30dB", dir.Path(""));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("warning")));
+  int rate = 0;
+  const auto demo = Read(dir.Path("corvane-demo.wav"), &rate);
+  EXPECT_EQ(rate, 48000);
+  EXPECT_EQ(demo.size(), 2u);
+  EXPECT_GT(demo[0].size(), 6u * 48000);
 }
 
 TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)

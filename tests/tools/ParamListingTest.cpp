@@ -18,18 +18,6 @@ std::vector<ParamListingEntry> Entries()
 
 } // namespace
 
-TEST(ParamListing, TableShowsRangeDefaultUnitAndEveryValueText)
-{
-  const std::string table = FormatParamTable(Entries());
-  EXPECT_THAT(table, HasSubstr("Highpass Filter"));
-  EXPECT_THAT(table, HasSubstr("0 .. 4"));
-  EXPECT_THAT(table, HasSubstr("0 (OFF)"));
-  EXPECT_THAT(table, HasSubstr("0=OFF, 1=45Hz, 2=70Hz, 3=160Hz, 4=360Hz"));
-  EXPECT_THAT(table, HasSubstr("-24 .. 24"));
-  EXPECT_THAT(table, HasSubstr("0 (0.0)"));
-  EXPECT_THAT(table, HasSubstr("dB"));
-}
-
 TEST(ParamListing, JsonEscapesNamesAndKeepsTheSameFacts)
 {
   const std::string json = FormatParamJson(Entries());

@@ -47,13 +47,3 @@ TEST(ProgressDisplay, ShowsWholePercentStepsOnlyAfterAQuietStart)
   EXPECT_EQ(out.Text().substr(out.Text().size() - 1), "\r");
 }
 
-TEST(ProgressDisplay, DisabledPrintsNothingEver)
-{
-  Capture out;
-  double now = 0.0;
-  ProgressDisplay progress(out.file, false, 1000, [&] { return now; });
-  now = 100.0;
-  progress.Update(500);
-  progress.Finish();
-  EXPECT_EQ(out.Text(), "");
-}

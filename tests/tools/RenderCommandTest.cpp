@@ -127,16 +127,6 @@ TEST_F(RenderCommand, KeepLatencyAndFlacOutput)
   EXPECT_NEAR(result[0][fake::kDelayFrames + 100], input[0][100], 1e-6);
 }
 
-TEST_F(RenderCommand, RendersTheDemoWhenNoInputIsGiven)
-{
-  Render({"-o", dir.Path("demo.wav"), "-q"});
-  int rate = 0;
-  const auto result = Read(dir.Path("demo.wav"), &rate);
-  EXPECT_EQ(rate, 48000);
-  EXPECT_EQ(result.size(), 2u);
-  EXPECT_GT(result[0].size(), 6u * 48000);
-}
-
 TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
 {
   Write(dir.Path("in.wav"), 48000, Tone(1, 2000));
