@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace corvane::host;
 using ::testing::ElementsAre;
@@ -86,6 +87,17 @@ TEST(AudioFile, FloatFormatsRoundTripExactlyIncludingOvers)
     EXPECT_EQ(reader.Frames(), 5000);
     EXPECT_EQ(ReadAll(reader), data) << name;
   }
+}
+
+TEST(AudioFile, TheSameAudioGivesTheSameBytes)
+{
+  TempFolder dir;
+  const auto data = TestSignal(2, 1000);
+  WriteFile(dir.Path("a.wav"), 48000, data);
+  sleep(1); // any time stamp in the header would now differ
+  WriteFile(dir.Path("b.wav"), 48000, data);
+  std::ifstream a(dir.Path("a.wav"), std::ios::binary), b(dir.Path("b.wav"), std::ios::binary);
+  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
 }
 
 TEST(AudioFile, FlacIs24BitAndClipsOversInsteadOfWrapping)

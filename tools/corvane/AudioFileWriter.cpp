@@ -61,6 +61,9 @@ AudioFileWriter::AudioFileWriter(const std::string& path, int sampleRate, int ch
     throw ToolError("cannot write output '" + path + "': " + sf_strerror(nullptr));
   // Integer formats: overs clip to full scale instead of wrapping around.
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // No PEAK chunk: it carries a time stamp, and the same render should give
+  // the same bytes.
+  sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 AudioFileWriter::~AudioFileWriter()
