@@ -115,8 +115,9 @@ void Unschedule(__CFRunLoop* rl, __CFRunLoopTimer* timer, const std::string* mod
 // Every run loop that exists, so invalidation can find its timers; gLock held.
 std::vector<__CFRunLoop*>& AllLoops()
 {
-  static std::vector<__CFRunLoop*> loops{MainLoop()};
-  return loops;
+  // Never destroyed: threads may still end after static destruction began.
+  static auto* loops = new std::vector<__CFRunLoop*>{MainLoop()};
+  return *loops;
 }
 
 // The run loop of a thread other than the main one; it goes with its thread.
