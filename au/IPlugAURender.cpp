@@ -118,6 +118,15 @@ OSStatus IPlugAU::Render(const AudioTimeStamp* timeStamp, UInt32 outputBusNumber
       float* data = static_cast<float*>(buffers[b].mData);
       AttachBuffers(ERoute::kOutput, outBus->plugChannelStart + b, 1, &data, static_cast<int>(numFrames));
     }
+    // A channel that stays connected without a buffer in this call renders
+    // into scratch, never into a buffer the host handed over earlier.
+    for (int b = nBuffers; b < outBus->plugChannelCount; ++b)
+    {
+      if (!IsChannelConnected(ERoute::kOutput, outBus->plugChannelStart + b))
+        continue;
+      float* scratch = outputScratch.Get() + static_cast<size_t>(outBus->plugChannelStart + b) * numFrames;
+      AttachBuffers(ERoute::kOutput, outBus->plugChannelStart + b, 1, &scratch, static_cast<int>(numFrames));
+    }
   }
 
   if (midiEffect || static_cast<int>(outputBusNumber) == LastConnectedOutputBus())

@@ -218,6 +218,24 @@ TEST(AURenderBuffers, MoreBuffersThanTheHostAskedForReconnectTheLargerCount)
   EXPECT_FLOAT_EQ(out.at(1, 3), 2.f * SignalSource::Sample(1, 3));
 }
 
+TEST(AURenderBuffers, FewerBuffersThanBeforeNeverWriteToEarlierBuffers)
+{
+  AUInstance unit;
+  SignalSource source;
+  PrepareStereo(unit, source);
+  RenderBuffers first(2, kFrames);
+  ASSERT_EQ(RenderSlice(unit, first), noErr);
+  for (int i = 0; i < kFrames; ++i)
+    static_cast<float*>(first.buffer(1).mData)[i] = -7.f;
+
+  // The bus still counts two channels; the host hands over one buffer.
+  RenderBuffers second(1, kFrames);
+  ASSERT_EQ(RenderSlice(unit, second, 64.0), noErr);
+  EXPECT_FLOAT_EQ(second.at(0, 4), 2.f * SignalSource::Sample(0, 4));
+  for (int i = 0; i < kFrames; ++i)
+    ASSERT_EQ(first.at(1, i), -7.f) << i;
+}
+
 TEST(AURenderBuffers, BuffersTheProcessorCannotServeAreRefused)
 {
   AUInstance unit;
