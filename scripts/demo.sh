@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The main job: for now, the plug-in's parameter table.
+# The main job: renders the built-in demo signal through the Corvane component,
+# loaded from its bundle as any host would, with the preamp driven into its
+# saturation and the console filters in, and writes corvane-demo.wav.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ -x build/bin/corvane ]; then
-  exec build/bin/corvane params
-fi
-echo "corvane has not been built yet"
+build/bin/corvane render -o corvane-demo.wav \
+  -p Gain=30dB -p "Highpass Filter=70Hz" -p "Lowpass Filter=8kHz" \
+  -p "Filter Bypass=on" -p Oversampling=on -p Output=+2dB
+echo "wrote $(pwd)/corvane-demo.wav"
