@@ -48,7 +48,7 @@ TEST(HPF73, CornerAndPassBandForEverySwitchPosition)
   }
 }
 
-TEST(HPF73, ThirdOrderSlopeBelowTheCorner)
+TEST(HPF73, TwelveDbPerOctaveWellBelowTheCorner)
 {
   const auto h = HighpassImpulse(0.9);
   // The s^2 numerator leaves 12 dB per octave well below the corner.
