@@ -35,9 +35,11 @@ TEST(AUConcurrency, ParametersRenderingAndTimerRunTogether)
   });
 
   std::atomic<int> rendered{0};
+  std::atomic<bool> audioRunning{true};
   std::thread audio([&] {
     RenderBuffers out(2, 128);
-    for (int block = 0; block < 2000; ++block)
+    // Render until both sides have done a fair share of work together.
+    for (int block = 0; block < 2000 || sets.load() < 20000; ++block)
     {
       EXPECT_EQ(RenderSlice(unit, out, block * 128.0), noErr);
       AudioUnitParameterValue value = 0.f;
@@ -46,10 +48,11 @@ TEST(AUConcurrency, ParametersRenderingAndTimerRunTogether)
       EXPECT_LE(value, 12.f);
       ++rendered;
     }
+    audioRunning = false;
   });
 
   // The timer thread: what the 20 ms main-thread timer does on each tick.
-  while (rendered.load() < 2000)
+  while (audioRunning.load())
   {
     plug.DrainQueuesForTest();
     std::this_thread::yield();
@@ -59,7 +62,8 @@ TEST(AUConcurrency, ParametersRenderingAndTimerRunTogether)
   audio.join();
   plug.DrainQueuesForTest();
 
-  EXPECT_EQ(plug.blocks.load(), 2000);
+  EXPECT_EQ(plug.blocks.load(), rendered.load());
+  EXPECT_GE(sets.load(), 20000);
   EXPECT_EQ(plug.paramChangeCount.load() - changesBefore, sets.load());
 }
 } // namespace
