@@ -26,6 +26,16 @@ double ConstrainToStep(const IControl& control, double normalised)
   return std::clamp(param->NormalizedFromReal(real), 0.0, 1.0);
 }
 
+double DragValue(double dragValue, float dX, float dY, const IRECT& bounds, EDirection direction, double gearing)
+{
+  const double delta = direction == EDirection::Vertical
+                         ? static_cast<double>(dY) / static_cast<double>(bounds.T - bounds.B) / gearing
+                         : static_cast<double>(dX) / static_cast<double>(bounds.R - bounds.L) / gearing;
+  if (std::isfinite(delta))
+    dragValue += delta;
+  return std::clamp(dragValue, 0.0, 1.0);
+}
+
 double WheelValue(const IControl& control, double value, float d, bool fine)
 {
   if (const IParam* param = SteppedParam(control))
@@ -66,13 +76,7 @@ void IKnobControlBase::OnMouseUp(float, float, const IMouseMod&)
 void IKnobControlBase::OnMouseDrag(float, float, float dX, float dY, const IMouseMod& mod)
 {
   const double gearing = IsFineControl(mod) ? mGearing * 10.0 : mGearing;
-  const IRECT b = GetKnobDragBounds();
-  const double delta = mDirection == EDirection::Vertical
-                         ? static_cast<double>(dY) / static_cast<double>(b.T - b.B) / gearing
-                         : static_cast<double>(dX) / static_cast<double>(b.R - b.L) / gearing;
-  if (std::isfinite(delta)) // a zero-sized drag area gives no movement rather than NaN
-    mMouseDragValue += delta;
-  mMouseDragValue = std::clamp(mMouseDragValue, 0.0, 1.0);
+  mMouseDragValue = DragValue(mMouseDragValue, dX, dY, GetKnobDragBounds(), mDirection, gearing);
   SetValue(ConstrainToStep(*this, mMouseDragValue));
   SetDirty(true);
 }

@@ -37,6 +37,10 @@ protected:
 
 /** Shared by knobs and sliders: the value a drag or wheel step should land on. */
 double ConstrainToStep(const IControl& control, double normalised);
+/** `dragValue` moved by a drag of (dX, dY) over `bounds` in `direction`, with the
+ *  whole range taking `gearing` times the bounds' extent; clamped to 0..1. A
+ *  zero-sized area gives no movement rather than NaN. */
+double DragValue(double dragValue, float dX, float dY, const IRECT& bounds, EDirection direction, double gearing);
 /** One wheel movement of `d` applied to `value`: a whole step for stepped parameters, else 1 % (0.1 % fine). */
 double WheelValue(const IControl& control, double value, float d, bool fine);
 

@@ -61,13 +61,7 @@ void ISliderControlBase::OnMouseDrag(float x, float y, float dX, float dY, const
     return;
   }
   const double gearing = IsFineControl(mod) ? mGearing * 10.0 : mGearing;
-  const IRECT& b = mTrackBounds;
-  const double delta = mDirection == EDirection::Vertical
-                         ? static_cast<double>(dY) / static_cast<double>(b.T - b.B) / gearing
-                         : static_cast<double>(dX) / static_cast<double>(b.R - b.L) / gearing;
-  if (std::isfinite(delta)) // a zero-sized drag area gives no movement rather than NaN
-    mMouseDragValue += delta;
-  mMouseDragValue = std::clamp(mMouseDragValue, 0.0, 1.0);
+  mMouseDragValue = DragValue(mMouseDragValue, dX, dY, mTrackBounds, mDirection, gearing);
   SetValue(ConstrainToStep(*this, mMouseDragValue));
   SetDirty(true);
 }
