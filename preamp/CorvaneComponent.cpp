@@ -23,7 +23,7 @@ extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(Compone
   return iplug::IPlugAU::IPlugAUEntry(params, instanceStorage);
 }
 
-extern "C" __attribute__((visibility("default"))) void* Corvane_Factory(const AudioComponentDescription* desc)
+extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc)
 {
   return CorvaneFactory::Factory(desc);
 }

@@ -18,7 +18,7 @@
 #include "au/MakeFourCC.h"
 
 extern "C" OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage);
-extern "C" void* Corvane_Factory(const AudioComponentDescription* desc);
+extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
 namespace
 {
@@ -152,7 +152,7 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
   static AudioComponent component = [] {
     const AudioComponentDescription desc = CorvaneDescription();
     return AudioComponentRegister(&desc, CFSTR("Veltrano: Corvane (in process)"), 0x00020000,
-                                  reinterpret_cast<AudioComponentFactoryFunction>(Corvane_Factory));
+                                  Corvane_Factory);
   }();
   ASSERT_NE(component, nullptr);
 
