@@ -1,6 +1,8 @@
 // Throughput of the preamp chain at 48 kHz, stereo, 512-frame blocks: the
 // engine beside the plain step-by-step chain of the tests, for oversampling
-// off and on and the preamp and filter sections in and out.
+// off and on and the preamp and filter sections in and out, at "0dB" on the
+// line curve. The drive sets which paths the curves take, so the hot cases
+// add "40dB" on either curve.
 #include "preamp/CorvaneEngine.h"
 #include "preamp/ReferenceChain.h"
 
@@ -47,8 +49,11 @@ void Configure(Chain& c, benchmark::State& state)
   const int oversampling = static_cast<int>(state.range(0));
   const int preamp = static_cast<int>(state.range(1));
   const int filter = static_cast<int>(state.range(2));
-  for (auto [idx, v] : {std::pair{0, 4.0}, {2, 2.0}, {3, 2.0}, {1, -3.0}, {4, double(filter)},
-                        {5, double(preamp)}, {6, 0.0}, {8, double(oversampling)}})
+  const bool hot = state.range(3) >= 0;
+  const double gain = hot ? 12.0 : 4.0;
+  const double mic = hot ? static_cast<double>(state.range(3)) : 0.0;
+  for (auto [idx, v] : {std::pair{0, gain}, {2, 2.0}, {3, 2.0}, {1, -3.0}, {4, double(filter)},
+                        {5, double(preamp)}, {6, mic}, {8, double(oversampling)}})
     c.OnParamChange(idx, v);
 }
 
@@ -123,18 +128,29 @@ void BM_Plain(benchmark::State& state)
   });
 }
 
-// Arguments: oversampling, preamp in, filter section in.
+// Arguments: oversampling, preamp in, filter section in, and -1 for "0dB" on
+// the line curve or the curve (0 line, 1 mic) at "40dB".
 void Modes(benchmark::internal::Benchmark* b)
 {
-  b->ArgNames({"os", "preamp", "filter"});
+  b->ArgNames({"os", "preamp", "filter", "hot_mic"});
   for (int os : {0, 1})
     for (int preamp : {1, 0})
       for (int filter : {1, 0})
-        b->Args({os, preamp, filter});
+        b->Args({os, preamp, filter, -1});
+}
+
+void HotModes(benchmark::internal::Benchmark* b)
+{
+  b->ArgNames({"os", "preamp", "filter", "hot_mic"});
+  for (int os : {0, 1})
+    for (int mic : {0, 1})
+      b->Args({os, 1, 1, mic});
 }
 
 BENCHMARK(BM_Plain)->Apply(Modes);
 BENCHMARK(BM_Engine)->Apply(Modes);
+BENCHMARK(BM_Plain)->Apply(HotModes);
+BENCHMARK(BM_Engine)->Apply(HotModes);
 
 } // namespace
 

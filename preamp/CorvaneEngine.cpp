@@ -1,6 +1,5 @@
 #include "preamp/CorvaneEngine.h"
 
-#include "preamp/SaturationCurves.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -229,17 +228,6 @@ static inline Pair StageOutput(const double* curve, const double* divisor, doubl
   return Pair{curve[0], curve[1]} / Pair{divisor[0], divisor[1]} / D;
 }
 
-// The curve over a run of values, in place. One tight loop of library calls.
-static void Curves(double* v, int count, bool mic)
-{
-  if (mic)
-    for (int j = 0; j < count; ++j)
-      v[j] = MicCurve(v[j]);
-  else
-    for (int j = 0; j < count; ++j)
-      v[j] = LineCurve(v[j]);
-}
-
 // Polarity, subsonic filter (section out) or high-pass and low-pass (section
 // in), output gain and de-emphasis for one chunk, in one loop so the section
 // work overlaps the low-pass recursion. The high-pass and low-pass run in
@@ -291,14 +279,14 @@ void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool inve
 
 // The block runs in chunks, each in three passes: pre-emphasis, preamp stage,
 // then everything after it. The passes keep every operation and its order;
-// they only keep the library calls of the curves away from the filters, so
-// the filter states can live in registers. Each smoother steps in its own
+// they only keep the curves (one run over the chunk, two values at a time)
+// away from the filters, so the filter states can live in registers. Each smoother steps in its own
 // sequence, so splitting them across passes changes nothing.
 template <bool kOversample, bool kBaseCurve, bool kLowpass>
 void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL,
                         double* outR, int nFrames)
 {
-  const bool mic = s.micPre == 1;
+  const CurveRun curve = s.micPre == 1 ? mCurveRuns.mic : mCurveRuns.line;
   const bool preampOn = s.preampOn == 1;
   const bool filterOn = s.filterOn == 1;
   const bool invert = s.phaseInvert == 1;
@@ -343,7 +331,7 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
         StageInputs(s1, 2.0, mDrive[i], gain, &mCurve[4 * i + 2], &mGain[4 * i + 2]);
         gain.Skip4();  // the base-rate evaluation, whose result is not used
       }
-      Curves(mCurve, 4 * n, mic);
+      curve(mCurve, 4 * n);
       for (int i = 0; i < n; ++i)
       {
         // Decimation keeps the first of each pair of outputs.
@@ -355,7 +343,7 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
     {
       for (int i = 0; i < n; ++i)
         StageInputs(mEmphasised[i], 1.0, mDrive[i], gain, &mCurve[2 * i], &mGain[2 * i]);
-      Curves(mCurve, 2 * n, mic);
+      curve(mCurve, 2 * n);
       for (int i = 0; i < n; ++i)
         mPreamp[i] = StageOutput(&mCurve[2 * i], &mGain[2 * i], mDrive[i]);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "preamp/Biquad.h"
+#include "preamp/CurveRuns.h"
 #include "preamp/HPF73.h"
 #include "preamp/LPF73.h"
 #include "preamp/OSAA.h"
@@ -142,6 +143,7 @@ private:
   static constexpr int kChunk = 128;
 
   AtomicSettings mSettings;
+  const CurveRuns mCurveRuns = SystemCurveRuns();  // chosen off the audio thread
   Smoothers mSmooth;
   double mSampleRate = 44100.0;
   double mDenormalOffset = 1e-15;
