@@ -11,5 +11,6 @@ namespace corvane::host {
 int RunRender(const std::vector<std::string>& args);
 int RunParams(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
+int RunState(const std::vector<std::string>& args);
 
 } // namespace corvane::host

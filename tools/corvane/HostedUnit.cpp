@@ -318,6 +318,35 @@ double HostedUnit::TailSeconds() const
   return seconds;
 }
 
+CFPropertyListRef HostedUnit::CopyState() const
+{
+  CFPropertyListRef state = nullptr;
+  const OSStatus status = GetGlobal(mUnit, kAudioUnitProperty_ClassInfo, state);
+  if (status != noErr || !state)
+    throw ToolError("cannot read the unit's state: " + StatusText(status));
+  return state;
+}
+
+OSStatus HostedUnit::ApplyState(CFPropertyListRef state)
+{
+  return AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof state);
+}
+
+void HostedUnit::RenderSilence(int frames)
+{
+  frames = std::clamp(frames, 1, std::max(mMaxFrames, 1));
+  std::vector<std::vector<float>> in(static_cast<size_t>(mChannels), std::vector<float>(static_cast<size_t>(frames), 0.0f));
+  std::vector<std::vector<float>> out = in;
+  std::vector<const float*> inputs;
+  std::vector<float*> outputs;
+  for (int c = 0; c < mChannels; ++c)
+  {
+    inputs.push_back(in[static_cast<size_t>(c)].data());
+    outputs.push_back(out[static_cast<size_t>(c)].data());
+  }
+  Process(inputs.data(), outputs.data(), static_cast<size_t>(frames));
+}
+
 int64_t HostedUnit::LatencyFrames()
 {
   const double frames = LatencySeconds() * mSampleRate;

@@ -73,6 +73,12 @@ public:
   double LatencySeconds() const;
   double TailSeconds() const;
 
+  // Saved state (the class-info property).
+  /** The unit's state dictionary, owned by the caller. Throws ToolError. */
+  CFPropertyListRef CopyState() const;
+  /** Hands a state dictionary to the unit; returns the unit's status. */
+  OSStatus ApplyState(CFPropertyListRef state);
+
   /** Stream formats (non-interleaved float at `sampleRate`, `channels` on
       input and output), maximum frames per slice and the input callback.
       Throws ToolError when the unit refuses the channel count or format. */
@@ -83,6 +89,10 @@ public:
   // SliceProcessor: one AudioUnitRender per call.
   void Process(const float* const* inputs, float* const* outputs, size_t frames) override;
   int64_t LatencyFrames() override;
+
+  /** Renders `frames` frames of silence (at most the slice size), so a unit
+      that reports its latency after processing has reported it. */
+  void RenderSilence(int frames);
 
   /** "mono or stereo (1 in/1 out, 2 in/2 out)" style text for messages. */
   std::string ChannelCapabilityText() const;

@@ -1,6 +1,7 @@
 // corvane render: one file (or the demo signal) through the unit, slice by
 // slice, into a new file aligned with the input.
 
+#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/AudioFileReader.h"
 #include "tools/corvane/AudioFileWriter.h"
 #include "tools/corvane/Commands.h"
@@ -11,13 +12,18 @@
 #include "tools/corvane/ProgressDisplay.h"
 #include "tools/corvane/RenderOptions.h"
 #include "tools/corvane/RenderSummary.h"
+#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSettings.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <iterator>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <memory>
+#include <unistd.h>
 
 namespace corvane::host {
 namespace {
@@ -66,24 +72,22 @@ std::unique_ptr<AudioSource> OpenSource(const std::string& input)
   return std::make_unique<AudioFileReader>(input);
 }
 
-// Applies the settings; returns them as the unit now displays them.
-std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params, const std::vector<ParamSetting>& settings)
+// The state to save, in a temporary file beside its destination until the
+// audio output is in place too.
+std::unique_ptr<AtomicOutputFile> PrepareStateFile(const std::string& path, const std::vector<uint8_t>& xml)
 {
-  std::string applied;
-  for (const ParamSetting& s : settings)
+  auto file = std::make_unique<AtomicOutputFile>(path);
+  size_t done = 0;
+  while (done < xml.size())
   {
-    const ParamDesc& p = params[s.paramIndex];
-    // The parameter converts its own text (stepping, rounding); the host's
-    // reading stands in when the unit offers no conversion.
-    unit.SetParameter(p.id, unit.ValueFromString(p.id, s.text).value_or(s.value));
-    const double now = unit.GetParameter(p.id);
-    std::string shown = unit.StringFromValue(p.id, now).value_or(std::to_string(now));
-    const std::string unitText = p.valueStrings.empty() ? UnitText(p) : "";
-    if (!unitText.empty())
-      shown += " " + unitText;
-    applied += (applied.empty() ? "" : ", ") + p.name + "=" + shown;
+    const ssize_t n = write(file->Fd(), xml.data() + done, xml.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      throw ToolError("cannot write state file '" + path + "': " + std::strerror(n < 0 ? errno : EIO));
+    done += static_cast<size_t>(n);
   }
-  return applied;
+  return file;
 }
 
 } // namespace
@@ -103,12 +107,19 @@ int RunRender(const std::vector<std::string>& args)
   std::unique_ptr<HostedUnit> unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
 
   const std::vector<ParamDesc> params = unit->Parameters();
-  std::vector<ParamSetting> settings;
-  for (const std::string& assignment : options.params)
-    settings.push_back(ParseParamAssignment(params, assignment));
+  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
 
   unit->Configure(source->SampleRate(), source->Channels(), options.blockSize);
+  std::string stateName;
+  if (!options.stateIn.empty())
+    stateName = ApplyStateFile(*unit, options.stateIn, params.size()).name;
   const std::string applied = ApplySettings(*unit, params, settings);
+  std::unique_ptr<AtomicOutputFile> stateOut;
+  if (!options.stateOut.empty())
+  {
+    const CFOwned state = AdoptCF(unit->CopyState());
+    stateOut = PrepareStateFile(options.stateOut, StateToXml(state.get()));
+  }
   unit->Initialize();
 
   StopOnSignal stopOnSignal;
@@ -128,6 +139,8 @@ int RunRender(const std::vector<std::string>& args)
   {
     stats = RenderOffline(*source, *unit, writer, job);
     writer.Commit();
+    if (stateOut)
+      stateOut->Commit();
   }
   catch (...)
   {
@@ -145,6 +158,9 @@ int RunRender(const std::vector<std::string>& args)
     summary.sampleRate = source->SampleRate();
     summary.channels = source->Channels();
     summary.settings = applied;
+    if (!options.stateIn.empty())
+      summary.stateIn = options.stateIn + " (preset \"" + stateName + "\")";
+    summary.stateOut = options.stateOut;
     summary.keepLatency = options.keepLatency;
     summary.seconds = seconds;
     std::fputs(FormatRenderSummary(summary, stats).c_str(), stdout);

@@ -8,13 +8,15 @@ namespace corvane::host {
 
 const char* const kRenderUsage =
   "usage: corvane render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
-  "                      [--component PATH] [-q]\n"
+  "                      [--state FILE] [--save-state FILE] [--component PATH] [-q]\n"
   "  INPUT            WAV, AIFF or FLAC, mono or stereo; without it a built-in demo is rendered\n"
   "  -o, --output     output file (.wav/.aiff: 32-bit float, .flac: 24-bit);\n"
   "                   default INPUT-corvane.EXT, or corvane-demo.wav for the demo\n"
   "  -p, --param      set a parameter by name or index, e.g. -p Gain=40dB -p \"Highpass Filter=70Hz\"\n"
   "  --block N        frames per render slice, 1 to 16384 (default 512)\n"
   "  --keep-latency   write the output as rendered, delayed by the unit's latency\n"
+  "  --state FILE     start from a saved state (.aupreset); -p settings apply after it\n"
+  "  --save-state FILE  write the state after the -p settings as an .aupreset file\n"
   "  --component PATH the Corvane.component bundle to load\n"
   "  -q, --quiet      print no summary\n";
 
@@ -98,12 +100,27 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
       options.blockSize = ParseBlockSize(text);
     else if (value("--component", "", text))
       options.component = text;
+    else if (value("--state", "", text))
+    {
+      if (text.empty())
+        throw UsageError("empty state file name");
+      options.stateIn = text;
+    }
+    else if (value("--save-state", "", text))
+    {
+      if (text.empty())
+        throw UsageError("empty state file name");
+      options.stateOut = text;
+    }
     else
       throw UsageError("unknown option '" + arg + "'");
   }
 
   if (!outputGiven)
     options.output = DefaultOutputPath(options.input);
+  if (!options.stateOut.empty() && (options.stateOut == options.output || options.stateOut == options.input))
+    throw UsageError("--save-state names the same file as the audio " + std::string(options.stateOut == options.output ? "output" : "input")
+                     + " ('" + options.stateOut + "')");
   return options;
 }
 

@@ -18,6 +18,8 @@ struct RenderOptions
   bool keepLatency = false;
   bool quiet = false;
   std::string component;          // empty: search next to the program
+  std::string stateIn;            // --state: applied before the -p settings
+  std::string stateOut;           // --save-state: written after the -p settings
 };
 
 /** Parses the arguments after "render". Throws UsageError. */

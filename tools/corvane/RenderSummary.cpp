@@ -15,8 +15,12 @@ std::string FormatRenderSummary(const RenderSummary& s, const RenderStats& stats
   std::string out;
   out += line("rendered: %s -> %s\n", s.input.c_str(), s.output.c_str());
   out += line("format:   %d Hz, %d channel%s, %.2f s\n", s.sampleRate, s.channels, s.channels == 1 ? "" : "s", audioSeconds);
+  if (!s.stateIn.empty())
+    out += "state:    " + s.stateIn + "\n";
   if (!s.settings.empty())
     out += "settings: " + s.settings + "\n";
+  if (!s.stateOut.empty())
+    out += "saved:    state after the settings -> " + s.stateOut + "\n";
   out += line("latency: %lld samples (%s)\n", static_cast<long long>(stats.latency),
               stats.latency == 0 ? "none" : s.keepLatency ? "kept in the output" : "removed, output aligned with input");
   out += "input:    peak " + LevelMeter::FormatDb(stats.input.PeakDb()) + ", RMS " + LevelMeter::FormatDb(stats.input.RmsDb()) + "\n";

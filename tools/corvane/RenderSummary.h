@@ -17,6 +17,8 @@ struct RenderSummary
   std::string settings; // "Gain=40dB, Output=-3.5 dB", or empty
   bool keepLatency = false;
   double seconds = 0.0; // wall-clock time of the render
+  std::string stateIn;  // state file applied before the settings, or empty
+  std::string stateOut; // state file written after them, or empty
 };
 
 std::string FormatRenderSummary(const RenderSummary& summary, const RenderStats& stats);

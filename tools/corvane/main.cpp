@@ -16,9 +16,12 @@ const char* const kUsage =
   "usage: corvane <command> [options]\n"
   "commands:\n"
   "  render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
+  "         [--state FILE] [--save-state FILE]\n"
   "                 process an audio file (or a built-in demo) through Corvane\n"
   "  params [--json]  list the parameters with their ranges and value texts\n"
-  "  info             describe the component: identity, channels, latency, presets\n"
+  "  info [-p NAME=VALUE ...]\n"
+  "                 describe the component: identity, channels, latency, tail, presets\n"
+  "  state FILE     show what a saved state (.aupreset) holds\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
 
@@ -43,7 +46,9 @@ int main(int argc, char** argv)
       return RunParams(args);
     if (command == "info")
       return RunInfo(args);
-    throw UsageError("unknown command '" + command + "'; commands: render, params, info");
+    if (command == "state")
+      return RunState(args);
+    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state");
   }
   catch (const Interrupted& e)
   {
@@ -52,7 +57,7 @@ int main(int argc, char** argv)
   }
   catch (const UsageError& e)
   {
-    const bool known = command == "render" || command == "params" || command == "info";
+    const bool known = command == "render" || command == "params" || command == "info" || command == "state";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
     return 2;
   }

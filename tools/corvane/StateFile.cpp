@@ -1,0 +1,213 @@
+#include "tools/corvane/StateFile.h"
+
+#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/StateData.h"
+#include "tools/corvane/ToolError.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace corvane::host {
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, const std::string& problem)
+{
+  throw ToolError("state file '" + path + "': " + problem);
+}
+
+std::string Utf8(CFStringRef text)
+{
+  if (!text)
+    return "";
+  const CFIndex length = CFStringGetLength(text);
+  std::vector<char> buffer(static_cast<size_t>(CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8)) + 1);
+  if (!CFStringGetCString(text, buffer.data(), static_cast<CFIndex>(buffer.size()), kCFStringEncodingUTF8))
+    return "";
+  return buffer.data();
+}
+
+// Messages stay on one line whatever a file or a parser puts into them.
+std::string OneLine(std::string text)
+{
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      c = ' ';
+  return text;
+}
+
+std::string KindOf(CFTypeRef value)
+{
+  const CFTypeID type = CFGetTypeID(value);
+  if (type == CFDictionaryGetTypeID())
+    return "a dictionary";
+  if (type == CFArrayGetTypeID())
+    return "an array";
+  if (type == CFStringGetTypeID())
+    return "a string";
+  if (type == CFDataGetTypeID())
+    return "data";
+  if (type == CFBooleanGetTypeID())
+    return "a boolean";
+  if (type == CFNumberGetTypeID())
+    return CFNumberIsFloatType(static_cast<CFNumberRef>(value)) ? "a real number" : "an integer";
+  if (type == CFDateGetTypeID())
+    return "a date";
+  return "an unknown value";
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0)
+    Fail(path, std::strerror(errno));
+  if (S_ISDIR(st.st_mode))
+    Fail(path, "is a folder, not a file");
+  if (st.st_size > kMaxStateFileBytes)
+    Fail(path, "too large for a state file (" + std::to_string(st.st_size) + " bytes)");
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    Fail(path, std::strerror(errno));
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad())
+    Fail(path, "read error");
+  if (bytes.empty())
+    Fail(path, "the file is empty");
+  return bytes;
+}
+
+CFTypeRef Entry(const StateFile& s, CFDictionaryRef dict, const char* key, CFTypeID wanted, const char* wantedText)
+{
+  CFStringRef cfKey = CFStringCreateWithCString(kCFAllocatorDefault, key, kCFStringEncodingUTF8);
+  CFTypeRef value = CFDictionaryGetValue(dict, cfKey);
+  CFRelease(cfKey);
+  if (!value)
+    Fail(s.path, std::string("no \"") + key + "\" entry; a saved state has \"version\", \"type\", \"subtype\", "
+                   "\"manufacturer\", \"name\" and \"data\"");
+  if (CFGetTypeID(value) != wanted)
+    Fail(s.path, std::string("\"") + key + "\" is " + KindOf(value) + ", expected " + wantedText);
+  return value;
+}
+
+// Integers as the unit reads them (a 32-bit number); codes may be written
+// signed or unsigned.
+int64_t WholeNumber(const StateFile& s, CFDictionaryRef dict, const char* key, int64_t low, int64_t high)
+{
+  auto number = static_cast<CFNumberRef>(Entry(s, dict, key, CFNumberGetTypeID(), "an integer"));
+  double value = 0.0;
+  CFNumberGetValue(number, kCFNumberFloat64Type, &value);
+  if (!std::isfinite(value) || value != std::floor(value) || value < static_cast<double>(low) || value > static_cast<double>(high))
+    Fail(s.path, std::string("\"") + key + "\" is not a 32-bit whole number");
+  return static_cast<int64_t>(value);
+}
+
+} // namespace
+
+CFOwned AdoptCF(CFTypeRef object)
+{
+  return CFOwned(object, [](const void* o) {
+    if (o)
+      CFRelease(o);
+  });
+}
+
+std::string FourCCText(OSType code)
+{
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8)
+  {
+    const char c = static_cast<char>((code >> shift) & 0xFF);
+    text += (c >= 32 && c < 127) ? c : '?';
+  }
+  return text;
+}
+
+std::string ComponentCodesText(OSType type, OSType subtype, OSType manufacturer)
+{
+  return FourCCText(type) + " " + FourCCText(subtype) + " " + FourCCText(manufacturer);
+}
+
+StateFile ReadStateFile(const std::string& path)
+{
+  StateFile s;
+  s.path = path;
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+
+  CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes.data(), static_cast<CFIndex>(bytes.size()));
+  const CFOwned dataOwner = AdoptCF(data);
+  CFErrorRef error = nullptr;
+  CFPropertyListRef plist = CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, &error);
+  if (!plist)
+  {
+    std::string why;
+    if (error)
+    {
+      // The parser's own reason ("malformed XML") is the debug description.
+      CFDictionaryRef info = CFErrorCopyUserInfo(error);
+      if (info)
+      {
+        CFTypeRef reason = CFDictionaryGetValue(info, kCFErrorDebugDescriptionKey);
+        if (reason && CFGetTypeID(reason) == CFStringGetTypeID())
+          why = Utf8(static_cast<CFStringRef>(reason));
+        CFRelease(info);
+      }
+      CFRelease(error);
+    }
+    Fail(path, "not an XML property list" + (why.empty() ? std::string() : " (" + OneLine(why) + ")"));
+  }
+  s.dictionary = AdoptCF(plist);
+  if (CFGetTypeID(plist) != CFDictionaryGetTypeID())
+    Fail(path, "the property list is " + KindOf(plist) + ", not a dictionary");
+  auto dict = static_cast<CFDictionaryRef>(plist);
+
+  s.version = static_cast<SInt32>(WholeNumber(s, dict, "version", INT32_MIN, INT32_MAX));
+  s.type = static_cast<OSType>(WholeNumber(s, dict, "type", INT32_MIN, UINT32_MAX));
+  s.subtype = static_cast<OSType>(WholeNumber(s, dict, "subtype", INT32_MIN, UINT32_MAX));
+  s.manufacturer = static_cast<OSType>(WholeNumber(s, dict, "manufacturer", INT32_MIN, UINT32_MAX));
+  s.name = Utf8(static_cast<CFStringRef>(Entry(s, dict, "name", CFStringGetTypeID(), "a string")));
+  auto blob = static_cast<CFDataRef>(Entry(s, dict, "data", CFDataGetTypeID(), "data"));
+  const UInt8* p = CFDataGetBytePtr(blob);
+  s.data.assign(p, p + CFDataGetLength(blob));
+  return s;
+}
+
+void CheckStateFitsUnit(const StateFile& s, const AudioComponentDescription& c, size_t paramCount)
+{
+  if (s.type != c.componentType || s.subtype != c.componentSubType || s.manufacturer != c.componentManufacturer)
+    Fail(s.path, "saved by another component (" + ComponentCodesText(s.type, s.subtype, s.manufacturer) + "), not by this one ("
+                   + ComponentCodesText(c.componentType, c.componentSubType, c.componentManufacturer) + ")");
+  const size_t needed = StateDataBytes(paramCount);
+  if (s.data.size() < needed)
+    Fail(s.path, "\"data\" holds " + std::to_string(s.data.size()) + " bytes, too short for a state of this unit ("
+                   + std::to_string(needed) + " bytes: the editor record and " + std::to_string(paramCount)
+                   + " parameter values); the file is truncated or damaged");
+}
+
+StateFile ApplyStateFile(HostedUnit& unit, const std::string& path, size_t paramCount)
+{
+  StateFile state = ReadStateFile(path);
+  CheckStateFitsUnit(state, unit.Description(), paramCount);
+  const OSStatus status = unit.ApplyState(state.dictionary.get());
+  if (status != noErr)
+    throw ToolError(StateRefusedMessage(path, status));
+  return state;
+}
+
+std::string StateRefusedMessage(const std::string& path, OSStatus status)
+{
+  return "state file '" + path + "': the unit refused the state: " + StatusText(status);
+}
+
+std::vector<uint8_t> StateToXml(CFPropertyListRef state)
+{
+  CFDataRef xml = state ? CFPropertyListCreateData(kCFAllocatorDefault, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr) : nullptr;
+  if (!xml)
+    throw ToolError("the unit's state cannot be written as a property list");
+  const CFOwned owner = AdoptCF(xml);
+  const UInt8* p = CFDataGetBytePtr(xml);
+  return std::vector<uint8_t>(p, p + CFDataGetLength(xml));
+}
+
+} // namespace corvane::host
