@@ -63,6 +63,71 @@ OSStatus Uninitialize(void* self)
   return noErr;
 }
 
+void PutNumber(CFMutableDictionaryRef dict, const char* key, SInt32 value)
+{
+  CFStringRef k = NewString(key);
+  CFNumberRef n = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &value);
+  CFDictionarySetValue(dict, k, n);
+  CFRelease(n);
+  CFRelease(k);
+}
+
+CFTypeRef DictValue(CFDictionaryRef dict, const char* key)
+{
+  CFStringRef k = NewString(key);
+  CFTypeRef value = CFDictionaryGetValue(dict, k);
+  CFRelease(k);
+  return value;
+}
+
+CFDictionaryRef MakeState(const Unit& u)
+{
+  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  PutNumber(dict, "version", 0x00010203);
+  PutNumber(dict, "type", static_cast<SInt32>(corvane::host::kCorvaneType));
+  PutNumber(dict, "subtype", static_cast<SInt32>(corvane::host::kCorvaneSubtype));
+  PutNumber(dict, "manufacturer", static_cast<SInt32>(corvane::host::kCorvaneManufacturer));
+  CFStringRef key = NewString("name"), name = NewString("Fake state");
+  CFDictionarySetValue(dict, key, name);
+  CFRelease(key);
+  CFRelease(name);
+  UInt8 bytes[kStateBytes];
+  const int32_t size[2] = {300, 200};
+  const float scale = 1.5f;
+  std::memcpy(bytes, size, 8);
+  std::memcpy(bytes + 8, &scale, 4);
+  for (int i = 0; i < 3; ++i)
+  {
+    const double v = u.params[i];
+    std::memcpy(bytes + 12 + 8 * i, &v, 8);
+  }
+  CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes, kStateBytes);
+  key = NewString("data");
+  CFDictionarySetValue(dict, key, data);
+  CFRelease(key);
+  CFRelease(data);
+  return dict;
+}
+
+OSStatus TakeState(Unit& u, CFPropertyListRef state)
+{
+  if (gBehaviour.stateError != noErr)
+    return gBehaviour.stateError;
+  if (!state || CFGetTypeID(state) != CFDictionaryGetTypeID())
+    return kAudioUnitErr_InvalidPropertyValue;
+  auto dict = static_cast<CFDictionaryRef>(state);
+  auto data = static_cast<CFDataRef>(DictValue(dict, "data"));
+  if (!data || CFGetTypeID(data) != CFDataGetTypeID() || CFDataGetLength(data) < kStateBytes)
+    return kAudioUnitErr_InvalidPropertyValue;
+  for (int i = 0; i < 3; ++i)
+  {
+    double v = 0.0;
+    std::memcpy(&v, CFDataGetBytePtr(data) + 12 + 8 * i, 8);
+    u.params[i] = static_cast<float>(v);
+  }
+  return noErr;
+}
+
 OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, UInt32* size, Boolean* writable)
 {
   *writable = false;
@@ -160,6 +225,12 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
         return kAudioUnitErr_InvalidProperty;
       return Put(out, size, Float64(u->reportedLatency / u->sampleRate));
     case kAudioUnitProperty_TailTime: return Put(out, size, Float64(0.0));
+    case kAudioUnitProperty_ClassInfo:
+    {
+      if (*size < sizeof(CFPropertyListRef))
+        return kAudioUnitErr_InvalidPropertyValue;
+      return Put(out, size, static_cast<CFPropertyListRef>(MakeState(*u)));
+    }
     default: return kAudioUnitErr_InvalidProperty;
   }
 }
@@ -190,6 +261,14 @@ OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
     case kAudioUnitProperty_SetRenderCallback:
       std::memcpy(&u->input, data, sizeof u->input);
       return noErr;
+    case kAudioUnitProperty_ClassInfo:
+    {
+      if (size != sizeof(CFPropertyListRef))
+        return kAudioUnitErr_InvalidPropertyValue;
+      CFPropertyListRef state = nullptr;
+      std::memcpy(&state, data, sizeof state);
+      return TakeState(*u, state);
+    }
     default: return kAudioUnitErr_InvalidProperty;
   }
 }

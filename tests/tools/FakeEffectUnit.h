@@ -19,7 +19,14 @@ struct Behaviour
   int renderErrorAfter = 0;
   OSStatus initializeError = noErr;
   int raiseSigintAt = -1; // render call that raises SIGINT, as a user's Ctrl-C would
+  OSStatus stateError = noErr; // returned by a class-info set instead of taking the state
 };
+
+// The fake's saved state: the class-info dictionary with "name" "Fake state"
+// and as "data" the editor record 300 x 200 at scale 1.5 followed by the
+// three parameter values as doubles. Setting it checks the codes and reads
+// the values back.
+constexpr int kStateBytes = 12 + 3 * 8;
 
 /** Registers the fake once per process; later calls only reset the behaviour. */
 void Register(const Behaviour& behaviour = {});
