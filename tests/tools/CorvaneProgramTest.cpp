@@ -218,3 +218,83 @@ TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, AllOf(HasSubstr("aufx Qzr1 Vtrn"), HasSubstr("1 in/1 out, 2 in/2 out")));
 }
+
+TEST_F(CorvaneProgram, StateRoundTripsThroughAnAupresetFileWithEveryParameter)
+{
+  const std::string all = " -p Gain=25dB -p Output=-3.5dB -p 'Highpass Filter=70Hz' -p 'Lowpass Filter=4kHz' -p 'Filter Bypass=1'"
+                          " -p 'Preamp Bypass=0' -p 'Mic Pre=1' -p Phase=1 -p Oversampling=on";
+  Outcome run = Corvane("render -q -o " + P("a.wav") + " --save-state " + P("a.aupreset") + all);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string saved = Slurp(dir.Path("a.aupreset"));
+  EXPECT_THAT(saved, AllOf(HasSubstr("<key>subtype</key>\n\t<integer>1366979121</integer>"), HasSubstr("<key>data</key>")));
+
+  // A fresh process loads it and saves it again without any setting.
+  run = Corvane("render -q -o " + P("b.wav") + " --state " + P("a.aupreset") + " --save-state " + P("b.aupreset"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Slurp(dir.Path("b.aupreset")), saved);
+  // The state brought the settings, so the audio is the same too.
+  EXPECT_EQ(Slurp(dir.Path("b.wav")), Slurp(dir.Path("a.wav")));
+
+  run = Corvane("state " + P("b.aupreset"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("editor size:  none stored"), HasSubstr("data:         84 bytes\n"),
+                             HasSubstr("parameters:   9\n")));
+  const char* const expected[] = {"Gain             25dB", "Output           -3.5 dB", "Highpass Filter  70Hz", "Lowpass Filter   4kHz",
+                                  "Filter Bypass    1", "Preamp Bypass    0", "Mic Pre          1", "Phase            1",
+                                  "Oversampling     Oversampling On"};
+  for (const char* line : expected)
+    EXPECT_THAT(run.out, HasSubstr(std::string(line) + "\n"));
+
+  // Settings given with a state apply after it.
+  run = Corvane("render -q -o " + P("c.wav") + " --state " + P("a.aupreset") + " -p Gain=0dB --save-state " + P("c.aupreset"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Corvane("state " + P("c.aupreset"));
+  EXPECT_THAT(run.out, AllOf(HasSubstr("Gain             0dB\n"), HasSubstr("Lowpass Filter   4kHz\n")));
+}
+
+TEST_F(CorvaneProgram, BadStateFilesGiveOneLineAndAFailureStatus)
+{
+  ASSERT_EQ(Corvane("render -q -o " + P("a.wav") + " --save-state " + P("good.aupreset")).status, 0);
+  const std::string good = Slurp(dir.Path("good.aupreset"));
+  const std::string blob = good.substr(good.find("<data>"), good.find("</data>") + 7 - good.find("<data>"));
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string s = good;
+    return s.replace(s.find(from), from.size(), to);
+  };
+  const struct
+  {
+    std::string content;
+    std::string problem;
+  } cases[] = {
+    {"not a plist at all", "not an XML property list"},
+    {good.substr(0, 200), "not an XML property list"},
+    {"<plist version=\"1.0\"><string>x</string></plist>", "is a string, not a dictionary"},
+    {replaced("<key>manufacturer</key>", "<key>maker</key>"), "no \"manufacturer\" entry"},
+    {replaced("<integer>1450472046</integer>", "<integer>1450472047</integer>"), "another component (aufx Qzr1 Vtro)"},
+    {replaced(blob, "<data>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA</data>"), "\"data\" holds 24 bytes, too short for a state of this unit (84 bytes"},
+  };
+  int n = 0;
+  for (const auto& c : cases)
+  {
+    const std::string name = "bad" + std::to_string(n++) + ".aupreset";
+    std::ofstream(dir.Path(name), std::ios::binary) << c.content;
+    for (const std::string& args : {"state " + P(name), "render -q --state " + P(name) + " -o " + P("x.wav")})
+    {
+      const Outcome run = Corvane(args);
+      EXPECT_EQ(run.status, 1) << args;
+      EXPECT_THAT(run.err, AllOf(HasSubstr("corvane: state file '" + dir.Path(name) + "': "), HasSubstr(c.problem))) << args;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("x.wav")));
+}
+
+TEST_F(CorvaneProgram, InfoShowsTheLatencyOfTheGivenSettings)
+{
+  Outcome run = Corvane("info -p Oversampling=on -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         81 samples at 48000 Hz"), HasSubstr("settings:        Oversampling=Oversampling On")));
+  run = Corvane("info");
+  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         0 samples"), HasSubstr("  subtype:       Qzr1\n"), HasSubstr("factory presets: ")));
+}
