@@ -67,3 +67,16 @@ TEST(RenderOptions, BadCommandLinesAreUsageErrors)
   EXPECT_THAT(UsageOf({"-o"}), HasSubstr("needs a value"));
   EXPECT_THAT(UsageOf({"-o", ""}), HasSubstr("empty output"));
 }
+
+TEST(RenderOptions, StateFilesInAndOut)
+{
+  const RenderOptions o = ParseRenderOptions({"--state", "in.aupreset", "--save-state=out.aupreset"});
+  EXPECT_EQ(o.stateIn, "in.aupreset");
+  EXPECT_EQ(o.stateOut, "out.aupreset");
+  EXPECT_EQ(ParseRenderOptions({"--state=x.aupreset", "--save-state", "x.aupreset"}).stateOut, "x.aupreset");
+  // Saving the state over the audio would lose one of them.
+  EXPECT_THAT(UsageOf({"in.wav", "--save-state", "in-corvane.wav"}), HasSubstr("same file as the audio output"));
+  EXPECT_THAT(UsageOf({"in.wav", "--save-state", "in.wav"}), HasSubstr("same file as the audio input"));
+  EXPECT_THAT(UsageOf({"--state", ""}), HasSubstr("empty state file name"));
+  EXPECT_THAT(UsageOf({"--save-state"}), HasSubstr("needs a value"));
+}
