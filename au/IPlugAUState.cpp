@@ -142,8 +142,17 @@ OSStatus IPlugAU::SetState(CFPropertyListRef state)
   IByteChunk chunk;
   if (!GetDataFromDict(dict, kDataKey, chunk))
     return kAudioUnitErr_InvalidPropertyValue;
+  // A blob that ends early would leave the parameters it did reach changed
+  // while the host is told the state was refused: keep what was there and
+  // put it back on failure. (A negative position is a short read, not success.)
+  IByteChunk previous;
+  const bool havePrevious = SerializeState(previous);
   if (UnserializeState(chunk, 0) <= 0)
+  {
+    if (havePrevious)
+      UnserializeState(previous, 0);
     return kAudioUnitErr_InvalidPropertyValue;
+  }
 
   OnRestoreState();
   return noErr;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,36 @@ TEST_F(AUState, UnreadableDataFailsAfterThePresetWasSelected)
   EXPECT_EQ(unit.plug().GetCurrentPresetIdx(), 1);
   RemoveKey(state, "data");
   EXPECT_EQ(Restore(unit, state), kAudioUnitErr_InvalidPropertyValue);
+  CFRelease(state);
+}
+
+TEST_F(AUState, TruncatedDataIsRefusedWithoutChangingAnyParameter)
+{
+  AUInstance source, unit;
+  for (int i = 0; i < kNumTestParams; ++i)
+    source.plug().GetParam(i)->SetNormalized(0.9);
+  CFMutableDictionaryRef state = SavedState(source);
+  IPlugAU::PutStrInDict(state, "name", ""); // no preset selection in between
+  CFDataRef full = static_cast<CFDataRef>(CFDictionaryGetValue(state, CFSTR("data")));
+  ASSERT_NE(full, nullptr);
+  const CFIndex fullLength = CFDataGetLength(full);
+
+  std::vector<double> before;
+  for (int i = 0; i < kNumTestParams; ++i)
+    before.push_back(unit.plug().GetParam(i)->Value());
+  // Every cut: through the editor record, and mid-way through each value.
+  for (CFIndex cut = 0; cut < fullLength; cut += 5)
+  {
+    IByteChunk shortData;
+    shortData.Resize(static_cast<int>(cut));
+    std::memcpy(shortData.Data(), CFDataGetBytePtr(full), static_cast<size_t>(cut));
+    CFMutableDictionaryRef truncated = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, state);
+    IPlugAU::PutDataInDict(truncated, "data", shortData);
+    EXPECT_EQ(Restore(unit, truncated), kAudioUnitErr_InvalidPropertyValue) << cut;
+    CFRelease(truncated);
+    for (int i = 0; i < kNumTestParams; ++i)
+      EXPECT_EQ(unit.plug().GetParam(i)->Value(), before[static_cast<size_t>(i)]) << "cut " << cut << " param " << i;
+  }
   CFRelease(state);
 }
 
