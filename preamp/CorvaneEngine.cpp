@@ -1,6 +1,5 @@
 #include "preamp/CorvaneEngine.h"
 
-
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -280,8 +279,9 @@ void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool inve
 // The block runs in chunks, each in three passes: pre-emphasis, preamp stage,
 // then everything after it. The passes keep every operation and its order;
 // they only keep the curves (one run over the chunk, two values at a time)
-// away from the filters, so the filter states can live in registers. Each smoother steps in its own
-// sequence, so splitting them across passes changes nothing.
+// away from the filters, so the filter states can live in registers. Each
+// smoother steps in its own sequence, so splitting them across passes
+// changes nothing.
 template <bool kOversample, bool kBaseCurve, bool kLowpass>
 void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL,
                         double* outR, int nFrames)
