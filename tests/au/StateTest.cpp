@@ -170,7 +170,8 @@ TEST_F(AUState, TruncatedDataIsRefusedWithoutChangingAnyParameter)
   {
     IByteChunk shortData;
     shortData.Resize(static_cast<int>(cut));
-    std::memcpy(shortData.Data(), CFDataGetBytePtr(full), static_cast<size_t>(cut));
+    if (cut > 0)
+      std::memcpy(shortData.Data(), CFDataGetBytePtr(full), static_cast<size_t>(cut));
     CFMutableDictionaryRef truncated = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, state);
     IPlugAU::PutDataInDict(truncated, "data", shortData);
     EXPECT_EQ(Restore(unit, truncated), kAudioUnitErr_InvalidPropertyValue) << cut;
