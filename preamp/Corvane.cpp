@@ -70,7 +70,8 @@ bool Corvane::SerializeState(IByteChunk& chunk) const
 
 int Corvane::UnserializeState(const IByteChunk& chunk, int startPos)
 {
-  const int pos = UnserializeEditorState(chunk, startPos);
-  return pos < 0 ? pos : UnserializeParams(chunk, pos);
+  // A short editor record gives -1, and the parameter read from -1 changes no
+  // parameter but still tells the plug-in and editor that a state was recalled.
+  return UnserializeParams(chunk, UnserializeEditorState(chunk, startPos));
 }
 } // namespace iplug

@@ -16,6 +16,7 @@ public:
   /** The configuration every instance is built with. */
   static Config MakeConfig();
 
+  using IPlugAU::OnParamChange;
   void OnParamChange(int paramIdx) override;
   void OnReset() override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
