@@ -1,9 +1,8 @@
 // The corvane program against the real Corvane.component of this build:
 // run as a user would, checked on the files it writes.
 
+#include "AudioFiles.h"
 #include "TempFolder.h"
-#include "tools/corvane/AudioFileReader.h"
-#include "tools/corvane/AudioFileWriter.h"
 #include "tools/corvane/ComponentLocator.h"
 
 #include <gmock/gmock.h>
@@ -87,29 +86,6 @@ std::vector<std::vector<float>> Bursts(int channels, size_t frames)
   return d;
 }
 
-void Write(const std::string& path, int rate, const std::vector<std::vector<float>>& data)
-{
-  AudioFileWriter w(path, rate, static_cast<int>(data.size()));
-  std::vector<const float*> p;
-  for (const auto& ch : data)
-    p.push_back(ch.data());
-  w.Write(p.data(), data[0].size());
-  w.Commit();
-}
-
-std::vector<std::vector<float>> Read(const std::string& path, int* rate = nullptr)
-{
-  AudioFileReader r(path);
-  if (rate)
-    *rate = r.SampleRate();
-  std::vector<std::vector<float>> d(r.Channels(), std::vector<float>(r.Frames()));
-  std::vector<float*> p;
-  for (auto& ch : d)
-    p.push_back(ch.data());
-  r.Read(p.data(), d[0].size());
-  return d;
-}
-
 int BestLag(const std::vector<float>& in, const std::vector<float>& out)
 {
   int best = 0;
@@ -133,7 +109,7 @@ int BestLag(const std::vector<float>& in, const std::vector<float>& out)
 TEST_F(CorvaneProgram, LatencyIsReportedAndRemovedUnlessKept)
 {
   const auto input = Bursts(2, 20000);
-  Write(dir.Path("in.wav"), 48000, input);
+  WriteAudioFile(dir.Path("in.wav"), 48000, input);
   const std::string settings = " -p Oversampling=on -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1'";
 
   const Outcome aligned = Corvane("render " + P("in.wav") + " -o " + P("aligned.wav") + settings);
@@ -144,7 +120,7 @@ TEST_F(CorvaneProgram, LatencyIsReportedAndRemovedUnlessKept)
   EXPECT_THAT(kept.out, HasSubstr("\nlatency: 81 samples"));
 
   int rate = 0;
-  const auto a = Read(dir.Path("aligned.wav"), &rate), k = Read(dir.Path("kept.wav"));
+  const auto a = ReadAudioFile(dir.Path("aligned.wav"), &rate), k = ReadAudioFile(dir.Path("kept.wav"));
   EXPECT_EQ(rate, 48000);
   ASSERT_EQ(a.size(), 2u);
   ASSERT_EQ(a[0].size(), input[0].size());
@@ -158,12 +134,12 @@ TEST_F(CorvaneProgram, LatencyIsReportedAndRemovedUnlessKept)
 
 TEST_F(CorvaneProgram, MonoFlacInMonoFlacOutAtTheFilesRate)
 {
-  Write(dir.Path("in.flac"), 44100, Bursts(1, 5000));
+  WriteAudioFile(dir.Path("in.flac"), 44100, Bursts(1, 5000));
   const Outcome run = Corvane("render " + P("in.flac") + " -p Gain=20 -p Output=-6dB -q");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
   int rate = 0;
-  const auto out = Read(dir.Path("in-corvane.flac"), &rate);
+  const auto out = ReadAudioFile(dir.Path("in-corvane.flac"), &rate);
   EXPECT_EQ(rate, 44100);
   EXPECT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].size(), 5000u);
@@ -171,8 +147,8 @@ TEST_F(CorvaneProgram, MonoFlacInMonoFlacOutAtTheFilesRate)
 
 TEST_F(CorvaneProgram, ErrorsAreOneLineWithAStatusAndNoOutputFile)
 {
-  Write(dir.Path("quad.wav"), 48000, Bursts(4, 1000));
-  Write(dir.Path("in.wav"), 48000, Bursts(2, 1000));
+  WriteAudioFile(dir.Path("quad.wav"), 48000, Bursts(4, 1000));
+  WriteAudioFile(dir.Path("in.wav"), 48000, Bursts(2, 1000));
 
   Outcome run = Corvane("render " + P("quad.wav") + " -o " + P("out.wav"));
   EXPECT_EQ(run.status, 1);
@@ -200,7 +176,7 @@ TEST_F(CorvaneProgram, WithoutInputTheDemoIsRenderedIntoCorvaneDemoWav)
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, Not(HasSubstr("warning")));
   int rate = 0;
-  const auto demo = Read(dir.Path("corvane-demo.wav"), &rate);
+  const auto demo = ReadAudioFile(dir.Path("corvane-demo.wav"), &rate);
   EXPECT_EQ(rate, 48000);
   EXPECT_EQ(demo.size(), 2u);
   EXPECT_GT(demo[0].size(), 6u * 48000);

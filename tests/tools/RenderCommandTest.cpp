@@ -1,7 +1,7 @@
+#include "AudioFiles.h"
+#include "CommandOutput.h"
 #include "FakeEffectUnit.h"
 #include "TempFolder.h"
-#include "tools/corvane/AudioFileReader.h"
-#include "tools/corvane/AudioFileWriter.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ToolError.h"
 
@@ -27,43 +27,10 @@ std::vector<std::vector<float>> Tone(int channels, size_t frames)
   return d;
 }
 
-void Write(const std::string& path, int rate, const std::vector<std::vector<float>>& data)
-{
-  AudioFileWriter w(path, rate, static_cast<int>(data.size()));
-  std::vector<const float*> p;
-  for (const auto& ch : data)
-    p.push_back(ch.data());
-  w.Write(p.data(), data[0].size());
-  w.Commit();
-}
-
-std::vector<std::vector<float>> Read(const std::string& path, int* rate = nullptr)
-{
-  AudioFileReader r(path);
-  if (rate)
-    *rate = r.SampleRate();
-  std::vector<std::vector<float>> d(r.Channels(), std::vector<float>(r.Frames()));
-  std::vector<float*> p;
-  for (auto& ch : d)
-    p.push_back(ch.data());
-  r.Read(p.data(), d[0].size());
-  return d;
-}
-
 // Runs "corvane render ..." and returns what it printed.
 std::string Render(const std::vector<std::string>& args)
 {
-  ::testing::internal::CaptureStdout();
-  try
-  {
-    EXPECT_EQ(RunRender(args), 0);
-  }
-  catch (...)
-  {
-    ::testing::internal::GetCapturedStdout();
-    throw;
-  }
-  return ::testing::internal::GetCapturedStdout();
+  return CommandOutput(RunRender, args);
 }
 
 template <typename E>
@@ -93,14 +60,14 @@ protected:
 TEST_F(RenderCommand, ProcessesAFileWithSettingsIntoAnAlignedFileOfTheSameShape)
 {
   const auto input = Tone(2, 3000);
-  Write(dir.Path("in.wav"), 44100, input);
+  WriteAudioFile(dir.Path("in.wav"), 44100, input);
   const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "-p", "Gain=6dB", "-p", "Delay=1", "--block", "256"});
   EXPECT_THAT(out, HasSubstr("\nlatency: 33 samples"));
   EXPECT_THAT(out, HasSubstr("settings: Gain=6dB, Delay=1.0"));
   EXPECT_THAT(out, HasSubstr("output:   peak -6.0 dBFS"));
   EXPECT_THAT(out, HasSubstr("x realtime"));
   int rate = 0;
-  const auto result = Read(dir.Path("out.wav"), &rate);
+  const auto result = ReadAudioFile(dir.Path("out.wav"), &rate);
   EXPECT_EQ(rate, 44100);
   ASSERT_EQ(result.size(), 2u);
   ASSERT_EQ(result[0].size(), 3000u);
@@ -113,7 +80,7 @@ TEST_F(RenderCommand, ProcessesAFileWithSettingsIntoAnAlignedFileOfTheSameShape)
 TEST_F(RenderCommand, KeepLatencyAndFlacOutput)
 {
   const auto input = Tone(1, 500);
-  Write(dir.Path("in.aiff"), 96000, input);
+  WriteAudioFile(dir.Path("in.aiff"), 96000, input);
   Render({dir.Path("in.aiff"), "-o", dir.Path("out.flac"), "-p", "2=on", "--keep-latency", "-q"});
   SF_INFO info {};
   SNDFILE* f = sf_open(dir.Path("out.flac").c_str(), SFM_READ, &info);
@@ -122,15 +89,15 @@ TEST_F(RenderCommand, KeepLatencyAndFlacOutput)
   EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
   EXPECT_EQ(info.samplerate, 96000);
   EXPECT_EQ(info.frames, 500);
-  const auto result = Read(dir.Path("out.flac"));
+  const auto result = ReadAudioFile(dir.Path("out.flac"));
   EXPECT_EQ(result[0][fake::kDelayFrames - 1], 0.0f);
   EXPECT_NEAR(result[0][fake::kDelayFrames + 100], input[0][100], 1e-6);
 }
 
 TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
 {
-  Write(dir.Path("in.wav"), 48000, Tone(1, 2000));
-  Write(dir.Path("three.wav"), 48000, Tone(3, 100));
+  WriteAudioFile(dir.Path("in.wav"), 48000, Tone(1, 2000));
+  WriteAudioFile(dir.Path("three.wav"), 48000, Tone(3, 100));
   const std::string out = dir.Path("out.wav");
 
   EXPECT_THAT(ErrorOf<ToolError>({dir.Path("missing.wav"), "-o", out}), AllOf(HasSubstr("missing.wav"), HasSubstr("No such file")));
@@ -148,7 +115,7 @@ TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
 
 TEST_F(RenderCommand, CtrlCStopsTheRenderAndRemovesThePartialOutput)
 {
-  Write(dir.Path("in.wav"), 48000, Tone(2, 5000));
+  WriteAudioFile(dir.Path("in.wav"), 48000, Tone(2, 5000));
   fake::Register({noErr, 0, noErr, 4});
   EXPECT_THROW(Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "--block", "64"}), Interrupted);
   EXPECT_THAT(dir.Names(), ElementsAre("in.wav"));
