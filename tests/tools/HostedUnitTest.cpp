@@ -1,7 +1,8 @@
 #include "FakeEffectUnit.h"
+#include "MemorySink.h"
+#include "ToolErrorText.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/MemorySource.h"
-#include "tools/corvane/ToolError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,18 +13,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 namespace {
-
-class MemorySink : public AudioSink
-{
-public:
-  explicit MemorySink(int channels) : data(channels) {}
-  void Write(const float* const* ch, size_t frames) override
-  {
-    for (size_t c = 0; c < data.size(); ++c)
-      data[c].insert(data[c].end(), ch[c], ch[c] + frames);
-  }
-  std::vector<std::vector<float>> data;
-};
 
 std::vector<std::vector<float>> Noise(int channels, size_t frames)
 {
@@ -36,19 +25,6 @@ std::vector<std::vector<float>> Noise(int channels, size_t frames)
       s = static_cast<float>(x >> 8) / 16777216.0f - 0.5f;
     }
   return d;
-}
-
-std::string ErrorOf(const std::function<void()>& f)
-{
-  try
-  {
-    f();
-  }
-  catch (const ToolError& e)
-  {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "MemorySink.h"
 #include "tools/corvane/MemorySource.h"
 #include "tools/corvane/OfflineRenderer.h"
 
@@ -38,18 +39,6 @@ public:
 private:
   std::vector<std::deque<float>> mLines;
   int64_t mLatency;
-};
-
-class MemorySink : public AudioSink
-{
-public:
-  explicit MemorySink(int channels) : data(channels) {}
-  void Write(const float* const* ch, size_t frames) override
-  {
-    for (size_t c = 0; c < data.size(); ++c)
-      data[c].insert(data[c].end(), ch[c], ch[c] + frames);
-  }
-  std::vector<std::vector<float>> data;
 };
 
 std::vector<std::vector<float>> Ramp(int channels, size_t frames)
