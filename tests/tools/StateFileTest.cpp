@@ -2,19 +2,19 @@
 // unit: written by render, shown by the state command, read back into a
 // fresh instance, and every kind of bad file reported as one line.
 
+#include "CommandOutput.h"
 #include "FakeEffectUnit.h"
 #include "TempFolder.h"
+#include "ToolErrorText.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/StateFile.h"
-#include "tools/corvane/ToolError.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -38,35 +38,6 @@ void Spit(const std::string& path, const std::string& text)
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// Runs a command and returns what it printed; failures propagate.
-std::string Command(int (*command)(const std::vector<std::string>&), const std::vector<std::string>& args)
-{
-  ::testing::internal::CaptureStdout();
-  try
-  {
-    EXPECT_EQ(command(args), 0);
-  }
-  catch (...)
-  {
-    ::testing::internal::GetCapturedStdout();
-    throw;
-  }
-  return ::testing::internal::GetCapturedStdout();
-}
-
-std::string ErrorOf(const std::function<void()>& f)
-{
-  try
-  {
-    f();
-  }
-  catch (const ToolError& e)
-  {
-    return e.what();
-  }
-  return "(no error)";
-}
-
 class StateFiles : public ::testing::Test
 {
 protected:
@@ -78,7 +49,7 @@ protected:
   {
     std::vector<std::string> args = {"-q", "-o", dir.Path(name + ".wav"), "--save-state", dir.Path(name)};
     args.insert(args.end(), settings.begin(), settings.end());
-    Command(RunRender, args);
+    CommandOutput(RunRender, args);
     return dir.Path(name);
   }
 
@@ -95,13 +66,13 @@ TEST_F(StateFiles, RenderSavesAStateThatLoadsIntoAFreshUnitAndSavesToTheSameByte
                          HasSubstr("<string>Fake state</string>")));
 
   // Loaded into a new instance with nothing else set, saved again.
-  const std::string out = Command(RunRender, {"-o", dir.Path("b.wav"), "--state", a, "--save-state", dir.Path("b.aupreset")});
+  const std::string out = CommandOutput(RunRender, {"-o", dir.Path("b.wav"), "--state", a, "--save-state", dir.Path("b.aupreset")});
   EXPECT_THAT(out, AllOf(HasSubstr("state:    " + a + " (preset \"Fake state\")"), HasSubstr("latency: 33 samples")));
   EXPECT_EQ(Slurp(dir.Path("b.aupreset")), xml);
 
   // Settings given with --state apply after it.
-  Command(RunRender, {"-q", "-o", dir.Path("c.wav"), "--state", a, "-p", "Gain=0dB", "--save-state", dir.Path("c.aupreset")});
-  const std::string shown = Command(RunState, {dir.Path("c.aupreset")});
+  CommandOutput(RunRender, {"-q", "-o", dir.Path("c.wav"), "--state", a, "-p", "Gain=0dB", "--save-state", dir.Path("c.aupreset")});
+  const std::string shown = CommandOutput(RunState, {dir.Path("c.aupreset")});
   EXPECT_THAT(shown, AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("preset name:  Fake state"),
                            HasSubstr("version:      1.2.3 (0x00010203)"), HasSubstr("editor size:  300 x 200 at scale 1.5 (150 %)"),
                            HasSubstr("data:         36 bytes\n")));
@@ -145,12 +116,12 @@ TEST_F(StateFiles, BadFilesAreOneLineNamingTheFileAndTheProblem)
     {
       const std::vector<std::string> args = command == RunState ? std::vector<std::string> {path}
                                                                 : std::vector<std::string> {"-q", "--state", path, "-o", dir.Path("x.wav")};
-      const std::string error = ErrorOf([&] { Command(command, args); });
+      const std::string error = ErrorOf([&] { CommandOutput(command, args); });
       EXPECT_THAT(error, AllOf(HasSubstr("state file '" + path + "': "), HasSubstr(c.problem), Not(HasSubstr("\n")))) << c.problem;
     }
   }
-  EXPECT_THAT(ErrorOf([&] { Command(RunState, {dir.Path("missing.aupreset")}); }), HasSubstr("No such file"));
-  EXPECT_THAT(ErrorOf([&] { Command(RunState, {dir.Path("")}); }), HasSubstr("is a folder"));
+  EXPECT_THAT(ErrorOf([&] { CommandOutput(RunState, {dir.Path("missing.aupreset")}); }), HasSubstr("No such file"));
+  EXPECT_THAT(ErrorOf([&] { CommandOutput(RunState, {dir.Path("")}); }), HasSubstr("is a folder"));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("x.wav")));
 }
 
@@ -158,9 +129,9 @@ TEST_F(StateFiles, TheUnitsOwnRefusalIsReportedInWordsAndNothingIsWritten)
 {
   const std::string a = Save("a.aupreset", {});
   fake::Register({noErr, 0, noErr, -1, kAudioUnitErr_InvalidPropertyValue});
-  EXPECT_EQ(ErrorOf([&] { Command(RunState, {a}); }),
+  EXPECT_EQ(ErrorOf([&] { CommandOutput(RunState, {a}); }),
             "state file '" + a + "': the unit refused the state: invalid property value (-10851)");
-  EXPECT_THAT(ErrorOf([&] { Command(RunRender, {"-q", "--state", a, "-o", dir.Path("x.wav"), "--save-state", dir.Path("y.aupreset")}); }),
+  EXPECT_THAT(ErrorOf([&] { CommandOutput(RunRender, {"-q", "--state", a, "-o", dir.Path("x.wav"), "--save-state", dir.Path("y.aupreset")}); }),
               HasSubstr("invalid property value (-10851)"));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("x.wav")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("y.aupreset")));
@@ -189,6 +160,6 @@ TEST(StateData, EditorRecordIsLittleEndianWidthHeightScale)
 TEST(InfoCommand, LatencyIsTheOneAfterASilentSliceAtTheGivenSettings)
 {
   fake::Register();
-  EXPECT_THAT(Command(RunInfo, {"-p", "Delay=1"}), AllOf(HasSubstr("settings:        Delay=1.0"), HasSubstr("latency:         33 samples")));
-  EXPECT_THAT(Command(RunInfo, {}), HasSubstr("latency:         0 samples"));
+  EXPECT_THAT(CommandOutput(RunInfo, {"-p", "Delay=1"}), AllOf(HasSubstr("settings:        Delay=1.0"), HasSubstr("latency:         33 samples")));
+  EXPECT_THAT(CommandOutput(RunInfo, {}), HasSubstr("latency:         0 samples"));
 }
