@@ -157,6 +157,15 @@ OSStatus Notify(AUEventListenerRef sender, void* sendingObject, const AudioUnitE
   return noErr;
 }
 
+// The value-change event the parameter-listener calls stand for.
+AudioUnitEvent ValueChangeEvent(const AudioUnitParameter& parameter)
+{
+  AudioUnitEvent event = {};
+  event.mEventType = kAudioUnitEvent_ParameterValueChange;
+  event.mArgument.mParameter = parameter;
+  return event;
+}
+
 } // namespace
 
 OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode, Float32, Float32,
@@ -274,9 +283,7 @@ OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObjec
 {
   if (!inParameter)
     return kAudio_ParamError;
-  AudioUnitEvent event = {};
-  event.mEventType = kAudioUnitEvent_ParameterValueChange;
-  event.mArgument.mParameter = *inParameter;
+  const AudioUnitEvent event = ValueChangeEvent(*inParameter);
   return AUEventListenerAddEventType(inListener, inObject, &event);
 }
 
@@ -284,9 +291,7 @@ OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inOb
 {
   if (!inParameter)
     return kAudio_ParamError;
-  AudioUnitEvent event = {};
-  event.mEventType = kAudioUnitEvent_ParameterValueChange;
-  event.mArgument.mParameter = *inParameter;
+  const AudioUnitEvent event = ValueChangeEvent(*inParameter);
   return AUEventListenerRemoveEventType(inListener, inObject, &event);
 }
 
@@ -294,10 +299,7 @@ OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, voi
 {
   if (!inParameter)
     return kAudio_ParamError;
-  AudioUnitEvent event = {};
-  event.mEventType = kAudioUnitEvent_ParameterValueChange;
-  event.mArgument.mParameter = *inParameter;
-  return Notify(inSendingListener, inSendingObject, event);
+  return Notify(inSendingListener, inSendingObject, ValueChangeEvent(*inParameter));
 }
 
 OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter,
