@@ -169,6 +169,19 @@ bool Matches(const OpaqueAudioComponent& c, const AudioComponentDescription* d)
 
 bool Known(Registry& r, AudioComponent c) { return std::any_of(r.all.begin(), r.all.end(), [&](const auto& p) { return p.get() == c; }); }
 
+// Stores read(*component) in *out under the registry lock, or fails with
+// paramErr when out is null or the component is not registered.
+template <typename T, typename Read>
+OSStatus ReadComponent(AudioComponent component, T* out, Read read)
+{
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.lock);
+  if (!out || !Known(r, component))
+    return paramErr;
+  *out = read(*component);
+  return noErr;
+}
+
 } // namespace
 
 int MacAPIRegisterComponentBundle(const char* bundlePath)
@@ -238,32 +251,17 @@ AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, C
 
 OSStatus AudioComponentCopyName(AudioComponent inComponent, CFStringRef* outName)
 {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.lock);
-  if (!outName || !Known(r, inComponent))
-    return paramErr;
-  *outName = CFStringCreateCopy(nullptr, inComponent->name);
-  return noErr;
+  return ReadComponent(inComponent, outName, [](const OpaqueAudioComponent& c) { return CFStringCreateCopy(nullptr, c.name); });
 }
 
 OSStatus AudioComponentGetDescription(AudioComponent inComponent, AudioComponentDescription* outDesc)
 {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.lock);
-  if (!outDesc || !Known(r, inComponent))
-    return paramErr;
-  *outDesc = inComponent->desc;
-  return noErr;
+  return ReadComponent(inComponent, outDesc, [](const OpaqueAudioComponent& c) { return c.desc; });
 }
 
 OSStatus AudioComponentGetVersion(AudioComponent inComponent, UInt32* outVersion)
 {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.lock);
-  if (!outVersion || !Known(r, inComponent))
-    return paramErr;
-  *outVersion = inComponent->version;
-  return noErr;
+  return ReadComponent(inComponent, outVersion, [](const OpaqueAudioComponent& c) { return c.version; });
 }
 
 OSStatus AudioComponentInstanceNew(AudioComponent inComponent, AudioComponentInstance* outInstance)
