@@ -94,6 +94,41 @@ void PutName(IByteChunk& chunk, const char* name, int len)
   chunk.WriteBytes(field, len);
 }
 
+// The header of one program, its byte size left to PatchByteSize.
+void PutProgramHeader(IByteChunk& out, int32_t fxMagic, int uniqueID, int version, int numParams, const char* name)
+{
+  PutBE(out, kChunkMagic);
+  PutBE(out, int32_t{0}); // byte size
+  PutBE(out, fxMagic);
+  PutBE(out, int32_t{1});
+  PutBE(out, int32_t(uniqueID));
+  PutBE(out, int32_t(version));
+  PutBE(out, int32_t(numParams));
+  PutName(out, name, kProgramNameLen);
+}
+
+// Every parameter's normalised value, in index order.
+void PutParamValues(IByteChunk& out, const IPluginBase& plug)
+{
+  for (int i = 0; i < plug.NParams(); ++i)
+    PutBE(out, static_cast<float>(plug.GetParam(i)->GetNormalizedValue()));
+}
+
+// Sets the parameters from `count` normalised values at pos, which the caller
+// has checked fit; values past the last parameter are skipped. Returns the
+// position after them.
+int GetParamValues(const IByteChunk& in, int pos, int count, IPluginBase& plug)
+{
+  for (int i = 0; i < count; ++i)
+  {
+    float v = 0.f;
+    pos = GetBE(in, v, pos);
+    if (IParam* param = plug.GetParam(i))
+      param->SetNormalizedValue(v);
+  }
+  return pos;
+}
+
 bool WriteFile(const char* file, const IByteChunk& chunk)
 {
   FilePtr f = Open(file, "wb");
@@ -187,14 +222,8 @@ void IPluginBase::DumpPresetBlob(const char* file) const
 bool IPluginBase::SavePresetAsFXPChunk(IByteChunk& out) const
 {
   const int start = out.Size();
-  PutBE(out, kChunkMagic);
-  PutBE(out, int32_t{0}); // byte size, patched below
-  PutBE(out, DoesStateChunks() ? kProgramChunkMagic : kProgramParamsMagic);
-  PutBE(out, int32_t{1});
-  PutBE(out, int32_t(mUniqueID));
-  PutBE(out, int32_t(mVersion));
-  PutBE(out, int32_t(NParams()));
-  PutName(out, CurrentPresetName(), kProgramNameLen);
+  PutProgramHeader(out, DoesStateChunks() ? kProgramChunkMagic : kProgramParamsMagic, mUniqueID, mVersion, NParams(),
+                   CurrentPresetName());
 
   if (DoesStateChunks())
   {
@@ -207,10 +236,7 @@ bool IPluginBase::SavePresetAsFXPChunk(IByteChunk& out) const
     out.WriteChunk(state);
   }
   else
-  {
-    for (int i = 0; i < NParams(); ++i)
-      PutBE(out, static_cast<float>(GetParam(i)->GetNormalizedValue()));
-  }
+    PutParamValues(out, *this);
   PatchByteSize(out, start);
   return true;
 }
@@ -244,13 +270,7 @@ bool IPluginBase::LoadPresetFromFXPChunk(const IByteChunk& in)
     if (numParams < 0 || !IByteChunk::Fits(pos, 0, in.Size()) ||
         static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
       return false;
-    for (int i = 0; i < numParams; ++i)
-    {
-      float v = 0.f;
-      pos = GetBE(in, v, pos);
-      if (IParam* param = GetParam(i))
-        param->SetNormalizedValue(v);
-    }
+    GetParamValues(in, pos, numParams, *this);
     OnParamReset(kPresetRecall);
   }
   else
@@ -310,16 +330,8 @@ bool IPluginBase::SaveBankAsFXBChunk(IByteChunk& out)
       if (preset->mInitialized)
         UnserializeState(preset->mChunk, 0);
       const int programStart = out.Size();
-      PutBE(out, kChunkMagic);
-      PutBE(out, int32_t{0});
-      PutBE(out, kProgramParamsMagic);
-      PutBE(out, int32_t{1});
-      PutBE(out, int32_t(mUniqueID));
-      PutBE(out, int32_t(mVersion));
-      PutBE(out, int32_t(NParams()));
-      PutName(out, preset->mName, kProgramNameLen);
-      for (int i = 0; i < NParams(); ++i)
-        PutBE(out, static_cast<float>(GetParam(i)->GetNormalizedValue()));
+      PutProgramHeader(out, kProgramParamsMagic, mUniqueID, mVersion, NParams(), preset->mName);
+      PutParamValues(out, *this);
       PatchByteSize(out, programStart);
       if (preset->mInitialized)
         UnserializeState(current, 0);
@@ -379,13 +391,7 @@ bool IPluginBase::LoadBankFromFXBChunk(const IByteChunk& in)
       if (pos < 0 || progMagic != kChunkMagic || progFxMagic != kProgramParamsMagic || numParams < 0 ||
           static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
         return false;
-      for (int i = 0; i < numParams; ++i)
-      {
-        float v = 0.f;
-        pos = GetBE(in, v, pos);
-        if (IParam* param = GetParam(i))
-          param->SetNormalizedValue(v);
-      }
+      pos = GetParamValues(in, pos, numParams, *this);
       IPreset* preset = mPresets.Get(p);
       preset->mInitialized = true;
       preset->SetName(name);
