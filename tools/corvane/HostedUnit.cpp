@@ -1,5 +1,6 @@
 #include "tools/corvane/HostedUnit.h"
 
+#include "tools/corvane/CFText.h"
 #include "tools/corvane/ToolError.h"
 
 #include <MacAPIExtensions.h>
@@ -12,17 +13,6 @@
 
 namespace corvane::host {
 namespace {
-
-std::string ToUtf8(CFStringRef text)
-{
-  if (!text)
-    return "";
-  const CFIndex length = CFStringGetLength(text);
-  std::vector<char> buffer(static_cast<size_t>(CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8)) + 1);
-  if (!CFStringGetCString(text, buffer.data(), static_cast<CFIndex>(buffer.size()), kCFStringEncodingUTF8))
-    return "";
-  return buffer.data();
-}
 
 // Releases a Core Foundation object handed over under the copy rule.
 struct CFReleaser
@@ -141,7 +131,7 @@ std::string HostedUnit::Name() const
   if (AudioComponentCopyName(mComponent, &name) != noErr || !name)
     return "";
   CFReleaser release(name);
-  return ToUtf8(name);
+  return Utf8(name);
 }
 
 UInt32 HostedUnit::Version() const
@@ -186,7 +176,7 @@ std::vector<ParamDesc> HostedUnit::Parameters() const
     p.unit = info.unit;
     if ((info.flags & kAudioUnitParameterFlag_HasCFNameString) && info.cfNameString)
     {
-      p.name = ToUtf8(info.cfNameString);
+      p.name = Utf8(info.cfNameString);
       if (info.flags & kAudioUnitParameterFlag_CFNameRelease)
         CFRelease(info.cfNameString);
     }
@@ -194,7 +184,7 @@ std::vector<ParamDesc> HostedUnit::Parameters() const
       p.name = std::string(info.name, strnlen(info.name, sizeof info.name));
     if (info.unit == kAudioUnitParameterUnit_CustomUnit && info.unitName)
     {
-      p.unitName = ToUtf8(info.unitName);
+      p.unitName = Utf8(info.unitName);
       CFRelease(info.unitName); // handed over as a new string
     }
     if (info.flags & kAudioUnitParameterFlag_ValuesHaveStrings)
@@ -206,7 +196,7 @@ std::vector<ParamDesc> HostedUnit::Parameters() const
       {
         CFReleaser release(strings);
         for (CFIndex i = 0; i < CFArrayGetCount(strings); ++i)
-          p.valueStrings.push_back(ToUtf8(static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings, i))));
+          p.valueStrings.push_back(Utf8(static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings, i))));
       }
     }
     params.push_back(std::move(p));
@@ -253,7 +243,7 @@ std::optional<std::string> HostedUnit::StringFromValue(uint32_t id, double value
   if (GetGlobal(mUnit, kAudioUnitProperty_ParameterStringFromValue, query) != noErr || !query.outString)
     return std::nullopt;
   CFReleaser release(query.outString);
-  return ToUtf8(query.outString);
+  return Utf8(query.outString);
 }
 
 std::vector<ChannelPair> HostedUnit::SupportedChannels() const
@@ -296,7 +286,7 @@ std::vector<FactoryPreset> HostedUnit::FactoryPresets() const
   {
     const auto* preset = static_cast<const AUPreset*>(CFArrayGetValueAtIndex(presets, i));
     if (preset)
-      list.push_back({static_cast<int>(preset->presetNumber), ToUtf8(preset->presetName)});
+      list.push_back({static_cast<int>(preset->presetNumber), Utf8(preset->presetName)});
   }
   return list;
 }

@@ -1,5 +1,6 @@
 #include "tools/corvane/StateFile.h"
 
+#include "tools/corvane/CFText.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/ToolError.h"
@@ -16,17 +17,6 @@ namespace {
 [[noreturn]] void Fail(const std::string& path, const std::string& problem)
 {
   throw ToolError("state file '" + path + "': " + problem);
-}
-
-std::string Utf8(CFStringRef text)
-{
-  if (!text)
-    return "";
-  const CFIndex length = CFStringGetLength(text);
-  std::vector<char> buffer(static_cast<size_t>(CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8)) + 1);
-  if (!CFStringGetCString(text, buffer.data(), static_cast<CFIndex>(buffer.size()), kCFStringEncodingUTF8))
-    return "";
-  return buffer.data();
 }
 
 // Messages stay on one line whatever a file or a parser puts into them.
