@@ -76,6 +76,24 @@ int GetBE(const IByteChunk& chunk, float& v, int pos)
   return pos;
 }
 
+// The fields every program and bank starts with; count is the number of
+// parameters of a program or of programs in a bank.
+struct ChunkHeader
+{
+  int32_t chunkMagic = 0, byteSize = 0, fxMagic = 0, version = 0, fxID = 0, fxVersion = 0, count = 0;
+};
+
+int GetChunkHeader(const IByteChunk& chunk, ChunkHeader& h, int pos)
+{
+  pos = GetBE(chunk, h.chunkMagic, pos);
+  pos = GetBE(chunk, h.byteSize, pos);
+  pos = GetBE(chunk, h.fxMagic, pos);
+  pos = GetBE(chunk, h.version, pos);
+  pos = GetBE(chunk, h.fxID, pos);
+  pos = GetBE(chunk, h.fxVersion, pos);
+  return GetBE(chunk, h.count, pos);
+}
+
 // Fills in the byte count that follows the 'CcnK' and count fields.
 void PatchByteSize(IByteChunk& chunk, int start)
 {
@@ -243,20 +261,15 @@ bool IPluginBase::SavePresetAsFXPChunk(IByteChunk& out) const
 
 bool IPluginBase::LoadPresetFromFXPChunk(const IByteChunk& in)
 {
-  int32_t chunkMagic = 0, byteSize = 0, fxMagic = 0, version = 0, fxID = 0, fxVersion = 0, numParams = 0;
-  int pos = GetBE(in, chunkMagic, 0);
-  pos = GetBE(in, byteSize, pos);
-  pos = GetBE(in, fxMagic, pos);
-  pos = GetBE(in, version, pos);
-  pos = GetBE(in, fxID, pos);
-  pos = GetBE(in, fxVersion, pos);
-  pos = GetBE(in, numParams, pos);
+  ChunkHeader header;
+  int pos = GetChunkHeader(in, header, 0);
+  const int32_t numParams = header.count;
   char name[kProgramNameLen + 1] = {};
   pos = in.ReadBytes(name, kProgramNameLen, pos);
-  if (pos < 0 || chunkMagic != kChunkMagic || fxID != mUniqueID)
+  if (pos < 0 || header.chunkMagic != kChunkMagic || header.fxID != mUniqueID)
     return false;
 
-  if (fxMagic == kProgramChunkMagic)
+  if (header.fxMagic == kProgramChunkMagic)
   {
     int32_t size = 0;
     pos = GetBE(in, size, pos);
@@ -265,7 +278,7 @@ bool IPluginBase::LoadPresetFromFXPChunk(const IByteChunk& in)
     if (statePos < 0 || UnserializeState(state, statePos) < 0)
       return false;
   }
-  else if (fxMagic == kProgramParamsMagic)
+  else if (header.fxMagic == kProgramParamsMagic)
   {
     if (numParams < 0 || !IByteChunk::Fits(pos, 0, in.Size()) ||
         static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
@@ -343,23 +356,19 @@ bool IPluginBase::SaveBankAsFXBChunk(IByteChunk& out)
 
 bool IPluginBase::LoadBankFromFXBChunk(const IByteChunk& in)
 {
-  int32_t chunkMagic = 0, byteSize = 0, fxMagic = 0, version = 0, fxID = 0, fxVersion = 0, numPrograms = 0;
+  ChunkHeader header;
   int32_t currentProgram = 0;
-  int pos = GetBE(in, chunkMagic, 0);
-  pos = GetBE(in, byteSize, pos);
-  pos = GetBE(in, fxMagic, pos);
-  pos = GetBE(in, version, pos);
-  pos = GetBE(in, fxID, pos);
-  pos = GetBE(in, fxVersion, pos);
-  pos = GetBE(in, numPrograms, pos);
+  int pos = GetChunkHeader(in, header, 0);
+  const int32_t numPrograms = header.count;
   pos = GetBE(in, currentProgram, pos);
-  if (pos < 0 || chunkMagic != kChunkMagic || fxID != mUniqueID || !IByteChunk::Fits(0, kBankHeaderSize, in.Size()))
+  if (pos < 0 || header.chunkMagic != kChunkMagic || header.fxID != mUniqueID ||
+      !IByteChunk::Fits(0, kBankHeaderSize, in.Size()))
     return false;
   pos = kBankHeaderSize;
-  if (version < 2)
+  if (header.version < 2)
     currentProgram = mCurrentPresetIdx; // version 1 banks carry no current program
 
-  if (fxMagic == kBankChunkMagic)
+  if (header.fxMagic == kBankChunkMagic)
   {
     int32_t size = 0;
     pos = GetBE(in, size, pos);
@@ -372,23 +381,18 @@ bool IPluginBase::LoadBankFromFXBChunk(const IByteChunk& in)
     if (UnserializePresets(bank, bankPos) < 0)
       return false;
   }
-  else if (fxMagic == kBankParamsMagic)
+  else if (header.fxMagic == kBankParamsMagic)
   {
     if (numPrograms < 0)
       return false;
     for (int p = 0; p < numPrograms && p < NPresets(); ++p)
     {
-      int32_t progMagic = 0, progSize = 0, progFxMagic = 0, numParams = 0, skip = 0;
-      pos = GetBE(in, progMagic, pos);
-      pos = GetBE(in, progSize, pos);
-      pos = GetBE(in, progFxMagic, pos);
-      pos = GetBE(in, skip, pos); // version
-      pos = GetBE(in, skip, pos); // id
-      pos = GetBE(in, skip, pos); // plug-in version
-      pos = GetBE(in, numParams, pos);
+      ChunkHeader program;
+      pos = GetChunkHeader(in, program, pos);
+      const int32_t numParams = program.count;
       char name[kProgramNameLen + 1] = {};
       pos = in.ReadBytes(name, kProgramNameLen, pos);
-      if (pos < 0 || progMagic != kChunkMagic || progFxMagic != kProgramParamsMagic || numParams < 0 ||
+      if (pos < 0 || program.chunkMagic != kChunkMagic || program.fxMagic != kProgramParamsMagic || numParams < 0 ||
           static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
         return false;
       pos = GetParamValues(in, pos, numParams, *this);
