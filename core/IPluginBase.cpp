@@ -83,6 +83,14 @@ const HostName kHostNames[] = {
   {"standalone", kHostStandalone},
   {"www", kHostWWW},
 };
+
+// Takes an unused preset slot for a new preset: named, with an empty chunk.
+void Claim(IPreset& preset, const char* name)
+{
+  preset.mInitialized = true;
+  preset.SetName(name);
+  preset.mChunk.Clear();
+}
 } // namespace
 
 IPluginBase::IPluginBase(const Config& config, EAPI plugAPI)
@@ -293,9 +301,7 @@ void IPluginBase::MakeDefaultPreset(const char* name, int nPresets)
     IPreset* preset = FirstUnusedPreset();
     if (!preset)
       return;
-    preset->mInitialized = true;
-    preset->SetName(name ? name : "Empty");
-    preset->mChunk.Clear();
+    Claim(*preset, name ? name : "Empty");
     SerializeState(preset->mChunk);
   }
 }
@@ -311,9 +317,7 @@ void IPluginBase::MakePreset(const char* name, ...)
   IPreset* preset = FirstUnusedPreset();
   if (!preset)
     return;
-  preset->mInitialized = true;
-  preset->SetName(name);
-  preset->mChunk.Clear();
+  Claim(*preset, name);
 
   va_list args;
   va_start(args, name);
@@ -335,9 +339,7 @@ void IPluginBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, 
   IPreset* preset = FirstUnusedPreset();
   if (!preset)
     return;
-  preset->mInitialized = true;
-  preset->SetName(name);
-  preset->mChunk.Clear();
+  Claim(*preset, name);
 
   // A flag per parameter says whether it was named, so any value (even the
   // old "unnamed" marker) can be given explicitly.
