@@ -111,6 +111,13 @@ void RegisterTestPlugComponents()
                            });
   });
 }
+
+AudioComponent TestPlugComponent(bool midiIn)
+{
+  RegisterTestPlugComponents();
+  const AudioComponentDescription desc = TestPlugDescription(midiIn);
+  return AudioComponentFindNext(nullptr, &desc);
+}
 } // namespace corvane_test
 
 namespace iplug

@@ -93,4 +93,7 @@ AudioComponentDescription TestPlugDescription(bool midiIn = false);
 
 /** Registers the test components once per process. */
 void RegisterTestPlugComponents();
+
+/** Registers the test components and returns the one TestPlugDescription(midiIn) names. */
+AudioComponent TestPlugComponent(bool midiIn = false);
 } // namespace corvane_test

@@ -102,11 +102,7 @@ void Render(AudioUnit unit, Reader& in)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  static AudioComponent component = [] {
-    RegisterTestPlugComponents();
-    const AudioComponentDescription desc = TestPlugDescription(false);
-    return AudioComponentFindNext(nullptr, &desc);
-  }();
+  static const AudioComponent component = TestPlugComponent();
   AudioUnit unit = nullptr;
   if (AudioComponentInstanceNew(component, &unit) != noErr)
     return 0;
