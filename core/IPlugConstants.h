@@ -53,6 +53,7 @@ enum EAPI : int32_t
   kAPIAPP = 5,
   kAPIWAM = 6,
   kAPIWEB = 7,
+  kAPILV2 = 8,
 };
 
 /** What kind of plug-in this is, reported to the host. */

@@ -125,8 +125,8 @@ void IPluginBase::GetHostVersionStr(WDL_String& str) const { VersionStr(mHostVer
 
 const char* IPluginBase::GetAPIStr() const
 {
-  static const char* const kNames[] = {"VST2", "VST3", "AU", "AUv3", "AAX", "APP", "WAM", "WEB"};
-  return (mAPI >= kAPIVST2 && mAPI <= kAPIWEB) ? kNames[mAPI] : "";
+  static const char* const kNames[] = {"VST2", "VST3", "AU", "AUv3", "AAX", "APP", "WAM", "WEB", "LV2"};
+  return (mAPI >= kAPIVST2 && mAPI <= kAPILV2) ? kNames[mAPI] : "";
 }
 
 void IPluginBase::GetBuildInfoStr(WDL_String& str, const char* date, const char* time) const

@@ -36,7 +36,7 @@ Config Corvane::MakeConfig()
 }
 
 Corvane::Corvane(const InstanceInfo& info)
-: IPlugAU(info, MakeConfig())
+: CorvaneFormat(info, MakeConfig())
 {
   InitParams(*this);
 }

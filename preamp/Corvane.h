@@ -1,14 +1,14 @@
 #pragma once
 // The plug-in class: one object per instance the host opens. It hands its
-// configuration to the Audio Unit adapter, creates the nine parameters and
+// configuration to the format's adapter, creates the nine parameters and
 // forwards parameter changes, resets and audio blocks to the preamp engine.
 
-#include "au/IPlugAU.h"
+#include "preamp/CorvaneFormat.h"
 #include "preamp/CorvaneEngine.h"
 
 namespace iplug
 {
-class Corvane final : public IPlugAU
+class Corvane final : public CorvaneFormat
 {
 public:
   explicit Corvane(const InstanceInfo& info);
@@ -16,7 +16,7 @@ public:
   /** The configuration every instance is built with. */
   static Config MakeConfig();
 
-  using IPlugAU::OnParamChange;
+  using CorvaneFormat::OnParamChange;
   void OnParamChange(int paramIdx) override;
   void OnReset() override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;

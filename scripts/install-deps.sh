@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
   libtinyxml2-dev                   # property-list files
+  lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
 )
 
 missing=()
