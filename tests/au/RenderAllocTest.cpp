@@ -1,114 +1,29 @@
 // The render path allocates nothing. This binary replaces the global
-// allocation functions (operator new in all its forms, malloc, calloc,
-// realloc) with counting versions and renders the product through the
-// component calls a host makes, counting every allocation made on the render
-// thread while a render call runs.
+// allocation functions with counting versions (AllocationCounter.h) and
+// renders the product through the component calls a host makes, counting
+// every allocation made on the render thread while a render call runs.
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
 #include <AudioToolbox/AudioToolbox.h>
 
+#include "AllocationCounter.h"
 #include "au/AUHost.h"
 #include "au/CorvaneDescription.h"
 
 extern "C" OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage);
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
-namespace
-{
-thread_local bool tCounting = false;
-std::atomic<long> gAllocations{0};
-
-[[maybe_unused]] void Count()
-{
-  if (tCounting)
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-}
-
-/** Counts allocations made by this thread while alive. */
-struct CountingScope
-{
-  CountingScope() { tCounting = true; }
-  ~CountingScope() { tCounting = false; }
-};
-} // namespace
-
-#ifndef CORVANE_SANITIZED
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void* __libc_memalign(size_t, size_t);
-extern "C" void __libc_free(void*);
-
-extern "C" void* malloc(size_t size)
-{
-  Count();
-  return __libc_malloc(size);
-}
-extern "C" void* calloc(size_t n, size_t size)
-{
-  Count();
-  return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t size)
-{
-  Count();
-  return __libc_realloc(p, size);
-}
-extern "C" void free(void* p) { __libc_free(p); }
-
-namespace
-{
-void* Allocate(size_t size)
-{
-  Count();
-  if (void* p = __libc_malloc(size ? size : 1))
-    return p;
-  throw std::bad_alloc();
-}
-void* AllocateAligned(size_t size, std::align_val_t align)
-{
-  Count();
-  if (void* p = __libc_memalign(static_cast<size_t>(align), size ? size : 1))
-    return p;
-  throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept
-{
-  Count();
-  return __libc_malloc(size ? size : 1);
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept
-{
-  Count();
-  return __libc_malloc(size ? size : 1);
-}
-void* operator new(size_t size, std::align_val_t align) { return AllocateAligned(size, align); }
-void* operator new[](size_t size, std::align_val_t align) { return AllocateAligned(size, align); }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-#endif
-
 namespace corvane_test
 {
 namespace
 {
+void* volatile escaped = nullptr;
+
 struct LatencyListener
 {
   int calls = 0;
@@ -123,15 +38,18 @@ TEST(AURenderAllocations, TheCountingHooksSeeAllocations)
 #ifdef CORVANE_SANITIZED
   GTEST_SKIP() << "the sanitizer runtime owns the allocation functions";
 #endif
-  const long before = gAllocations.load();
+  const long before = AllocationCount();
   {
     CountingScope counting;
+    // Through a volatile pointer, so the compiler cannot drop the pairs.
     auto* p = new std::vector<int>(100);
+    escaped = p;
     delete p;
     void* q = std::malloc(32);
+    escaped = q;
     std::free(q);
   }
-  EXPECT_GE(gAllocations.load() - before, 3);
+  EXPECT_GE(AllocationCount() - before, 3);
 }
 
 class CorvaneRender : public ::testing::TestWithParam<UInt32>
@@ -184,13 +102,13 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
       AudioUnitRenderActionFlags flags = 0;
       const AudioTimeStamp ts = SampleTime(sampleTime);
       out.buffer(0).mDataByteSize = frames * 4;
-      const long before = gAllocations.load();
+      const long before = AllocationCount();
       OSStatus status;
       {
         CountingScope counting;
         status = AudioUnitRender(unit, &flags, &ts, 0, frames, out.list());
       }
-      allocations += gAllocations.load() - before;
+      allocations += AllocationCount() - before;
       ASSERT_EQ(status, noErr);
       sampleTime += frames;
     }
