@@ -10,6 +10,7 @@ packages=(
   libsndfile1-dev                   # audio files in the command-line host
   libtinyxml2-dev                   # property-list files
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
+  lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
 )
 
 missing=()

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Checks the built Corvane.lv2 bundle with LV2 tools that nobody here wrote.
+#   check-lv2-tools.sh CHECK BUNDLE-DIR BIN-DIR
+# CHECK: validate | exports | info | render | jalv
+set -euo pipefail
+check=$1 bundle=$2 bin=$3
+stereo=urn:veltrano:corvane
+mono=urn:veltrano:corvane:mono
+
+work=$(mktemp -d)
+jackd_pid=""
+cleanup() {
+  if [ -n "$jackd_pid" ]; then
+    kill "$jackd_pid" 2>/dev/null || true
+    wait "$jackd_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A search path holding this bundle and nothing else.
+mkdir "$work/lv2"
+ln -s "$(cd "$bundle" && pwd)" "$work/lv2/"
+export LV2_PATH=$work/lv2
+
+case $check in
+validate)
+  # The bundle's Turtle against the LV2 schemas the lv2-dev package installs.
+  mapfile -t schemas < <(dpkg -L lv2-dev | grep '\.ttl$')
+  [ ${#schemas[@]} -gt 0 ] || fail "no LV2 schemas from lv2-dev"
+  out=$(sord_validate "${schemas[@]}" "$bundle"/*.ttl 2>&1) || fail "sord_validate: $out"
+  echo "$out" | tail -1
+  grep -q "Found 0 errors" <<<"$out" || fail "$out"
+  ;;
+
+exports)
+  symbols=$(nm -D --defined-only "$bundle/Corvane.so" | awk '$2 ~ /^[TDBVWRu]$/ {print $3}')
+  [ "$symbols" = "lv2_descriptor" ] || fail "Corvane.so exports: $symbols"
+  ;;
+
+info)
+  for uri in $stereo $mono; do
+    out=$(lv2info "$uri" 2>&1) || fail "lv2info $uri: $out"
+    for symbol in gain output highpass_filter lowpass_filter filter_bypass preamp_bypass mic_pre phase \
+                  oversampling enabled latency; do
+      grep -q "Symbol: *$symbol\$" <<<"$out" || fail "$uri has no port $symbol"
+    done
+    for point in '0 = "-20dB"' '12 = "40dB"' '4 = "360Hz"' '4 = "2kHz"' '0 = "OFF"' '1 = "Oversampling On"'; do
+      grep -qF "$point" <<<"$out" || fail "$uri lacks the scale point $point"
+    done
+    grep -q "Minimum: *-24.000000" <<<"$out" || fail "$uri: Output does not start at -24 dB"
+    grep -q "Has latency: *yes, reported by port 10" <<<"$out" || fail "$uri reports no latency port"
+    audio=$(grep -c "lv2core#AudioPort" <<<"$out")
+    want=4
+    [ "$uri" = "$mono" ] && want=2
+    [ "$audio" -eq "$want" ] || fail "$uri has $audio audio ports, not $want"
+  done
+  echo "both plug-ins list every port, range and scale point"
+  ;;
+
+render)
+  # The same file and settings through lv2file and through the command-line
+  # host with the Audio Unit; after 2 s both must agree to within 1e-6.
+  "$bin/corvane" render -q -o "$work/in.wav" -p "Preamp Bypass=0" >/dev/null
+  lv2file -i "$work/in.wav" -o "$work/lv2.wav" -p gain:9 -p output:-2.5 -p highpass_filter:2 \
+    -p lowpass_filter:3 -p filter_bypass:1 -p mic_pre:1 -p oversampling:1 "$stereo" >/dev/null 2>"$work/lv2file.log" ||
+    fail "lv2file: $(cat "$work/lv2file.log")"
+  "$bin/corvane" render -q "$work/in.wav" -o "$work/au.wav" -p Gain=25dB -p Output=-2.5 \
+    -p "Highpass Filter=70Hz" -p "Lowpass Filter=4kHz" -p "Filter Bypass=on" -p "Mic Pre=1" \
+    -p Oversampling=on --keep-latency
+  "$bin/audio_diff" "$work/lv2.wav" "$work/au.wav" --skip 2 --tolerance 1e-6
+  ;;
+
+jalv)
+  # 20 s on a JACK server with the dummy driver while the controls change.
+  export JACK_DEFAULT_SERVER=corvane_test_$$
+  jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+  jackd_pid=$!
+  for _ in $(seq 50); do
+    jack_lsp >/dev/null 2>&1 && break
+    kill -0 "$jackd_pid" 2>/dev/null || fail "jackd did not start: $(cat "$work/jackd.log")"
+    sleep 0.1
+  done
+  {
+    for step in $(seq 0 39); do
+      printf 'gain = %d\n' $((step % 13))
+      printf 'output = %d\n' $((step % 7 * 4 - 12))
+      printf 'highpass_filter = %d\nlowpass_filter = %d\n' $((step % 5)) $(((step + 2) % 5))
+      printf 'filter_bypass = %d\noversampling = %d\nmic_pre = %d\nphase = %d\nenabled = %d\n' \
+        $((step % 2)) $((step / 2 % 2)) $((step / 3 % 2)) $((step / 4 % 2)) $((step % 9 != 8))
+      sleep 0.5
+    done
+    printf 'filter_bypass = 1\nlowpass_filter = 2\noversampling = 1\n'
+    sleep 0.5
+    printf 'monitors\n'
+    sleep 0.2
+  } | jalv -n "corvane_test_$$" "$stereo" >"$work/jalv.out" 2>"$work/jalv.err" || fail "jalv exited with $?: $(cat "$work/jalv.err")"
+  kill -0 "$jackd_pid" 2>/dev/null || fail "the JACK server died: $(cat "$work/jackd.log")"
+  if grep -qi "error" "$work/jalv.err" "$work/jalv.out"; then
+    fail "jalv reported: $(grep -i error "$work/jalv.err" "$work/jalv.out")"
+  fi
+  grep -q "latency = 81" "$work/jalv.out" || fail "the latency port did not follow: $(tail -5 "$work/jalv.out")"
+  echo "jalv ran 20 s with changing controls; latency port at 81 after the last change"
+  ;;
+
+*)
+  fail "unknown check $check"
+  ;;
+esac
