@@ -1,7 +1,9 @@
 # Two entry points for a fresh Debian 12 machine (as root):
 #   make demo   builds everything and runs the main job
 #   make test   builds and runs every test
-.PHONY: all deps build demo test clean
+#   make install  copies the LV2 bundle into ~/.lv2, or into
+#                 $(DESTDIR)$(PREFIX)/lib/lv2 when PREFIX or DESTDIR is given
+.PHONY: all deps build demo test install clean
 
 all: build
 
@@ -17,6 +19,13 @@ demo: build
 
 test: deps
 	@scripts/run-tests.sh
+
+LV2_DIR = $(if $(PREFIX)$(DESTDIR),$(DESTDIR)$(or $(PREFIX),/usr/local)/lib/lv2,$(HOME)/.lv2)
+install: build
+	@mkdir -p "$(LV2_DIR)"
+	@rm -rf "$(LV2_DIR)/Corvane.lv2"
+	@cp -R build/bin/Corvane.lv2 "$(LV2_DIR)/"
+	@echo "installed $(LV2_DIR)/Corvane.lv2"
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
