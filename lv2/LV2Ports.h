@@ -22,8 +22,7 @@ struct LV2PortLayout
   int Count() const { return nParams + 2 + 2 * nChannels; }
 };
 
-/** The port symbol of a parameter: its name in lower case, every character
- *  that may not appear in a symbol turned into '_' ("Mic Pre" -> mic_pre). */
+/** The port symbol of a parameter, from its name (LV2Symbol.h). */
 void LV2ParamSymbol(const IParam& param, WDL_String& symbol);
 
 /** Port symbols of the audio channels: in/out for one channel, in_1/out_1 ... otherwise. */

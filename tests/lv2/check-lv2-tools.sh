@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the built Corvane.lv2 bundle with LV2 tools that nobody here wrote.
 #   check-lv2-tools.sh CHECK BUNDLE-DIR BIN-DIR
-# CHECK: validate | exports | info | render | jalv
+# CHECK: validate | exports | info | render | preset | jalv
 set -euo pipefail
 check=$1 bundle=$2 bin=$3
 stereo=urn:veltrano:corvane
@@ -70,6 +70,23 @@ render)
     -p "Highpass Filter=70Hz" -p "Lowpass Filter=4kHz" -p "Filter Bypass=on" -p "Mic Pre=1" \
     -p Oversampling=on --keep-latency
   "$bin/audio_diff" "$work/lv2.wav" "$work/au.wav" --skip 2 --tolerance 1e-6
+  ;;
+
+preset)
+  # An .aupreset as an LV2 preset bundle: lv2file with that preset renders
+  # what the command-line host renders with the .aupreset; and back again.
+  "$bin/corvane" render -q -o "$work/in.wav" -p "Preamp Bypass=0" >/dev/null
+  "$bin/corvane" render -q -o "$work/ignored.wav" --save-state "$work/warm.aupreset" -p Gain=30dB \
+    -p "Lowpass Filter=2kHz" -p "Filter Bypass=on" -p Phase=1 -p Oversampling=on
+  "$bin/corvane" lv2-preset "$work/warm.aupreset" -o "$work/lv2/warm.lv2"
+  lv2file -L "$stereo" | grep -qx "Preset: warm" || fail "lv2file does not list the preset: $(lv2file -L "$stereo")"
+  lv2file -i "$work/in.wav" -o "$work/lv2.wav" -P warm "$stereo" >/dev/null 2>"$work/lv2file.log" ||
+    fail "lv2file: $(cat "$work/lv2file.log")"
+  "$bin/corvane" render -q "$work/in.wav" -o "$work/au.wav" --state "$work/warm.aupreset" --keep-latency
+  "$bin/audio_diff" "$work/lv2.wav" "$work/au.wav" --skip 2 --tolerance 1e-6
+  "$bin/corvane" lv2-preset "$work/lv2/warm.lv2" -o "$work/back.aupreset"
+  "$bin/corvane" lv2-preset "$work/back.aupreset" -o "$work/again.lv2"
+  cmp "$work/lv2/warm.lv2/warm.ttl" "$work/again.lv2/warm.ttl" || fail "the preset changed on the way back"
   ;;
 
 jalv)

@@ -1,0 +1,157 @@
+// corvane lv2-preset: converts a saved state between the two formats.
+//   FILE.aupreset -o BUNDLE.lv2   the state as an LV2 preset bundle
+//   BUNDLE.lv2 -o FILE.aupreset   an LV2 preset as an .aupreset
+// Both directions go through a fresh instance of the unit, so a state the
+// unit refuses is reported and nothing is written.
+
+#include "lv2/LV2Symbol.h"
+#include "tools/corvane/CFText.h"
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/ComponentLocator.h"
+#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/LV2PresetBundle.h"
+#include "tools/corvane/StateData.h"
+#include "tools/corvane/StateFile.h"
+#include "tools/corvane/ToolError.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace corvane::host {
+namespace {
+
+const char* const kUsage =
+  "usage: corvane lv2-preset FILE.aupreset -o BUNDLE.lv2 [--component PATH]\n"
+  "       corvane lv2-preset BUNDLE.lv2 -o FILE.aupreset [--preset LABEL] [--component PATH]\n"
+  "  converts a saved state into an LV2 preset bundle for both Corvane LV2 plug-ins, or an\n"
+  "  LV2 preset (its state, or else its port values) into an .aupreset\n";
+
+std::string StateKey() { return std::string(corvane::kLV2Uri) + "#state"; }
+
+int ToBundle(HostedUnit& unit, const std::string& in, const std::string& out)
+{
+  const std::vector<ParamDesc> params = unit.Parameters();
+  const StateFile state = ApplyStateFile(unit, in, params.size());
+  LV2Preset preset;
+  preset.label = state.name.empty() ? std::filesystem::path(in).stem().string() : state.name;
+  preset.state = state.data;
+  for (const ParamDesc& p : params)
+    preset.ports.emplace_back(iplug::LV2Symbol(p.name), unit.GetParameter(p.id));
+  WriteLV2PresetBundle(out, preset, {corvane::kLV2Uri, corvane::kLV2MonoUri}, StateKey());
+  std::printf("wrote LV2 preset \"%s\" to %s\n", preset.label.c_str(), out.c_str());
+  return 0;
+}
+
+const LV2Preset& ChoosePreset(const std::vector<LV2Preset>& presets, const std::string& in, const std::string& label)
+{
+  const std::string what = "LV2 preset bundle '" + in + "': ";
+  std::string labels;
+  for (const LV2Preset& p : presets)
+  {
+    if (!label.empty() && p.label == label)
+      return p;
+    labels += (labels.empty() ? "\"" : ", \"") + p.label + "\"";
+  }
+  if (presets.empty())
+    throw ToolError(what + "holds no preset");
+  if (!label.empty())
+    throw ToolError(what + "no preset \"" + label + "\"; it holds " + labels);
+  if (presets.size() > 1)
+    throw ToolError(what + "holds " + std::to_string(presets.size()) + " presets (" + labels + "); choose one with --preset");
+  return presets.front();
+}
+
+// The state bytes for a preset that has only port values: an empty editor
+// record and every parameter from its port, or its default when missing.
+std::vector<uint8_t> StateFromPorts(const LV2Preset& preset, const std::vector<ParamDesc>& params)
+{
+  std::vector<uint8_t> data(kEditorRecordBytes, 0);
+  for (const ParamDesc& p : params)
+  {
+    double value = p.defaultValue;
+    for (const auto& [symbol, v] : preset.ports)
+      if (symbol == iplug::LV2Symbol(p.name))
+        value = v;
+    uint8_t bytes[8];
+    std::memcpy(bytes, &value, 8);
+    data.insert(data.end(), bytes, bytes + 8);
+  }
+  return data;
+}
+
+int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, const std::string& label)
+{
+  const std::vector<LV2Preset> presets = ReadLV2PresetBundle(in, StateKey());
+  const LV2Preset& preset = ChoosePreset(presets, in, label);
+  const std::vector<ParamDesc> params = unit.Parameters();
+  const std::vector<uint8_t> data = preset.state.empty() ? StateFromPorts(preset, params) : preset.state;
+  if (data.size() < StateDataBytes(params.size()))
+    throw ToolError("LV2 preset bundle '" + in + "': the state holds " + std::to_string(data.size()) +
+                    " bytes, fewer than the " + std::to_string(StateDataBytes(params.size())) + " of a Corvane state");
+
+  // The unit's own dictionary with the preset's name and data, checked by
+  // handing it to the unit before it is written.
+  const CFOwned current = AdoptCF(unit.CopyState());
+  const CFOwned dict = AdoptCF(CFDictionaryCreateMutableCopy(
+    kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(current.get())));
+  auto* mutableDict = static_cast<CFMutableDictionaryRef>(const_cast<void*>(dict.get()));
+  const CFOwned name = AdoptCF(CFStringCreateWithCString(kCFAllocatorDefault, preset.label.c_str(), kCFStringEncodingUTF8));
+  const CFOwned bytes = AdoptCF(CFDataCreate(kCFAllocatorDefault, data.data(), static_cast<CFIndex>(data.size())));
+  if (!mutableDict || !name || !bytes)
+    throw ToolError("cannot build the state for '" + out + "'");
+  CFDictionarySetValue(mutableDict, CFSTR("name"), name.get());
+  CFDictionarySetValue(mutableDict, CFSTR("data"), bytes.get());
+  const OSStatus status = unit.ApplyState(mutableDict);
+  if (status != noErr)
+    throw ToolError("LV2 preset bundle '" + in + "': the unit refused the state (" + StatusText(status) + ")");
+  const std::vector<uint8_t> xml = StateToXml(mutableDict);
+  WriteFileAtomically(out, std::string(xml.begin(), xml.end()));
+  std::printf("wrote \"%s\" to %s\n", preset.label.c_str(), out.c_str());
+  return 0;
+}
+
+} // namespace
+
+int RunLV2Preset(const std::vector<std::string>& args)
+{
+  std::string component, in, out, label;
+  for (size_t i = 0; i < args.size(); ++i)
+  {
+    const std::string& a = args[i];
+    const auto value = [&](const char* option) {
+      if (i + 1 >= args.size())
+        throw UsageError(std::string("option ") + option + " needs a value");
+      return args[++i];
+    };
+    if (a == "-h" || a == "--help")
+    {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "-o")
+      out = value("-o");
+    else if (a == "--preset")
+      label = value("--preset");
+    else if (a == "--component")
+      component = value("--component");
+    else if (a.starts_with("-"))
+      throw UsageError("unknown option '" + a + "'");
+    else if (!in.empty())
+      throw UsageError("more than one input given ('" + in + "' and '" + a + "')");
+    else
+      in = a;
+  }
+  if (in.empty() || out.empty())
+    throw UsageError(in.empty() ? "no input given" : "no output given (-o)");
+
+  const auto unit = HostedUnit::Open(LocateComponentBundle(component, ProgramFolder()));
+  if (std::filesystem::is_directory(in))
+    return ToAUPreset(*unit, in, out, label);
+  if (!label.empty())
+    throw UsageError("--preset chooses among the presets of an LV2 bundle; '" + in + "' is not one");
+  return ToBundle(*unit, in, out);
+}
+
+} // namespace corvane::host
