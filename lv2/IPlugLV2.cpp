@@ -47,8 +47,8 @@ IPlugLV2::IPlugLV2(const InstanceInfo& info, const Config& config)
   mAudioOut.assign(static_cast<size_t>(nChans), nullptr);
   mInBlock.assign(static_cast<size_t>(nChans), nullptr);
   mOutBlock.assign(static_cast<size_t>(nChans), nullptr);
-  // No timer: the editor is a separate library fed by the host, so there is
-  // nothing queued here for a main-thread tick to deliver.
+  // No timer and nothing queued for an editor: the editor is a library of its
+  // own that the host feeds from the ports.
 }
 
 IPlugLV2::~IPlugLV2() = default;
@@ -112,7 +112,6 @@ void IPlugLV2::ApplyControlPorts()
     mSeenPortValues[static_cast<size_t>(i)] = value;
     IParam* param = GetParam(i);
     param->Set(static_cast<double>(value));
-    SendParameterValueFromAPI(i, param->Value(), false);
     OnParamChange(i, kHost, -1);
   }
 }
@@ -157,6 +156,43 @@ void IPlugLV2::Run(uint32_t nFrames)
   }
   if (mLatencyPort)
     *mLatencyPort = static_cast<float>(GetLatency());
+}
+
+void IPlugLV2::OnPortEvent(uint32_t port, float value)
+{
+  if (port >= static_cast<uint32_t>(mPorts.nParams) || !std::isfinite(value))
+    return;
+  const int idx = static_cast<int>(port);
+  IParam* param = GetParam(idx);
+  param->Set(static_cast<double>(value));
+  SendParameterValueFromDelegate(idx, param->Value(), false);
+}
+
+void IPlugLV2::BeginInformHostOfParamChange(int paramIdx)
+{
+  if (mUIHost.touch && paramIdx >= 0 && paramIdx < mPorts.nParams)
+    mUIHost.touch->touch(mUIHost.touch->handle, static_cast<uint32_t>(mPorts.Param(paramIdx)), true);
+}
+
+void IPlugLV2::InformHostOfParamChange(int paramIdx, double /*normalizedValue*/)
+{
+  const IParam* param = GetParam(paramIdx);
+  if (!mUIHost.write || !param)
+    return;
+  // Ports carry the parameter's own value, which the parameter already holds.
+  const float value = static_cast<float>(param->Value());
+  mUIHost.write(mUIHost.controller, static_cast<uint32_t>(mPorts.Param(paramIdx)), sizeof(float), 0, &value);
+}
+
+void IPlugLV2::EndInformHostOfParamChange(int paramIdx)
+{
+  if (mUIHost.touch && paramIdx >= 0 && paramIdx < mPorts.nParams)
+    mUIHost.touch->touch(mUIHost.touch->handle, static_cast<uint32_t>(mPorts.Param(paramIdx)), false);
+}
+
+bool IPlugLV2::EditorResize(int viewWidth, int viewHeight)
+{
+  return mUIHost.resize && mUIHost.resize->ui_resize(mUIHost.resize->handle, viewWidth, viewHeight) == 0;
 }
 
 LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle, const char* key)

@@ -8,6 +8,7 @@
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
 #include "core/IPlugAPIBase.h"
@@ -44,8 +45,25 @@ public:
   /** Refuses missing, mistyped or unreadable chunks and then changes nothing. */
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, const char* key);
 
-  // Core hooks. The editor lives in a library of its own and talks to the
-  // host through the ports, so nothing goes to the host from here.
+  /** How an object in the editor library reaches the host: edits are written
+   *  to the control ports, gestures go to ui:touch, size to ui:resize. */
+  struct UIHost
+  {
+    LV2UI_Write_Function write = nullptr;
+    LV2UI_Controller controller = nullptr;
+    const LV2UI_Touch* touch = nullptr;
+    const LV2UI_Resize* resize = nullptr;
+  };
+  void SetUIHost(const UIHost& host) { mUIHost = host; }
+  /** Editor library, UI thread: a control port's value from the host. */
+  void OnPortEvent(uint32_t port, float value);
+
+  // Editor to host, in the editor library.
+  void BeginInformHostOfParamChange(int paramIdx) override;
+  void InformHostOfParamChange(int paramIdx, double normalizedValue) override;
+  void EndInformHostOfParamChange(int paramIdx) override;
+  bool EditorResize(int viewWidth, int viewHeight) override;
+
   bool SendMidiMsg(const IMidiMsg&) override { return false; }
 
 private:
@@ -66,6 +84,7 @@ private:
   // Per-block pointer lists, sized once so that Run allocates nothing.
   std::vector<float*> mInBlock, mOutBlock;
   bool mResetPending = false;
+  UIHost mUIHost;
 };
 
 /** One plug-in of the product: its URI and its channel count on each side. */
@@ -82,6 +101,7 @@ struct LV2ProductInfo
   const LV2PluginDesc* plugins;
   int nPlugins;
   const char* stateKeyURI;
+  const char* uiURI;  // the editor of every plug-in
 };
 
 /** Defined by the product. */

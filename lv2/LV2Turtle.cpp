@@ -198,5 +198,11 @@ void WriteLV2PluginData(std::ostream& out, const std::vector<const IPlugLV2*>& p
   out << kPrefixes;
   for (const IPlugLV2* plug : plugs)
     WritePlugin(out, *plug, files);
+  if (!files.uiURI.empty())
+    out << "<" << files.uiURI << ">\n"
+        << "  a ui:X11UI ;\n"
+        << "  lv2:requiredFeature ui:parent ;\n"
+        << "  lv2:optionalFeature ui:resize , ui:touch , ui:idleInterface ;\n"
+        << "  lv2:extensionData ui:idleInterface , ui:resize .\n";
 }
 } // namespace iplug

@@ -21,7 +21,7 @@ struct LV2BundleFiles
 
 /** Writes manifest.ttl for `plugs` (one object per plug-in). */
 void WriteLV2Manifest(std::ostream& out, const std::vector<const IPlugLV2*>& plugs, const LV2BundleFiles& files);
-/** Writes the description of every plug-in in `plugs`. */
+/** Writes the description of every plug-in in `plugs`, and of the editor when there is one. */
 void WriteLV2PluginData(std::ostream& out, const std::vector<const IPlugLV2*>& plugs, const LV2BundleFiles& files);
 
 /** `text` as a Turtle string literal, quotes included. */

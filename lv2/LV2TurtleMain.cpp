@@ -1,7 +1,8 @@
 // Writes the data files of the product's LV2 bundle at build time: builds
 // one object of every plug-in the product declares and describes it.
 //
-//   usage: <tool> BUNDLE-DIR BINARY [UI-URI UI-BINARY]
+//   usage: <tool> BUNDLE-DIR BINARY [UI-BINARY]
+// The editor, when its binary is named, has the URI the product gives it.
 
 #include <cstdio>
 #include <fstream>
@@ -14,9 +15,9 @@
 int main(int argc, char** argv)
 {
   using namespace iplug;
-  if (argc != 3 && argc != 5)
+  if (argc != 3 && argc != 4)
   {
-    std::fprintf(stderr, "usage: %s BUNDLE-DIR BINARY [UI-URI UI-BINARY]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s BUNDLE-DIR BINARY [UI-BINARY]\n", argv[0]);
     return 2;
   }
   const std::string dir = argv[1];
@@ -40,10 +41,10 @@ int main(int argc, char** argv)
   LV2BundleFiles files;
   files.binary = argv[2];
   files.dataFile = std::string(plugs[0]->GetPluginName()) + ".ttl";
-  if (argc == 5)
+  if (argc == 4 && product.uiURI)
   {
-    files.uiURI = argv[3];
-    files.uiBinary = argv[4];
+    files.uiURI = product.uiURI;
+    files.uiBinary = argv[3];
   }
   std::ofstream manifest(dir + "/manifest.ttl");
   WriteLV2Manifest(manifest, plugs, files);

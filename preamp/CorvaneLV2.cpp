@@ -21,7 +21,8 @@ const LV2ProductInfo& GetLV2ProductInfo()
 {
   // Both plug-ins save under one key, so a state moves between them.
   static const std::string stateKey = std::string(corvane::kLV2Uri) + "#state";
-  static const LV2ProductInfo product = {kPlugins, 2, stateKey.c_str()};
+  static const std::string uiURI = std::string(corvane::kLV2Uri) + "#ui";
+  static const LV2ProductInfo product = {kPlugins, 2, stateKey.c_str(), uiURI.c_str()};
   return product;
 }
 

@@ -37,6 +37,8 @@ validate)
 exports)
   symbols=$(nm -D --defined-only "$bundle/Corvane.so" | awk '$2 ~ /^[TDBVWRu]$/ {print $3}')
   [ "$symbols" = "lv2_descriptor" ] || fail "Corvane.so exports: $symbols"
+  symbols=$(nm -D --defined-only "$bundle/CorvaneUI.so" | awk '$2 ~ /^[TDBVWRu]$/ {print $3}')
+  [ "$symbols" = "lv2ui_descriptor" ] || fail "CorvaneUI.so exports: $symbols"
   ;;
 
 info)
