@@ -126,14 +126,17 @@ void IPlugLV2::MarkControlPortsSeen()
 void IPlugLV2::Run(uint32_t nFrames)
 {
   ApplyControlPorts();
+  // Above zero processes; zero, and the reserved values below it, bypass.
+  const bool enabled = !mEnabledPort || *mEnabledPort > 0.f || std::isnan(*mEnabledPort);
+  SetBypassed(!enabled);
   if (mResetPending)
   {
     // The first block after activation starts on the port values rather
     // than gliding towards them from wherever the last run left off.
     mResetPending = false;
     OnReset();
+    mWet = enabled ? 1.0 : 0.0;
   }
-  SetBypassed(mEnabledPort && *mEnabledPort < 0.5f);
 
   const int nChans = mPorts.nChannels;
   const int total = static_cast<int>(std::min<uint32_t>(nFrames, static_cast<uint32_t>(INT32_MAX)));
@@ -149,13 +152,39 @@ void IPlugLV2::Run(uint32_t nFrames)
     }
     AttachBuffers(kInput, 0, nChans, mInBlock.data(), n);
     AttachBuffers(kOutput, 0, nChans, mOutBlock.data(), n);
-    if (GetBypassed())
+    if (!enabled && mWet == 0.0)
       PassThroughBuffers(0.f, n);
     else
+    {
       ProcessBuffers(0.f, n);
+      CrossfadeWithInput(enabled ? 1.0 : 0.0, n);
+    }
   }
   if (mLatencyPort)
     *mLatencyPort = static_cast<float>(GetLatency());
+}
+
+void IPlugLV2::CrossfadeWithInput(double target, int nFrames)
+{
+  if (mWet == target)
+    return;
+  // Switching bypass mixes the processed output with the input over
+  // kBypassFadeFrames, so the switch does not click.
+  const double step = target > mWet ? 1.0 / kBypassFadeFrames : -1.0 / kBypassFadeFrames;
+  double wet = mWet;
+  for (int c = 0; c < mPorts.nChannels; ++c)
+  {
+    float* out = mOutBlock[static_cast<size_t>(c)];
+    const double* in = mInData.Get()[c];  // the input as this block's processing read it
+    wet = mWet;
+    for (int s = 0; s < nFrames; ++s)
+    {
+      wet = std::clamp(wet + step, 0.0, 1.0);
+      if (out)
+        out[s] = static_cast<float>(wet * out[s] + (1.0 - wet) * in[s]);
+    }
+  }
+  mWet = wet;
 }
 
 void IPlugLV2::OnPortEvent(uint32_t port, float value)

@@ -23,6 +23,8 @@ class IPlugLV2 : public IPlugAPIBase, public IPlugProcessor
 public:
   /** Frames processed at a time when the host does not say how many it sends. */
   static constexpr int kDefaultBlockSize = 1024;
+  /** Frames over which the enabled port's bypass fades in and out. */
+  static constexpr int kBypassFadeFrames = 128;
 
   IPlugLV2(const InstanceInfo& info, const Config& config);
   ~IPlugLV2() override;
@@ -69,6 +71,8 @@ public:
 private:
   void ReadHostOptions(const LV2_Feature* const* features);
   void ApplyControlPorts();
+  /** Mixes the input into the processed block while the bypass fades towards `target` (1 processed, 0 bypassed). */
+  void CrossfadeWithInput(double target, int nFrames);
   /** Takes the present port values as seen, so only later changes override the parameters. */
   void MarkControlPortsSeen();
 
@@ -84,6 +88,7 @@ private:
   // Per-block pointer lists, sized once so that Run allocates nothing.
   std::vector<float*> mInBlock, mOutBlock;
   bool mResetPending = false;
+  double mWet = 1.0;  // share of the processed signal in the output
   UIHost mUIHost;
 };
 

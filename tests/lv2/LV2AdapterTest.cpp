@@ -89,32 +89,48 @@ TEST_P(LV2Adapter, TheFirstBlockAfterActivationStartsOnThePortValues)
       ASSERT_NEAR(rerun.Out(c)[i], fresh.Out(c)[i], 1e-6) << "frame " << i << ": glided from the old settings";
 }
 
-TEST_P(LV2Adapter, DisabledPassesTheInputThroughAndLongBlocksAreSplit)
+TEST_P(LV2Adapter, BypassFadesToTheInputAndLongBlocksAreSplit)
 {
   const int channels = GetParam().channels;
   // The host says it sends at most 64 frames but sends more: all are processed.
-  LV2Instance plug(library, GetParam().uri, channels, 44100.0, 64);
-  ASSERT_TRUE(plug.Valid());
-  plug.Connect(1000);
-  for (int c = 0; c < channels; ++c)
-    for (size_t i = 0; i < 1000; ++i)
-      plug.In(c)[i] = 0.25f * std::sin(0.01f * static_cast<float>(i) + static_cast<float>(c));
-  plug.Control(kGain) = 12;
-  plug.Activate();
-
-  plug.Control(kEnabledPort) = 0;
-  plug.Run(1000);
-  for (int c = 0; c < channels; ++c)
-    EXPECT_EQ(plug.Out(c), plug.In(c));
-
-  plug.Control(kEnabledPort) = 1;
-  plug.Run(1000);
+  LV2Instance bypassed(library, GetParam().uri, channels, 44100.0, 64);
+  LV2Instance processing(library, GetParam().uri, channels, 44100.0, 64);
+  ASSERT_TRUE(bypassed.Valid() && processing.Valid());
+  for (LV2Instance* plug : {&bypassed, &processing})
+  {
+    plug->Connect(1000);
+    for (int c = 0; c < channels; ++c)
+      for (size_t i = 0; i < 1000; ++i)
+        plug->In(c)[i] = 0.25f * std::sin(0.01f * static_cast<float>(i) + static_cast<float>(c));
+    plug->Control(kGain) = 12;
+    plug->Activate();
+    plug->Run(1000);
+  }
   for (int c = 0; c < channels; ++c)
   {
-    EXPECT_NE(plug.Out(c), plug.In(c));
-    EXPECT_GT(std::fabs(plug.Out(c)[999]), 1e-3f) << "the last frames of a long block were left out";
+    EXPECT_EQ(bypassed.Out(c), processing.Out(c));
+    EXPECT_GT(std::fabs(processing.Out(c)[999]), 1e-3f) << "the last frames of a long block were left out";
   }
-  plug.Run(0);  // an empty run is legal
+
+  // Bypassed: a linear fade from the processed output to the input over 128
+  // frames, across the 64-frame blocks, then the input unchanged.
+  bypassed.Control(kEnabledPort) = 0;
+  bypassed.Run(1000);
+  processing.Run(1000);
+  for (int c = 0; c < channels; ++c)
+  {
+    const auto& out = bypassed.Out(c);
+    const auto& wet = processing.Out(c);
+    const auto& dry = bypassed.In(c);
+    for (size_t i = 0; i < 128; ++i)
+    {
+      const double share = 1.0 - static_cast<double>(i + 1) / 128.0;
+      ASSERT_NEAR(out[i], share * wet[i] + (1.0 - share) * dry[i], 1e-6) << i;
+    }
+    for (size_t i = 128; i < 1000; ++i)
+      ASSERT_EQ(out[i], dry[i]) << i;
+  }
+  bypassed.Run(0);  // an empty run is legal
 }
 
 TEST_P(LV2Adapter, StateIsTheChunkAndARefusedStateChangesNothing)
