@@ -47,6 +47,8 @@ IPlugLV2::IPlugLV2(const InstanceInfo& info, const Config& config)
   mAudioOut.assign(static_cast<size_t>(nChans), nullptr);
   mInBlock.assign(static_cast<size_t>(nChans), nullptr);
   mOutBlock.assign(static_cast<size_t>(nChans), nullptr);
+  mDelayLine.assign(static_cast<size_t>(nChans * kMaxBypassDelay), 0.0);
+  mDelayedInput.assign(static_cast<size_t>(nChans) * static_cast<size_t>(GetBlockSize()), 0.0);
   // No timer and nothing queued for an editor: the editor is a library of its
   // own that the host feeds from the ports.
 }
@@ -152,8 +154,9 @@ void IPlugLV2::Run(uint32_t nFrames)
     }
     AttachBuffers(kInput, 0, nChans, mInBlock.data(), n);
     AttachBuffers(kOutput, 0, nChans, mOutBlock.data(), n);
+    DelayInput(n);
     if (!enabled && mWet == 0.0)
-      PassThroughBuffers(0.f, n);
+      OutputDelayedInput(n);
     else
     {
       ProcessBuffers(0.f, n);
@@ -164,24 +167,57 @@ void IPlugLV2::Run(uint32_t nFrames)
     *mLatencyPort = static_cast<float>(GetLatency());
 }
 
+void IPlugLV2::DelayInput(int nFrames)
+{
+  // The bypassed signal is the input delayed by the reported latency, so a
+  // host that compensates the latency keeps the track in time either way.
+  const int delay = std::clamp(GetLatency(), 0, kMaxBypassDelay - 1);
+  constexpr int mask = kMaxBypassDelay - 1;
+  for (int c = 0; c < mPorts.nChannels; ++c)
+  {
+    const double* in = mInData.Get()[c];  // the block's input as processing reads it
+    double* ring = mDelayLine.data() + static_cast<size_t>(c) * kMaxBypassDelay;
+    double* dry = mDelayedInput.data() + static_cast<size_t>(c) * static_cast<size_t>(GetBlockSize());
+    int pos = mDelayPos;
+    for (int s = 0; s < nFrames; ++s)
+    {
+      ring[pos] = in[s];
+      dry[s] = ring[(pos - delay) & mask];
+      pos = (pos + 1) & mask;
+    }
+  }
+  mDelayPos = (mDelayPos + nFrames) & mask;
+}
+
+void IPlugLV2::OutputDelayedInput(int nFrames)
+{
+  for (int c = 0; c < mPorts.nChannels; ++c)
+  {
+    float* out = mOutBlock[static_cast<size_t>(c)];
+    const double* dry = mDelayedInput.data() + static_cast<size_t>(c) * static_cast<size_t>(GetBlockSize());
+    for (int s = 0; out && s < nFrames; ++s)
+      out[s] = static_cast<float>(dry[s]);
+  }
+}
+
 void IPlugLV2::CrossfadeWithInput(double target, int nFrames)
 {
   if (mWet == target)
     return;
-  // Switching bypass mixes the processed output with the input over
+  // Switching bypass mixes the processed output with the delayed input over
   // kBypassFadeFrames, so the switch does not click.
   const double step = target > mWet ? 1.0 / kBypassFadeFrames : -1.0 / kBypassFadeFrames;
   double wet = mWet;
   for (int c = 0; c < mPorts.nChannels; ++c)
   {
     float* out = mOutBlock[static_cast<size_t>(c)];
-    const double* in = mInData.Get()[c];  // the input as this block's processing read it
+    const double* dry = mDelayedInput.data() + static_cast<size_t>(c) * static_cast<size_t>(GetBlockSize());
     wet = mWet;
     for (int s = 0; s < nFrames; ++s)
     {
       wet = std::clamp(wet + step, 0.0, 1.0);
       if (out)
-        out[s] = static_cast<float>(wet * out[s] + (1.0 - wet) * in[s]);
+        out[s] = static_cast<float>(wet * out[s] + (1.0 - wet) * dry[s]);
     }
   }
   mWet = wet;

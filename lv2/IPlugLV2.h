@@ -25,6 +25,8 @@ public:
   static constexpr int kDefaultBlockSize = 1024;
   /** Frames over which the enabled port's bypass fades in and out. */
   static constexpr int kBypassFadeFrames = 128;
+  /** Longest latency the bypassed signal is delayed by (a power of two). */
+  static constexpr int kMaxBypassDelay = 256;
 
   IPlugLV2(const InstanceInfo& info, const Config& config);
   ~IPlugLV2() override;
@@ -71,7 +73,11 @@ public:
 private:
   void ReadHostOptions(const LV2_Feature* const* features);
   void ApplyControlPorts();
-  /** Mixes the input into the processed block while the bypass fades towards `target` (1 processed, 0 bypassed). */
+  /** Keeps the input's recent past and takes this block's input delayed by the latency. */
+  void DelayInput(int nFrames);
+  void OutputDelayedInput(int nFrames);
+  /** Mixes the delayed input into the processed block while the bypass fades
+   *  towards `target` (1 processed, 0 bypassed). */
   void CrossfadeWithInput(double target, int nFrames);
   /** Takes the present port values as seen, so only later changes override the parameters. */
   void MarkControlPortsSeen();
@@ -89,6 +95,9 @@ private:
   std::vector<float*> mInBlock, mOutBlock;
   bool mResetPending = false;
   double mWet = 1.0;  // share of the processed signal in the output
+  std::vector<double> mDelayLine;     // kMaxBypassDelay frames per channel
+  std::vector<double> mDelayedInput;  // one block per channel
+  int mDelayPos = 0;
   UIHost mUIHost;
 };
 
