@@ -5,7 +5,7 @@
 #   Corvane::identity       the product's identity header, preamp/CorvaneIdentity.h
 #   Corvane::preamp_engine  the preamp's filters, signal chain and parameters
 #   Corvane::preamp_au      the Corvane plug-in class on the Audio Unit adapter
-#   Corvane::lv2            the LV2 adapter (when the LV2 headers are installed)
+#   Corvane::lv2            the LV2 adapter
 #   Corvane::preamp_lv2     the Corvane plug-in class on the LV2 adapter
 include(CMakePackageConfigHelpers)
 install(EXPORT CorvaneTargets NAMESPACE Corvane:: DESTINATION lib/cmake/Corvane)

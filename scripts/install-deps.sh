@@ -12,6 +12,7 @@ packages=(
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
+  clang-format                      # scripts/check-format.sh
 )
 
 missing=()
