@@ -11,10 +11,8 @@
 #include "core/IByteChunk.h"
 #include "core/IParam.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 const void* FindFeature(const LV2_Feature* const* features, const char* uri)
 {
   for (; features && *features; ++features)
@@ -175,7 +173,7 @@ void IPlugLV2::DelayInput(int nFrames)
   constexpr int mask = kMaxBypassDelay - 1;
   for (int c = 0; c < mPorts.nChannels; ++c)
   {
-    const double* in = mInData.Get()[c];  // the block's input as processing reads it
+    const double* in = mInData.Get()[c]; // the block's input as processing reads it
     double* ring = mDelayLine.data() + static_cast<size_t>(c) * kMaxBypassDelay;
     double* dry = mDelayedInput.data() + static_cast<size_t>(c) * static_cast<size_t>(GetBlockSize());
     int pos = mDelayPos;
@@ -271,8 +269,7 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
                mMap->map(mMap->handle, LV2_ATOM__Chunk), LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
-                                        const char* key)
+LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, const char* key)
 {
   if (!mMap || !retrieve)
     return LV2_STATE_ERR_NO_FEATURE;

@@ -16,8 +16,7 @@
 #include "lv2/InstanceInfo.h"
 #include "lv2/LV2Ports.h"
 
-namespace iplug
-{
+namespace iplug {
 class IPlugLV2 : public IPlugAPIBase, public IPlugProcessor
 {
 public:
@@ -94,9 +93,9 @@ private:
   // Per-block pointer lists, sized once so that Run allocates nothing.
   std::vector<float*> mInBlock, mOutBlock;
   bool mResetPending = false;
-  double mWet = 1.0;  // share of the processed signal in the output
-  std::vector<double> mDelayLine;     // kMaxBypassDelay frames per channel
-  std::vector<double> mDelayedInput;  // one block per channel
+  double mWet = 1.0;                 // share of the processed signal in the output
+  std::vector<double> mDelayLine;    // kMaxBypassDelay frames per channel
+  std::vector<double> mDelayedInput; // one block per channel
   int mDelayPos = 0;
   UIHost mUIHost;
 };
@@ -115,7 +114,7 @@ struct LV2ProductInfo
   const LV2PluginDesc* plugins;
   int nPlugins;
   const char* stateKeyURI;
-  const char* uiURI;  // the editor of every plug-in
+  const char* uiURI; // the editor of every plug-in
 };
 
 /** Defined by the product. */

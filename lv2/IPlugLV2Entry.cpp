@@ -8,10 +8,8 @@
 
 #include "lv2/IPlugLV2.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 IPlugLV2* Plug(LV2_Handle instance) { return static_cast<IPlugLV2*>(instance); }
 
 LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double rate, const char* bundlePath,
@@ -34,7 +32,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double rate, const char
     }
     catch (const std::exception&)
     {
-      return nullptr;  // a host expects null from a failed instantiation, not an exception
+      return nullptr; // a host expects null from a failed instantiation, not an exception
     }
   }
   return nullptr;
@@ -72,8 +70,8 @@ const std::vector<LV2_Descriptor>& Descriptors()
     std::vector<LV2_Descriptor> list;
     const LV2ProductInfo& product = GetLV2ProductInfo();
     for (int i = 0; i < product.nPlugins; ++i)
-      list.push_back({product.plugins[i].uri, Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup,
-                      ExtensionData});
+      list.push_back(
+        {product.plugins[i].uri, Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup, ExtensionData});
     return list;
   }();
   return descriptors;

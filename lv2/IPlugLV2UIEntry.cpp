@@ -11,10 +11,8 @@
 
 #include "lv2/IPlugLV2.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 IPlugLV2* Plug(LV2UI_Handle ui) { return static_cast<IPlugLV2*>(ui); }
 
 const void* FindFeature(const LV2_Feature* const* features, const char* uri)

@@ -5,8 +5,7 @@
 
 #include <lv2/core/lv2.h>
 
-namespace iplug
-{
+namespace iplug {
 struct InstanceInfo
 {
   const char* pluginURI = "";

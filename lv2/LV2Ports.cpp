@@ -3,8 +3,7 @@
 #include "core/IParam.h"
 #include "lv2/LV2Symbol.h"
 
-namespace iplug
-{
+namespace iplug {
 void LV2ParamSymbol(const IParam& param, WDL_String& symbol) { symbol.Set(LV2Symbol(param.GetName()).c_str()); }
 
 void LV2AudioSymbol(bool input, int channel, int nChannels, WDL_String& symbol)

@@ -5,8 +5,7 @@
 
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 class IParam;
 
 struct LV2PortLayout

@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace iplug
-{
+namespace iplug {
 inline std::string LV2Symbol(std::string_view name)
 {
   std::string symbol;

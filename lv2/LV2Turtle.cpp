@@ -7,23 +7,20 @@
 #include "core/IParam.h"
 #include "lv2/IPlugLV2.h"
 
-namespace iplug
-{
-namespace
-{
-const char* const kPrefixes =
-  "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
-  "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
-  "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
-  "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
-  "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
-  "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
-  "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-  "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
-  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
-  "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
-  "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-  "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
+namespace iplug {
+namespace {
+const char* const kPrefixes = "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
+                              "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
+                              "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
+                              "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+                              "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
+                              "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+                              "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                              "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                              "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                              "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
+                              "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                              "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 std::string Number(double value, bool integer)
 {
@@ -65,7 +62,7 @@ std::string UnitTerm(const IParam& param)
   // A custom unit whose label the vocabulary knows is that unit.
   const std::string label = param.GetCustomUnit() ? param.GetCustomUnit() : "";
   static const std::pair<const char*, const char*> kKnown[] = {
-    {"dB", "units:db"}, {"Hz", "units:hz"}, {"kHz", "units:khz"}, {"ms", "units:ms"},
+    {"dB", "units:db"}, {"Hz", "units:hz"}, {"kHz", "units:khz"},         {"ms", "units:ms"},
     {"s", "units:s"},   {"%", "units:pc"},  {"st", "units:semitone12TET"}};
   for (const auto& [text, term] : kKnown)
     if (label == text)

@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
-namespace iplug
-{
+namespace iplug {
 class IPlugLV2;
 
 struct LV2BundleFiles
 {
-  std::string binary;    // shared library file name inside the bundle
-  std::string dataFile;  // the plug-ins' description file name
-  std::string uiURI;     // empty: no editor
+  std::string binary;   // shared library file name inside the bundle
+  std::string dataFile; // the plug-ins' description file name
+  std::string uiURI;    // empty: no editor
   std::string uiBinary;
 };
 

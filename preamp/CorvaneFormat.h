@@ -8,14 +8,12 @@
 
 #if defined(CORVANE_FORMAT_LV2)
 #include "lv2/IPlugLV2.h"
-namespace iplug
-{
+namespace iplug {
 using CorvaneFormat = IPlugLV2;
 }
 #else
 #include "au/IPlugAU.h"
-namespace iplug
-{
+namespace iplug {
 using CorvaneFormat = IPlugAU;
 }
 #endif

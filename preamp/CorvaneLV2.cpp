@@ -7,10 +7,8 @@
 #include "preamp/Corvane.h"
 #include "preamp/CorvaneIdentity.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 const LV2PluginDesc kPlugins[] = {
   {corvane::kLV2Uri, 2},
   {corvane::kLV2MonoUri, 1},

@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-namespace
-{
+namespace {
 thread_local bool tCounting = false;
 std::atomic<long> gAllocations{0};
 
@@ -16,8 +15,7 @@ std::atomic<long> gAllocations{0};
 }
 } // namespace
 
-namespace corvane_test
-{
+namespace corvane_test {
 long AllocationCount() { return gAllocations.load(); }
 CountingScope::CountingScope() { tCounting = true; }
 CountingScope::~CountingScope() { tCounting = false; }
@@ -47,8 +45,7 @@ extern "C" void* realloc(void* p, size_t size)
 }
 extern "C" void free(void* p) { __libc_free(p); }
 
-namespace
-{
+namespace {
 void* Allocate(size_t size)
 {
   Count();

@@ -5,8 +5,7 @@
 // in libraries it loads allocates through them too. Sanitizer builds keep
 // their own allocator, so tests skip there (CORVANE_SANITIZED).
 
-namespace corvane_test
-{
+namespace corvane_test {
 /** Allocations counted so far, over all threads. */
 long AllocationCount();
 

@@ -8,10 +8,8 @@
 
 #include "lv2/LV2Host.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 struct Layout
 {
   const char* uri;
@@ -103,7 +101,7 @@ TEST_P(LV2Adapter, BypassFadesToTheInputAndLongBlocksAreSplit)
       for (size_t i = 0; i < 1000; ++i)
         plug->In(c)[i] = 0.25f * std::sin(0.01f * static_cast<float>(i) + static_cast<float>(c));
     plug->Control(kGain) = 12;
-    plug->Control(kOversampling) = 1;  // 64 frames of latency
+    plug->Control(kOversampling) = 1; // 64 frames of latency
     plug->Activate();
     plug->Run(1000);
   }
@@ -122,7 +120,7 @@ TEST_P(LV2Adapter, BypassFadesToTheInputAndLongBlocksAreSplit)
   {
     const auto& out = bypassed.Out(c);
     const auto& wet = processing.Out(c);
-    const auto& in = bypassed.In(c);  // the same 1000 frames each run
+    const auto& in = bypassed.In(c); // the same 1000 frames each run
     const auto dry = [&](size_t i) { return in[(i + 1000 - 64) % 1000]; };
     for (size_t i = 0; i < 128; ++i)
     {
@@ -132,7 +130,7 @@ TEST_P(LV2Adapter, BypassFadesToTheInputAndLongBlocksAreSplit)
     for (size_t i = 128; i < 1000; ++i)
       ASSERT_EQ(out[i], dry(i)) << i;
   }
-  bypassed.Run(0);  // an empty run is legal
+  bypassed.Run(0); // an empty run is legal
 }
 
 TEST_P(LV2Adapter, StateIsTheChunkAndARefusedStateChangesNothing)

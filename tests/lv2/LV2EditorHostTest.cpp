@@ -13,10 +13,8 @@
 
 #include "preamp/Corvane.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 struct RecordingHost
 {
   std::vector<std::pair<uint32_t, float>> writes;
@@ -106,9 +104,9 @@ TEST(LV2EditorHost, TheEditorLibraryRefusesAHostWithoutAParentWindow)
   EXPECT_NE(ui->extension_data(LV2_UI__idleInterface), nullptr);
   LV2UI_Widget widget = nullptr;
   const LV2_Feature* none[] = {nullptr};
-  EXPECT_EQ(ui->instantiate(ui, "urn:veltrano:corvane", CORVANE_LV2_BUNDLE_DIR, RecordingHost::Write, nullptr,
-                            &widget, none),
-            nullptr);
+  EXPECT_EQ(
+    ui->instantiate(ui, "urn:veltrano:corvane", CORVANE_LV2_BUNDLE_DIR, RecordingHost::Write, nullptr, &widget, none),
+    nullptr);
   dlclose(lib);
 }
 } // namespace

@@ -18,8 +18,7 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
-namespace corvane_test
-{
+namespace corvane_test {
 // Port layout of both plug-ins: the nine parameters, enabled, latency, audio.
 inline constexpr int kNumParams = 9;
 inline constexpr uint32_t kEnabledPort = kNumParams;
@@ -79,15 +78,14 @@ private:
 class LV2Instance
 {
 public:
-  LV2Instance(const LV2Library& library, const char* uri, int channels, double rate = 48000.0,
-              int32_t maxBlock = 0)
+  LV2Instance(const LV2Library& library, const char* uri, int channels, double rate = 48000.0, int32_t maxBlock = 0)
   : mDescriptor(library.Find(uri))
   , mChannels(channels)
   , mMaxBlock(maxBlock)
   {
     if (!mDescriptor)
       return;
-    mOptions[0] = {LV2_OPTIONS_INSTANCE, 0, mMap.Map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t),
+    mOptions[0] = {LV2_OPTIONS_INSTANCE,    0,         mMap.Map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t),
                    mMap.Map(LV2_ATOM__Int), &mMaxBlock};
     mFeatures = {&mMapFeature};
     if (maxBlock > 0)

@@ -9,10 +9,8 @@
 #include "tools/corvane/LV2PresetBundle.h"
 #include "tools/corvane/ToolError.h"
 
-namespace corvane::host
-{
-namespace
-{
+namespace corvane::host {
+namespace {
 const std::string kKey = "urn:veltrano:corvane#state";
 
 std::vector<LV2Preset> Parse(const std::string& text)
@@ -46,10 +44,12 @@ TEST(LV2PresetBundle, ReadsWhatHostsWriteAndRefusesWhatIsNotTurtle)
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> . @prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n";
   // Two presets, one with ports only, one whose state sits under another key.
-  const auto two = Parse(prefixes +
-                         "<#a> a pset:Preset ; rdfs:label \"A\" ; lv2:port [ lv2:symbol \"gain\" ; pset:value 3 ] .\n"
-                         "<#b> a pset:Preset ; rdfs:label \"B\" ; state:state [ <urn:other#state> \"AAEC\"^^xsd:base64Binary ;"
-                         " <" + kKey + "> \"AAEC\"^^xsd:base64Binary ] .\n");
+  const auto two =
+    Parse(prefixes +
+          "<#a> a pset:Preset ; rdfs:label \"A\" ; lv2:port [ lv2:symbol \"gain\" ; pset:value 3 ] .\n"
+          "<#b> a pset:Preset ; rdfs:label \"B\" ; state:state [ <urn:other#state> \"AAEC\"^^xsd:base64Binary ;"
+          " <" +
+          kKey + "> \"AAEC\"^^xsd:base64Binary ] .\n");
   ASSERT_EQ(two.size(), 2u);
   EXPECT_EQ(two[0].label, "A");
   EXPECT_TRUE(two[0].state.empty());

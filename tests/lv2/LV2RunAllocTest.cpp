@@ -11,13 +11,10 @@
 #include "AllocationCounter.h"
 #include "lv2/LV2Host.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 class LV2RunAllocations : public ::testing::TestWithParam<int>
-{
-};
+{};
 
 TEST_P(LV2RunAllocations, RunAllocatesNothingInAnyMode)
 {

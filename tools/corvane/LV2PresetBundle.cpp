@@ -119,7 +119,7 @@ struct Reader
   SerdEnv* env = nullptr;
   const std::string* stateKey = nullptr;
   std::map<std::string, Subject> subjects;
-  std::vector<std::string> order;  // presets in order of first mention
+  std::vector<std::string> order; // presets in order of first mention
   std::string error;
 
   Subject& At(const std::string& id)
@@ -195,7 +195,7 @@ struct Reader
     else if (p == *self->stateKey && object->type == SERD_LITERAL && self->Expand(datatype) == kBase64Binary)
     {
       if (o.size() > 2 * kMaxStateBytes)
-        return SERD_SUCCESS;  // not a state of ours; left out
+        return SERD_SUCCESS; // not a state of ours; left out
       size_t size = 0;
       void* bytes = serd_base64_decode(reinterpret_cast<const uint8_t*>(o.data()), o.size(), &size);
       if (bytes)
@@ -223,10 +223,9 @@ void WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const
   std::string appliesTo;
   for (const std::string& uri : pluginURIs)
     appliesTo += (appliesTo.empty() ? "<" : " , <") + uri + ">";
-  const std::string prefixes =
-    "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
-    "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
-    "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n";
+  const std::string prefixes = "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+                               "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
+                               "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n";
 
   std::ostringstream manifest;
   manifest << prefixes << "\n<" << file << ">\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo

@@ -14,8 +14,8 @@ namespace corvane::host {
 struct LV2Preset
 {
   std::string label;
-  std::vector<uint8_t> state;  // empty: the preset holds port values only
-  std::vector<std::pair<std::string, double>> ports;  // symbol, value
+  std::vector<uint8_t> state;                        // empty: the preset holds port values only
+  std::vector<std::pair<std::string, double>> ports; // symbol, value
 };
 
 /** Writes `preset` as a bundle in `dir` (created if missing): manifest.ttl

@@ -22,11 +22,10 @@
 namespace corvane::host {
 namespace {
 
-const char* const kUsage =
-  "usage: corvane lv2-preset FILE.aupreset -o BUNDLE.lv2 [--component PATH]\n"
-  "       corvane lv2-preset BUNDLE.lv2 -o FILE.aupreset [--preset LABEL] [--component PATH]\n"
-  "  converts a saved state into an LV2 preset bundle for both Corvane LV2 plug-ins, or an\n"
-  "  LV2 preset (its state, or else its port values) into an .aupreset\n";
+const char* const kUsage = "usage: corvane lv2-preset FILE.aupreset -o BUNDLE.lv2 [--component PATH]\n"
+                           "       corvane lv2-preset BUNDLE.lv2 -o FILE.aupreset [--preset LABEL] [--component PATH]\n"
+                           "  converts a saved state into an LV2 preset bundle for both Corvane LV2 plug-ins, or an\n"
+                           "  LV2 preset (its state, or else its port values) into an .aupreset\n";
 
 std::string StateKey() { return std::string(corvane::kLV2Uri) + "#state"; }
 
@@ -59,7 +58,8 @@ const LV2Preset& ChoosePreset(const std::vector<LV2Preset>& presets, const std::
   if (!label.empty())
     throw ToolError(what + "no preset \"" + label + "\"; it holds " + labels);
   if (presets.size() > 1)
-    throw ToolError(what + "holds " + std::to_string(presets.size()) + " presets (" + labels + "); choose one with --preset");
+    throw ToolError(what + "holds " + std::to_string(presets.size()) + " presets (" + labels +
+                    "); choose one with --preset");
   return presets.front();
 }
 
@@ -94,10 +94,11 @@ int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, 
   // The unit's own dictionary with the preset's name and data, checked by
   // handing it to the unit before it is written.
   const CFOwned current = AdoptCF(unit.CopyState());
-  const CFOwned dict = AdoptCF(CFDictionaryCreateMutableCopy(
-    kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(current.get())));
+  const CFOwned dict =
+    AdoptCF(CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(current.get())));
   auto* mutableDict = static_cast<CFMutableDictionaryRef>(const_cast<void*>(dict.get()));
-  const CFOwned name = AdoptCF(CFStringCreateWithCString(kCFAllocatorDefault, preset.label.c_str(), kCFStringEncodingUTF8));
+  const CFOwned name =
+    AdoptCF(CFStringCreateWithCString(kCFAllocatorDefault, preset.label.c_str(), kCFStringEncodingUTF8));
   const CFOwned bytes = AdoptCF(CFDataCreate(kCFAllocatorDefault, data.data(), static_cast<CFIndex>(data.size())));
   if (!mutableDict || !name || !bytes)
     throw ToolError("cannot build the state for '" + out + "'");

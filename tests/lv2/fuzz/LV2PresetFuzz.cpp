@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                    "urn:veltrano:corvane#state");
   }
   catch (const corvane::host::ToolError&)
-  {
-  }
+  {}
   return 0;
 }
