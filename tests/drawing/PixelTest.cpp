@@ -113,3 +113,120 @@ TEST(NanoVGPixels, TextIsMeasuredAndDrawnWhereItsAlignmentPutsIt)
   IRECT measured = box;
   EXPECT_EQ(editor.g().MeasureText(unknown, "Hamburg", measured), 0.f);
 }
+
+TEST(NanoVGPixels, PreservedStrokeLeavesThePathForTheFill)
+{
+  for (const bool preserve : {true, false})
+  {
+    OffscreenEditor editor(60, 60);
+    REQUIRE_GL(editor);
+    editor.Background(COLOR_WHITE);
+    editor.Add(IRECT(10, 10, 50, 50), [preserve](IGraphics& g, const IRECT& r) {
+      g.PathClear();
+      g.PathRect(r.GetPadded(-5.f));
+      IStrokeOptions stroke;
+      stroke.mPreserve = preserve;
+      g.PathStroke(IPattern(COLOR_BLUE), 2.f, stroke);
+      g.PathFill(IPattern(COLOR_RED));
+    });
+    ASSERT_TRUE(editor.Frame());
+    EXPECT_TRUE(Near(editor.At(14, 30), {0, 0, 255, 255})) << "stroke outside the fill, preserve " << preserve;
+    const RGBA inside = preserve ? RGBA{255, 0, 0, 255} : RGBA{255, 255, 255, 255};
+    EXPECT_TRUE(Near(editor.At(30, 30), inside)) << "fill, preserve " << preserve;
+  }
+}
+
+TEST(NanoVGPixels, BlendWeightScalesOpacityAndEveryDrawLeavesSourceOver)
+{
+  // A square drawn with the blend over a red background, then a blue dot drawn without one.
+  struct Case { IBlend blend; RGBA square; };
+  const Case cases[] = {
+    {IBlend(EBlend::SrcOver, 0.5f), {128, 0, 127, 255}},  // blue at half opacity over red
+    {IBlend(EBlend::DstOut, 1.f), {0, 0, 0, 0}},          // erases
+    {IBlend(EBlend::SrcIn, 1.f), {0, 0, 255, 255}},
+    {IBlend(EBlend::XOR, 1.f), {0, 0, 0, 0}},
+    {IBlend(EBlend::Add, 1.f), {255, 0, 255, 255}},
+  };
+  for (const Case& c : cases)
+  {
+    OffscreenEditor editor(40, 40);
+    REQUIRE_GL(editor);
+    editor.Background(COLOR_RED);
+    editor.Add(IRECT(0, 0, 40, 40), [&c](IGraphics& g, const IRECT&) {
+      g.FillRect(COLOR_BLUE, IRECT(5, 5, 25, 25), &c.blend);
+      g.FillRect(COLOR_BLUE, IRECT(28, 28, 36, 36));
+    });
+    ASSERT_TRUE(editor.Frame());
+    EXPECT_TRUE(Near(editor.At(15, 15), c.square, 2)) << "method " << int(c.blend.mMethod);
+    EXPECT_TRUE(Near(editor.At(32, 32), {0, 0, 255, 255})) << "after method " << int(c.blend.mMethod);
+  }
+}
+
+TEST(NanoVGPixels, PartialRedrawKeepsPixelsOutsideTheDirtyRegions)
+{
+  OffscreenEditor editor(80, 40);
+  REQUIRE_GL(editor);
+  editor.Background(COLOR_WHITE);
+  IColor left = COLOR_RED, right = COLOR_BLUE;
+  auto* a = editor.Add(IRECT(10, 10, 30, 30), [&](IGraphics& g, const IRECT& r) { g.FillRect(left, r); });
+  editor.Add(IRECT(50, 10, 70, 30), [&](IGraphics& g, const IRECT& r) { g.FillRect(right, r); });
+  ASSERT_TRUE(editor.Frame());
+
+  // Both change, only the left one is marked dirty: the right one keeps its old pixels.
+  left = COLOR_GREEN;
+  right = COLOR_GREEN;
+  a->SetDirty(false);
+  ASSERT_TRUE(editor.Frame());
+  EXPECT_TRUE(Near(editor.At(20, 20), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(editor.At(60, 20), {0, 0, 255, 255}));
+  EXPECT_TRUE(Near(editor.At(40, 5), {255, 255, 255, 255}));
+
+  editor.g().SetAllControlsDirty();
+  ASSERT_TRUE(editor.Frame());
+  EXPECT_TRUE(Near(editor.At(60, 20), {0, 255, 0, 255}));
+}
+
+TEST(NanoVGPixels, LayerIsDrawnOnceAndReusedWhileValid)
+{
+  OffscreenEditor editor(60, 60, 2.f);
+  REQUIRE_GL(editor);
+  editor.Background(COLOR_WHITE);
+  ILayerPtr layer;
+  int contentDraws = 0;
+  auto* c = editor.Add(IRECT(10, 10, 50, 50), [&](IGraphics& g, const IRECT& r) {
+    if (!g.CheckLayer(layer))
+    {
+      g.StartLayer(nullptr, r);
+      ++contentDraws;
+      g.FillRect(COLOR_GREEN, r);
+      g.FillCircle(COLOR_RED, r.MW(), r.MH(), 10.f);
+      layer = g.EndLayer();
+    }
+    g.DrawLayer(layer);
+  });
+  for (int frame = 0; frame < 2; ++frame)
+  {
+    c->SetDirty(false);
+    ASSERT_TRUE(editor.Frame());
+    EXPECT_TRUE(Near(editor.At(2 * 12, 2 * 12), {0, 255, 0, 255})) << "frame " << frame;
+    EXPECT_TRUE(Near(editor.At(2 * 30, 2 * 30), {255, 0, 0, 255})) << "frame " << frame;
+    EXPECT_TRUE(Near(editor.At(2 * 5, 2 * 5), {255, 255, 255, 255})) << "frame " << frame;
+  }
+  EXPECT_EQ(contentDraws, 1);
+}
+
+TEST(NanoVGPixels, LayerDeletedDuringAFrameSurvivesUntilTheFrameEnds)
+{
+  OffscreenEditor editor(60, 60);
+  REQUIRE_GL(editor);
+  editor.Background(COLOR_WHITE);
+  editor.Add(IRECT(10, 10, 50, 50), [](IGraphics& g, const IRECT& r) {
+    g.StartLayer(nullptr, r);
+    g.FillRect(COLOR_GREEN, r);
+    ILayerPtr layer = g.EndLayer();
+    g.DrawLayer(layer);
+    layer.reset(); // the draw above is still waiting to be rendered
+  });
+  ASSERT_TRUE(editor.Frame());
+  EXPECT_TRUE(Near(editor.At(30, 30), {0, 255, 0, 255}));
+}
