@@ -114,6 +114,17 @@ TEST(DrawingResources, AnImageIsDecodedOncePerEditorWhateverScaleIsAskedFor)
   EXPECT_EQ(editor.g().LoadBitmap("mem", png.data(), int(png.size())).GetAPIBitmap(), fromMemory.GetAPIBitmap());
   EXPECT_EQ(editor.g().NCachedBitmaps(), 2);
 
+  // A bitmap redrawn at another scale is kept by the backend too.
+  const IBitmap scaled = editor.g().ScaleBitmap(first, "BG-3x", 3);
+  ASSERT_TRUE(scaled.IsValid());
+  EXPECT_EQ(scaled.W(), first.W());
+  EXPECT_EQ(scaled.GetScale(), 3.f);
+  EXPECT_EQ(scaled.GetAPIBitmap()->GetWidth(), 3 * first.W());
+  EXPECT_EQ(editor.g().NCachedBitmaps(), 3);
+  editor.Add(IRECT(0, 0, 20, 10), [scaled](IGraphics& g, const IRECT& r) { g.DrawBitmap(scaled, r); });
+  ASSERT_TRUE(editor.Frame());
+  EXPECT_TRUE(Near(editor.At(20, 10), {200, 100, 50, 255}));
+
   // A second editor has its own context and so its own copy.
   BundleEditor other(bundle, 2.f);
   REQUIRE_GL(other);
