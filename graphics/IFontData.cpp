@@ -66,8 +66,10 @@ bool IFontData::ReadTableDirectory(const uint8_t* data, size_t size, int faceIdx
     const uint32_t tag = U32(record);
     const uint32_t offset = U32(record + 8);
     const uint32_t length = U32(record + 12);
+    // The font renderer reads every table the directory names, so one past the end
+    // makes the whole file unusable, not just that table.
     if (!InRange(size, offset, length))
-      continue; // a table past the end counts as absent
+      return false;
     if (tag == Tag("head") && length >= kHeadSize && U32(data + offset + 12) == kHeadMagic)
     {
       info.mHeadLocation = offset;

@@ -3,9 +3,6 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "graphics/drawing/ImageDecoder.h"
 #include "platform/linux/EGLGLContext.h"
 #include "platform/linux/SystemFonts.h"
@@ -107,15 +104,7 @@ bool IGraphicsOffscreen::WritePNG(const char* path)
 
 IFontDataPtr IGraphicsOffscreen::LoadPlatformFont(const char* /*fontID*/, const char* fontName, ETextStyle style)
 {
-  int faceIdx = 0;
-  const std::string path = FindSystemFont(fontName, style, faceIdx);
-  if (path.empty())
-    return nullptr;
-  std::ifstream file(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.empty())
-    return nullptr;
-  return std::make_unique<IFontData>(std::move(bytes), faceIdx);
+  return LoadSystemFont(fontName, style);
 }
 
 } // namespace iplug::igraphics

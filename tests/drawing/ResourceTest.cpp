@@ -255,6 +255,8 @@ TEST(DrawingResources, FontTableDirectoryIsReadOnlyWithinTheFile)
     {"directory cut short", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20), 0},
     {"unknown version", mutated([](auto& b) { b[0] = 7; }), 0},
     {"table count past the end", mutated([](auto& b) { b[4] = 0xff; b[5] = 0xff; }), 0},
+    {"first table past the end", mutated([](auto& b) { b[12 + 8] = 0x7f; }), 0},
+    {"first table longer than the file", mutated([](auto& b) { b[12 + 12] = 0x7f; }), 0},
     {"collection with no fonts", {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0}, 0},
     {"collection offset past the end", {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 1, 0x7f, 0, 0, 0}, 0},
     {"empty", {}, 0},
