@@ -4,6 +4,7 @@
 #include <stb/stb_image_write.h>
 
 #include <climits>
+#include <cstring>
 
 namespace iplug::igraphics {
 namespace {
@@ -14,12 +15,33 @@ namespace {
 constexpr uint64_t kMaxExpansion = 1100;
 constexpr uint64_t kSmallImageBytes = 1 << 20;
 
+// stb_image sizes its buffer for compressed PNG data from each chunk's declared
+// length before reading it, so a forged length would cost gigabytes. Every
+// chunk must fit in the file.
+bool PNGChunksFitInFile(const uint8_t* data, size_t size)
+{
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  if (size < 8 || std::memcmp(data, kSignature, 8) != 0)
+    return true; // not a PNG
+  for (size_t pos = 8; pos + 12 <= size;)
+  {
+    const uint64_t length = (uint64_t(data[pos]) << 24) | (uint64_t(data[pos + 1]) << 16) |
+                            (uint64_t(data[pos + 2]) << 8) | uint64_t(data[pos + 3]);
+    if (length > size - pos - 12)
+      return false;
+    if (std::memcmp(data + pos + 4, "IEND", 4) == 0)
+      break;
+    pos += 12 + length;
+  }
+  return true;
+}
+
 } // namespace
 
 RGBAImage DecodeImage(const uint8_t* data, size_t size, int maxDimension)
 {
   RGBAImage image;
-  if (!data || size == 0 || size > static_cast<size_t>(INT_MAX))
+  if (!data || size == 0 || size > static_cast<size_t>(INT_MAX) || !PNGChunksFitInFile(data, size))
     return image;
   const int length = static_cast<int>(size);
   int w = 0, h = 0, channels = 0;
