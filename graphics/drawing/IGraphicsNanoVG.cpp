@@ -82,10 +82,11 @@ void IGraphicsNanoVG::DeleteContextObjects()
     StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
     cache.Clear();
   }
-  for (auto& [key, image] : mSVGImages)
-    nvgDeleteImage(mVG, image);
+  for (auto& [key, svg] : mSVGImages)
+    if (svg.image > 0)
+      nvgDeleteImage(mVG, svg.image);
   mSVGImages.clear();
-  DeleteQueuedFBOs();
+  DeleteDeferred();
   if (mMainFrameBuffer)
     nvgluDeleteFramebuffer(mMainFrameBuffer);
   mMainFrameBuffer = nullptr;
@@ -170,7 +171,7 @@ void IGraphicsNanoVG::EndFrame()
     OnFrameComposited();
   }
   mInFrame = false;
-  DeleteQueuedFBOs();
+  DeleteDeferred();
 }
 
 void IGraphicsNanoVG::UpdateLayer()
@@ -217,9 +218,15 @@ APIBitmap* IGraphicsNanoVG::CreateAPIBitmap(int width, int height, float scale, 
 void IGraphicsNanoVG::DeleteImage(NVGcontext* vg, int image)
 {
   // Images of a context that is gone went with it.
-  if (!vg || vg != mVG || image <= 0 || !ActivateGLContext())
+  if (!vg || vg != mVG || image <= 0)
     return;
-  nvgDeleteImage(vg, image);
+  if (mInFrame)
+  {
+    mImagesToDelete.push_back(image);
+    return;
+  }
+  if (ActivateGLContext())
+    nvgDeleteImage(vg, image);
 }
 
 void IGraphicsNanoVG::DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo)
@@ -243,8 +250,12 @@ void IGraphicsNanoVG::DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo)
     nvgluDeleteFramebuffer(fbo);
 }
 
-void IGraphicsNanoVG::DeleteQueuedFBOs()
+void IGraphicsNanoVG::DeleteDeferred()
 {
+  for (int image : mImagesToDelete)
+    nvgDeleteImage(mVG, image);
+  mImagesToDelete.clear();
+
   std::vector<NVGLUframebuffer*> queued;
   {
     std::lock_guard<std::mutex> lock(mFBOMutex);

@@ -104,6 +104,8 @@ public:
   static StaticStorage<IFontData>& FontCache();
   /** Bitmaps this backend holds (for tests and diagnostics). */
   int NCachedBitmaps();
+  /** SVG documents rendered at a size and kept as images. */
+  int NSVGRasters() const { return static_cast<int>(mSVGImages.size()); }
   /** Main framebuffer size in device pixels (0 x 0 without a context). */
   int FramebufferWidth() const { return mFBWidth; }
   int FramebufferHeight() const { return mFBHeight; }
@@ -128,9 +130,9 @@ private:
   friend class Bitmap;
   APIBitmap* CreateImageBitmap(const uint8_t* data, size_t size, int scale);
   void DeleteImage(NVGcontext* vg, int image);
-  /** Deletes `fbo` now, or at the end of the frame when one is being drawn. */
+  /** Deletes `fbo` now, or at the end of the frame when one is being drawn (images likewise). */
   void DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo);
-  void DeleteQueuedFBOs();
+  void DeleteDeferred();
   void DeleteContextObjects();
   /** Binds `fbo` (the window's framebuffer when null) and sets the viewport to its pixel size. */
   void BindTarget(NVGLUframebuffer* fbo, int pixelWidth, int pixelHeight);
@@ -157,8 +159,18 @@ private:
   std::mutex mFBOMutex;
   std::vector<NVGLUframebuffer*> mFBOStack;
   StaticStorage<APIBitmap> mBitmapCache;
-  /** Raster images of SVG documents, per document and device-pixel size. */
-  std::map<std::tuple<const SVGHolder*, int, int>, int> mSVGImages;
+  /** Raster images of SVG documents, per document and device-pixel size: the few latest sizes of
+      each, so resizing the editor does not pile up images. */
+  struct SVGRaster
+  {
+    int image;
+    unsigned serial;
+  };
+  static constexpr int kSVGSizesKept = 4;
+  std::map<std::tuple<const SVGHolder*, int, int>, SVGRaster> mSVGImages;
+  unsigned mSVGSerial = 0;
+  /** Images dropped during a frame; the renderer may still sample them until it ends. */
+  std::vector<int> mImagesToDelete;
 };
 
 } // namespace iplug::igraphics

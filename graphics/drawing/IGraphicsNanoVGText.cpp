@@ -137,14 +137,33 @@ SVGHolder* IGraphicsNanoVG::ParseSVG(const char* text, const char* units, float 
 
 int IGraphicsNanoVG::SVGImage(const ISVG& svg, int pixelWidth, int pixelHeight)
 {
-  const auto key = std::make_tuple(static_cast<const SVGHolder*>(svg.mImage), pixelWidth, pixelHeight);
+  const SVGHolder* document = svg.mImage;
+  const auto key = std::make_tuple(document, pixelWidth, pixelHeight);
   if (auto it = mSVGImages.find(key); it != mSVGImages.end())
-    return it->second;
-  const std::vector<uint8_t> pixels = static_cast<SVGDocument*>(svg.mImage)->Render(pixelWidth, pixelHeight);
+    return it->second.image;
+
+  // Keep the latest few sizes of this document; the oldest goes.
+  int sizes = 0;
+  auto oldest = mSVGImages.end();
+  for (auto it = mSVGImages.begin(); it != mSVGImages.end(); ++it)
+    if (std::get<0>(it->first) == document)
+    {
+      ++sizes;
+      if (oldest == mSVGImages.end() || it->second.serial < oldest->second.serial)
+        oldest = it;
+    }
+  if (sizes >= kSVGSizesKept)
+  {
+    if (oldest->second.image > 0)
+      DeleteImage(mVG, oldest->second.image);
+    mSVGImages.erase(oldest);
+  }
+
+  const std::vector<uint8_t> pixels = static_cast<const SVGDocument*>(document)->Render(pixelWidth, pixelHeight);
   int image = 0;
   if (!pixels.empty())
     image = nvgCreateImageRGBA(mVG, pixelWidth, pixelHeight, NVG_IMAGE_PREMULTIPLIED, pixels.data());
-  mSVGImages[key] = image; // a failed render is not retried every frame
+  mSVGImages[key] = {image, mSVGSerial++}; // a failed render is not retried every frame
   return image;
 }
 

@@ -197,10 +197,20 @@ TEST(DrawingResources, AnSVGIsParsedOnceForAllEditorsAndDrawnRasterised)
     EXPECT_EQ(StaticStorage<SVGHolder>::Accessor(IGraphics::SVGCache()).Size(), 1);
 
     a.Background(COLOR_WHITE);
-    a.Add(IRECT(10, 10, 50, 30), [svg](IGraphics& g, const IRECT& r) { g.DrawSVG(svg, r); });
-    ASSERT_TRUE(a.Frame());
-    EXPECT_TRUE(Near(a.At(30, 20), {0, 255, 0, 255}));
-    EXPECT_TRUE(Near(a.At(30, 35), {255, 255, 255, 255}));
+    float grow = 0.f;
+    auto* c = a.Add(IRECT(10, 10, 90, 60), [svg, &grow](IGraphics& g, const IRECT&) {
+      g.DrawSVG(svg, IRECT(10, 10, 50 + grow, 30 + grow / 2));
+    });
+    // Drawn at a new size every frame, as while the editor is being resized: only a few
+    // sizes stay rendered.
+    for (int frame = 0; frame < 8; ++frame, grow += 4.f)
+    {
+      c->SetDirty(false);
+      ASSERT_TRUE(a.Frame());
+      EXPECT_TRUE(Near(a.At(30, 20), {0, 255, 0, 255})) << "frame " << frame;
+      EXPECT_TRUE(Near(a.At(30, 35 + int(grow / 2)), {255, 255, 255, 255})) << "frame " << frame;
+    }
+    EXPECT_LE(a.g().NSVGRasters(), 4);
   }
   EXPECT_EQ(StaticStorage<SVGHolder>::Accessor(IGraphics::SVGCache()).Size(), 0);
 }
