@@ -3,6 +3,8 @@
 #include "OffscreenEditor.h"
 #include "TestBundle.h"
 
+#include <stb/stb_image_write.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -174,7 +176,14 @@ TEST(DrawingResources, BadImageFilesGiveInvalidBitmapsAndAreNotCached)
   }
   EXPECT_FALSE(editor.g().LoadBitmap("missing.png").IsValid());
   EXPECT_EQ(editor.g().NCachedBitmaps(), 0);
+
+  // The checks before decoding let real files through.
+  const std::vector<uint8_t> grey(16 * 8 * 3, 128);
+  ASSERT_TRUE(stbi_write_jpg(bundle.Resource("good.jpg").c_str(), 16, 8, 3, grey.data(), 90));
   EXPECT_TRUE(editor.g().LoadBitmap("good.png").IsValid());
+  const IBitmap jpeg = editor.g().LoadBitmap("good.jpg");
+  ASSERT_TRUE(jpeg.IsValid());
+  EXPECT_EQ(jpeg.W(), 16);
 }
 
 TEST(DrawingResources, AnSVGIsParsedOnceForAllEditorsAndDrawnRasterised)
