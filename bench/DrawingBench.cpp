@@ -29,7 +29,9 @@ public:
     const auto folder = std::filesystem::temp_directory_path();
     background = (folder / ("corvane-bench-bg-" + std::to_string(::getpid()) + ".png")).string();
     strip = (folder / ("corvane-bench-knob-" + std::to_string(::getpid()) + ".png")).string();
-    WriteTestPNG(background, 1150, 666, [](int x, int y) { return RGBA{40 + y / 8, 44 + x / 12, 52 + (x ^ y) % 40, 255}; });
+    WriteTestPNG(background, 1150, 666, [](int x, int y) {
+      return RGBA{40 + y / 8, 44 + x / 12, 52 + (x ^ y) % 40, 255};
+    });
     WriteTestPNG(strip, 120, 120 * 60, [](int x, int y) {
       const int dx = x - 60, dy = (y % 120) - 60;
       const bool inside = dx * dx + dy * dy < 55 * 55;

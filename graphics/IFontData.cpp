@@ -11,7 +11,10 @@ uint32_t Tag(const char (&t)[5])
 
 // Big-endian reads; every caller checks the range first.
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-uint32_t U32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+uint32_t U32(const uint8_t* p)
+{
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
 
 bool InRange(size_t size, uint64_t offset, uint64_t length) { return offset <= size && length <= size - offset; }
 

@@ -14,11 +14,19 @@ namespace iplug::igraphics {
 
 IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, int image, int width, int height,
                                 float scale, float drawScale, bool shared)
-: APIBitmap(image, width, height, scale, drawScale), mGraphics(graphics), mVG(vg), mSharedTexture(shared) {}
+: APIBitmap(image, width, height, scale, drawScale)
+, mGraphics(graphics)
+, mVG(vg)
+, mSharedTexture(shared)
+{}
 
-IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, NVGLUframebuffer* fbo, int width,
-                                int height, float scale, float drawScale)
-: APIBitmap(fbo->image, width, height, scale, drawScale), mGraphics(graphics), mVG(vg), mFBO(fbo) {}
+IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, NVGLUframebuffer* fbo, int width, int height,
+                                float scale, float drawScale)
+: APIBitmap(fbo->image, width, height, scale, drawScale)
+, mGraphics(graphics)
+, mVG(vg)
+, mFBO(fbo)
+{}
 
 IGraphicsNanoVG::Bitmap::~Bitmap()
 {
@@ -271,9 +279,8 @@ bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
 {
   std::string lower(ext ? ext : "");
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return !lower.empty() &&
-         (lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos ||
-          lower.find("jpeg") != std::string::npos);
+  return !lower.empty() && (lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos ||
+                            lower.find("jpeg") != std::string::npos);
 }
 
 IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)

@@ -71,8 +71,8 @@ public:
                       float thickness = 1.f, float dashLen = 2.f) override;
   void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr, float thickness = 1.f,
                       float dashLen = 2.f) override;
-  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f,
-                          float roundness = 0.f, float blur = 10.f, const IBlend* blend = nullptr) override;
+  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f, float roundness = 0.f,
+                          float blur = 10.f, const IBlend* blend = nullptr) override;
 
   void PathClear() override;
   void PathClose() override;
@@ -153,8 +153,8 @@ private:
   int mFBHeight = 0;
   bool mInFrame = false;
   bool mVGFrameOpen = false;
-  IMatrix mMatrix;        // the transform last handed to NanoVG
-  IRECT mScissor;         // the clip, in the space of mScissorMatrix
+  IMatrix mMatrix; // the transform last handed to NanoVG
+  IRECT mScissor;  // the clip, in the space of mScissorMatrix
   IMatrix mScissorMatrix;
   std::mutex mFBOMutex;
   std::vector<NVGLUframebuffer*> mFBOStack;

@@ -103,10 +103,7 @@ void IGraphicsNanoVG::PathCubicBezierTo(float c1x, float c1y, float c2x, float c
   nvgBezierTo(mVG, c1x, c1y, c2x, c2y, x2, y2);
 }
 
-void IGraphicsNanoVG::PathQuadraticBezierTo(float cx, float cy, float x2, float y2)
-{
-  nvgQuadTo(mVG, cx, cy, x2, y2);
-}
+void IGraphicsNanoVG::PathQuadraticBezierTo(float cx, float cy, float x2, float y2) { nvgQuadTo(mVG, cx, cy, x2, y2); }
 
 void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options,
                                  const IBlend* blend)
@@ -176,8 +173,7 @@ bool IGraphicsNanoVG::ClipToScissor(IRECT& r) const
   // set in, cutting it down first draws the same pixels for less.
   if (mMatrix != mScissorMatrix)
     return true;
-  r = IRECT(std::max(r.L, mScissor.L), std::max(r.T, mScissor.T), std::min(r.R, mScissor.R),
-            std::min(r.B, mScissor.B));
+  r = IRECT(std::max(r.L, mScissor.L), std::max(r.T, mScissor.T), std::min(r.R, mScissor.R), std::min(r.B, mScissor.B));
   return r.R > r.L && r.B > r.T;
 }
 
@@ -198,9 +194,8 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   // The image at the bitmap's point size, placed so the source offset lands on the destination's corner;
   // the rectangle clips it, which is how a filmstrip frame is chosen.
   const float toPoints = 1.f / (api->GetScale() * api->GetDrawScale());
-  const NVGpaint image =
-    nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, api->GetWidth() * toPoints, api->GetHeight() * toPoints, 0.f,
-                    api->GetBitmap(), BlendWeight(blend));
+  const NVGpaint image = nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, api->GetWidth() * toPoints,
+                                         api->GetHeight() * toPoints, 0.f, api->GetBitmap(), BlendWeight(blend));
   IRECT area = dest;
   if (LeavesUncoveredPixels(BlendMethod(blend)) && !ClipToScissor(area))
     return;
@@ -213,8 +208,8 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   nvgBeginPath(mVG);
 }
 
-void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                                     const IBlend* blend, float thickness, float dashLen)
+void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
+                                     float thickness, float dashLen)
 {
   if (!mVG)
     return;

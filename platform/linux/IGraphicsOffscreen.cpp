@@ -10,7 +10,8 @@
 namespace iplug::igraphics {
 
 IGraphicsOffscreen::IGraphicsOffscreen(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-: IGraphicsNanoVG(dlg, w, h, fps, scale) {}
+: IGraphicsNanoVG(dlg, w, h, fps, scale)
+{}
 
 IGraphicsOffscreen::~IGraphicsOffscreen() { Teardown(); }
 

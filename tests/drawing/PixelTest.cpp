@@ -11,11 +11,16 @@ using namespace iplug::igraphics::test;
 
 TEST(NanoVGPixels, MainFramebufferIsTheEditorSizeTimesBothScalesEachTruncated)
 {
-  struct Case { int w, h; float drawScale, screenScale; int fbW, fbH; };
+  struct Case
+  {
+    int w, h;
+    float drawScale, screenScale;
+    int fbW, fbH;
+  };
   const Case cases[] = {
     {575, 333, 1.5f, 2.f, 1724, 998}, // 862 x 499 points, doubled
     {575, 333, 1.f, 1.f, 575, 333},
-    {101, 51, 0.5f, 2.f, 100, 50},    // 50.5 and 25.5 truncate before doubling
+    {101, 51, 0.5f, 2.f, 100, 50}, // 50.5 and 25.5 truncate before doubling
   };
   for (const Case& c : cases)
   {
@@ -43,7 +48,8 @@ TEST(NanoVGPixels, FilmstripFrameIsChosenBySourceOffset)
   const IBitmap bitmap = editor.g().LoadBitmap(strip.c_str(), 5, false, 1);
   ASSERT_TRUE(bitmap.IsValid());
   EXPECT_EQ(bitmap.FH(), 40);
-  editor.Add(IRECT(10, 10, 50, 50), [&](IGraphics& g, const IRECT&) { g.DrawBitmap(bitmap, IRECT(10, 10, 50, 50), 3); });
+  editor.Add(IRECT(10, 10, 50, 50),
+             [&](IGraphics& g, const IRECT&) { g.DrawBitmap(bitmap, IRECT(10, 10, 50, 50), 3); });
   ASSERT_TRUE(editor.Frame());
 
   for (int row : {0, 1, 20, 39})
@@ -75,8 +81,13 @@ TEST(NanoVGPixels, TextIsMeasuredAndDrawnWhereItsAlignmentPutsIt)
   ASSERT_TRUE(editor.g().LoadFont("Roboto-Regular", kRoboto));
   editor.Background(COLOR_WHITE);
 
-  struct Case { ETextHAlign h; ETextVAlign v; };
-  const Case cases[] = {{ETextHAlign::Near, ETextVAlign::Top}, {ETextHAlign::Center, ETextVAlign::Middle},
+  struct Case
+  {
+    ETextHAlign h;
+    ETextVAlign v;
+  };
+  const Case cases[] = {{ETextHAlign::Near, ETextVAlign::Top},
+                        {ETextHAlign::Center, ETextVAlign::Middle},
                         {ETextHAlign::Far, ETextVAlign::Bottom}};
   const IRECT box(20, 10, 180, 50);
   for (const Case& c : cases)
@@ -139,12 +150,15 @@ TEST(NanoVGPixels, PreservedStrokeLeavesThePathForTheFill)
 TEST(NanoVGPixels, BlendWeightScalesOpacityAndEveryDrawLeavesSourceOver)
 {
   // A square drawn with the blend over a red background, then a blue dot drawn without one.
-  struct Case { IBlend blend; RGBA square; };
+  struct Case
+  {
+    IBlend blend;
+    RGBA square;
+  };
   const Case cases[] = {
-    {IBlend(EBlend::SrcOver, 0.5f), {128, 0, 127, 255}},  // blue at half opacity over red
-    {IBlend(EBlend::DstOut, 1.f), {0, 0, 0, 0}},          // erases
-    {IBlend(EBlend::SrcIn, 1.f), {0, 0, 255, 255}},
-    {IBlend(EBlend::XOR, 1.f), {0, 0, 0, 0}},
+    {IBlend(EBlend::SrcOver, 0.5f), {128, 0, 127, 255}}, // blue at half opacity over red
+    {IBlend(EBlend::DstOut, 1.f), {0, 0, 0, 0}},         // erases
+    {IBlend(EBlend::SrcIn, 1.f), {0, 0, 255, 255}},      {IBlend(EBlend::XOR, 1.f), {0, 0, 0, 0}},
     {IBlend(EBlend::Add, 1.f), {255, 0, 255, 255}},
   };
   for (const Case& c : cases)

@@ -33,7 +33,10 @@ void WriteSolidPNG(const TestBundle& b, const std::string& name, int w, int h)
 std::string PNGHeaderOnly(uint32_t w, uint32_t h)
 {
   std::string s("\x89PNG\r\n\x1a\n", 8);
-  auto u32 = [&s](uint32_t v) { for (int i = 3; i >= 0; --i) s.push_back(char((v >> (8 * i)) & 0xff)); };
+  auto u32 = [&s](uint32_t v) {
+    for (int i = 3; i >= 0; --i)
+      s.push_back(char((v >> (8 * i)) & 0xff));
+  };
   u32(13);
   s += "IHDR";
   u32(w);
@@ -59,12 +62,16 @@ public:
 
 TEST(DrawingResources, ScaleVariantsAreSearchedInTheOrderThatSuitsTheTarget)
 {
-  struct Case { std::vector<int> present; int target; int found; };
+  struct Case
+  {
+    std::vector<int> present;
+    int target;
+    int found;
+  };
   const Case cases[] = {
-    {{1, 2}, 2, 2}, {{1}, 2, 1},    // 2, 3, 1
-    {{1, 3}, 1, 1}, {{2, 3}, 1, 3}, // 1, 3, 2
-    {{2}, 1, 2},
-    {{1, 2}, 3, 2}, {{1}, 3, 1},    // 3, 2, 1
+    {{1, 2}, 2, 2}, {{1}, 2, 1},                 // 2, 3, 1
+    {{1, 3}, 1, 1}, {{2, 3}, 1, 3},              // 1, 3, 2
+    {{2}, 1, 2},    {{1, 2}, 3, 2}, {{1}, 3, 1}, // 3, 2, 1
     {{}, 2, 0},
   };
   for (const Case& c : cases)
@@ -162,8 +169,8 @@ TEST(DrawingResources, BadImageFilesGiveInvalidBitmapsAndAreNotCached)
     {"truncated.png", good.substr(0, 45)},
     {"corrupt.png", corrupt},
     {"text.png", "this is not an image"},
-    {"huge.png", PNGHeaderOnly(100000, 100000)},     // past any texture size
-    {"forged.png", PNGHeaderOnly(4000, 4000)},      // fits a texture, but not in a 57-byte file
+    {"huge.png", PNGHeaderOnly(100000, 100000)}, // past any texture size
+    {"forged.png", PNGHeaderOnly(4000, 4000)},   // fits a texture, but not in a 57-byte file
     {"fake.jpg", std::string("\xff\xd8\xff\xe0", 4) + std::string(100, '\0')},
   };
   BundleEditor editor(bundle);
@@ -266,14 +273,27 @@ TEST(DrawingResources, FontTableDirectoryIsReadOnlyWithinTheFile)
   EXPECT_GT(info.mAscender, 0);
   EXPECT_LT(info.mDescender, 0);
 
-  auto mutated = [&](auto change) { std::vector<uint8_t> b = bytes; change(b); return b; };
-  struct Case { const char* what; std::vector<uint8_t> bytes; int face; };
+  auto mutated = [&](auto change) {
+    std::vector<uint8_t> b = bytes;
+    change(b);
+    return b;
+  };
+  struct Case
+  {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int face;
+  };
   const Case cases[] = {
     {"second face of a single font", bytes, 1},
     {"negative face", bytes, -1},
     {"directory cut short", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20), 0},
     {"unknown version", mutated([](auto& b) { b[0] = 7; }), 0},
-    {"table count past the end", mutated([](auto& b) { b[4] = 0xff; b[5] = 0xff; }), 0},
+    {"table count past the end", mutated([](auto& b) {
+       b[4] = 0xff;
+       b[5] = 0xff;
+     }),
+     0},
     {"first table past the end", mutated([](auto& b) { b[12 + 8] = 0x7f; }), 0},
     {"first table longer than the file", mutated([](auto& b) { b[12 + 12] = 0x7f; }), 0},
     {"collection with no fonts", {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0}, 0},

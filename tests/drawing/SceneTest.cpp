@@ -75,8 +75,8 @@ TEST(DrawingScene, BitmapsTextGradientsAndALayerLandWhereTheyShould)
     gr.DrawText(IText(24.f, COLOR_WHITE, "Roboto-Regular", ETextHAlign::Near), "Corvane", r);
   });
   editor.Add(IRECT(260, 90, 310, 190), [](IGraphics& gr, const IRECT& r) {
-    gr.DrawText(IText(14.f, COLOR_BLACK, "Roboto-Regular", ETextHAlign::Center, ETextVAlign::Middle, -90.f),
-                "Output", r);
+    gr.DrawText(IText(14.f, COLOR_BLACK, "Roboto-Regular", ETextHAlign::Center, ETextVAlign::Middle, -90.f), "Output",
+                r);
   });
   // A layer: a green rounded panel with a red ring, cached and drawn at 75 %.
   ILayerPtr layer;

@@ -26,9 +26,11 @@ public:
     std::filesystem::create_directories(root / "Contents/Resources");
     std::ofstream(root / "Contents/Info.plist")
       << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-         "<key>CFBundleIdentifier</key><string>" << id << "</string></dict></plist>\n";
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(root.c_str()), static_cast<CFIndex>(root.native().size()), true);
+         "<key>CFBundleIdentifier</key><string>"
+      << id << "</string></dict></plist>\n";
+    CFURLRef url =
+      CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(root.c_str()),
+                                              static_cast<CFIndex>(root.native().size()), true);
     bundle = CFBundleCreate(kCFAllocatorDefault, url);
     CFRelease(url);
   }
