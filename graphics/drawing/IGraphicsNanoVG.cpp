@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "graphics/drawing/ImageDecoder.h"
 #include "NanoVGGL.h"
@@ -291,21 +294,24 @@ IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAr
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap)
   {
-    const char* dot = name ? std::strrchr(name, '.') : nullptr;
-    const char* slash = name ? std::max(std::strrchr(name, '/'), std::strrchr(name, '\\')) : nullptr;
-    const char* ext = dot && (!slash || dot > slash) ? dot + 1 : "";
-    if (!BitmapExtSupported(ext))
+    // The extension follows the last dot of the last path component.
+    const std::string_view text(name ? name : "");
+    const size_t dot = text.rfind('.');
+    const size_t slash = text.find_last_of("/\\");
+    const bool hasExt = dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+    const std::string ext(hasExt ? text.substr(dot + 1) : std::string_view());
+    if (!BitmapExtSupported(ext.c_str()))
       return IBitmap();
     int sourceScale = 0;
     WDL_String path;
-    const EResourceLocation location = SearchImageResource(name, ext, path, targetScale, sourceScale);
+    const EResourceLocation location = SearchImageResource(name, ext.c_str(), path, targetScale, sourceScale);
     if (location == kNotFound)
       return IBitmap();
     // Stored under the scale of the file found: look that up before decoding again.
     bitmap = cache.Find(name, sourceScale);
     if (!bitmap)
     {
-      bitmap = LoadAPIBitmap(path.Get(), sourceScale, location, ext);
+      bitmap = LoadAPIBitmap(path.Get(), sourceScale, location, ext.c_str());
       if (!bitmap)
         return IBitmap();
       cache.Add(bitmap, name, sourceScale);
