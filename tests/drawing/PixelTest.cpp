@@ -76,7 +76,7 @@ int DarkPixels(const OffscreenEditor& e, int x0, int y0, int x1, int y1)
 
 TEST(NanoVGPixels, TextIsMeasuredAndDrawnWhereItsAlignmentPutsIt)
 {
-  OffscreenEditor editor(200, 60);
+  OffscreenEditor editor(200, 140);
   REQUIRE_GL(editor);
   ASSERT_TRUE(editor.g().LoadFont("Roboto-Regular", kRoboto));
   editor.Background(COLOR_WHITE);
@@ -85,22 +85,27 @@ TEST(NanoVGPixels, TextIsMeasuredAndDrawnWhereItsAlignmentPutsIt)
   {
     ETextHAlign h;
     ETextVAlign v;
+    float angle;
   };
-  const Case cases[] = {{ETextHAlign::Near, ETextVAlign::Top},
-                        {ETextHAlign::Center, ETextVAlign::Middle},
-                        {ETextHAlign::Far, ETextVAlign::Bottom}};
-  const IRECT box(20, 10, 180, 50);
+  const Case cases[] = {{ETextHAlign::Near, ETextVAlign::Top, 0.f},
+                        {ETextHAlign::Center, ETextVAlign::Middle, 0.f},
+                        {ETextHAlign::Far, ETextVAlign::Bottom, 0.f},
+                        {ETextHAlign::Center, ETextVAlign::Middle, -90.f}}; // turned about its anchor
+  const IRECT box(20, 10, 180, 130);
   for (const Case& c : cases)
   {
-    const IText text(20.f, COLOR_BLACK, "Roboto-Regular", c.h, c.v);
+    const IText text(20.f, COLOR_BLACK, "Roboto-Regular", c.h, c.v, c.angle);
     IRECT measured = box;
-    const float width = editor.g().MeasureText(text, "Hamburg", measured);
-    ASSERT_GT(width, 40.f);
-    ASSERT_LT(width, 120.f);
+    editor.g().MeasureText(text, "Hamburg", measured);
+    const float along = c.angle == 0.f ? measured.W() : measured.H();
+    const float across = c.angle == 0.f ? measured.H() : measured.W();
+    ASSERT_GT(along, 40.f) << c.angle;
+    ASSERT_LT(along, 120.f) << c.angle;
+    ASSERT_LT(across, 30.f) << c.angle;
     switch (c.h)
     {
       case ETextHAlign::Near: EXPECT_NEAR(measured.L, box.L, 2.f); break;
-      case ETextHAlign::Center: EXPECT_NEAR(measured.MW(), box.MW(), 2.f); break;
+      case ETextHAlign::Center: EXPECT_NEAR(measured.MW(), box.MW(), 3.f); break;
       case ETextHAlign::Far: EXPECT_NEAR(measured.R, box.R, 2.f); break;
     }
     switch (c.v)
