@@ -47,6 +47,7 @@ public:
   /** Images LoadBitmap finds, by name, with their size in points; each loads at any scale asked. */
   std::map<std::string, std::pair<int, int>> images;
   std::vector<std::string> bitmapLoads; // "name@scale" of every load that found its image
+  std::vector<std::string> fontsLoaded; // "id=file"
   int platformResizes = 0;
   int drawResizes = 0;
 
@@ -95,6 +96,13 @@ public:
     mLoaded.push_back(std::make_unique<APIBitmap>(0, w * scale, h * scale, static_cast<float>(scale), 1.f));
     bitmapLoads.push_back(image->first + "@" + std::to_string(scale));
     return IBitmap(mLoaded.back().get(), nStates, framesAreHorizontal, name);
+  }
+
+  /** Every font "registers"; tests read which. */
+  bool LoadFont(const char* fontID, const char* fileName) override
+  {
+    fontsLoaded.push_back(std::string(fontID) + "=" + fileName);
+    return true;
   }
 
   void DrawFastDropShadow(const IRECT& inner, const IRECT&, float, float, float, const IBlend* blend) override
