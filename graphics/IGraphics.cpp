@@ -21,7 +21,7 @@ StaticStorage<APIBitmap>& IGraphics::BitmapCache()
   return cache;
 }
 
-StaticStorage<IGraphics::SVGHolder>& IGraphics::SVGCache()
+StaticStorage<SVGHolder>& IGraphics::SVGCache()
 {
   static StaticStorage<SVGHolder> cache;
   return cache;
@@ -45,6 +45,11 @@ IGraphics::~IGraphics()
     StaticStorage<SVGHolder>::Accessor svgs(SVGCache());
     svgs.Release();
   }
+  DeleteLayerStack();
+}
+
+void IGraphics::DeleteLayerStack()
+{
   while (!mLayers.empty())
   {
     delete mLayers.top();
