@@ -185,14 +185,7 @@ IBubbleControl* IGraphics::GetBubbleControl(int i) const
   return i >= 0 && i < NBubbleControls() ? mBubbleControls[static_cast<size_t>(i)].get() : nullptr;
 }
 
-// ---------------------------------------------------------------- resources and clock
-
-IBitmap IGraphics::GetScaledBitmap(const IBitmap& src)
-{
-  // Copied first: `src` may be the very handle the caller is about to overwrite.
-  const WDL_String name(src.GetResourceName());
-  return LoadBitmap(name.Get(), src.N(), src.GetFramesAreHorizontal(), static_cast<int>(std::ceil(mScreenScale)));
-}
+// ---------------------------------------------------------------- animation clock
 
 double IGraphics::GetAnimationTimeMs() const
 {

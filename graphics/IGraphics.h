@@ -127,9 +127,6 @@ public:
   /** Draws `bitmap` rotated by `angle` degrees about (destCentreX, destCentreY), at its point size. */
   virtual void DrawRotatedBitmap(const IBitmap& bitmap, float destCentreX, float destCentreY, double angle,
                                  const IBlend* blend = nullptr);
-  /** A soft shadow of `innerBounds` offset by xyDrop, drawn within `outerBounds`. Backend; nothing by default. */
-  virtual void DrawFastDropShadow(const IRECT& /*innerBounds*/, const IRECT& /*outerBounds*/, float /*xyDrop*/ = 5.f,
-                                  float /*roundness*/ = 0.f, float /*blur*/ = 10.f, const IBlend* /*blend*/ = nullptr) {}
   /** Draws `str` from a strip of character cells: character c is frame c - 31 (space is frame 1).
       Lines break at '\n' when multiline; characters outside the strip leave their cell empty. */
   void DrawBitmapText(const IBitmap& bitmap, const IRECT& bounds, const IText& text, const IBlend* blend,
@@ -414,16 +411,6 @@ public:
   virtual APIBitmap* CreateAPIBitmap(int width, int height, float scale, double drawScale, bool cacheable = false) = 0;
   /** Makes the top of the layer stack (or the screen) the drawing target. */
   virtual void UpdateLayer() {}
-
-  // ---------------------------------------------------------------- resources
-  /** An image from the editor's resources as a filmstrip of `nStates` frames; targetScale 0 means
-      the screen scale rounded up. Invalid when the file cannot be found or read. Backend. */
-  virtual IBitmap LoadBitmap(const char* /*name*/, int /*nStates*/ = 1, bool /*framesAreHorizontal*/ = false,
-                             int /*targetScale*/ = 0) { return IBitmap(); }
-  /** The same resource, frames and layout loaded again for the screen scale rounded up. */
-  IBitmap GetScaledBitmap(const IBitmap& src);
-  /** Registers the font file `fileName` under `fontID`; false when it cannot be loaded. Backend. */
-  virtual bool LoadFont(const char* /*fontID*/, const char* /*fileName*/) { return false; }
 
   // ---------------------------------------------------------------- animation clock
   using IClockFunc = std::function<double()>;
