@@ -40,6 +40,7 @@ Corvane::Corvane(const InstanceInfo& info)
 : IPlugAU(info, MakeConfig())
 {
   InitParams(*this);
+  SetMakeGraphicsFunc([this] { return MakeCorvaneGraphics(*this); });
   SetLayoutUIFunc(LayoutCorvaneEditor);
 }
 
