@@ -52,6 +52,9 @@ public:
   HostedUnit(const HostedUnit&) = delete;
   HostedUnit& operator=(const HostedUnit&) = delete;
 
+  /** The instance, for calls this class does not wrap (the editor view). */
+  AudioComponentInstance Instance() const { return mUnit; }
+
   // Identity of the component.
   std::string Name() const;
   UInt32 Version() const;
