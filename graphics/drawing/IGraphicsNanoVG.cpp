@@ -129,6 +129,8 @@ void IGraphicsNanoVG::BeginVGFrame(float width, float height, float pixelRatio)
 {
   nvgBeginFrame(mVG, width, height, pixelRatio);
   mVGFrameOpen = true;
+  mScissor = IRECT(-1e9f, -1e9f, 1e9f, 1e9f); // a new frame has no scissor
+  mScissorMatrix = mMatrix;
 }
 
 void IGraphicsNanoVG::EndVGFrame()
@@ -159,21 +161,12 @@ void IGraphicsNanoVG::EndFrame()
   if (mVG && mMainFrameBuffer && ActivateGLContext())
   {
     EndVGFrame();
-    BindTarget(nullptr, mFBWidth, mFBHeight);
-    glClearColor(0.f, 0.f, 0.f, 0.f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    const float w = static_cast<float>(static_cast<int>(Width() * GetDrawScale()));
-    const float h = static_cast<float>(static_cast<int>(Height() * GetDrawScale()));
-    BeginVGFrame(w, h, GetScreenScale());
-    nvgSave(mVG);
-    nvgResetTransform(mVG);
-    const NVGpaint image = nvgImagePattern(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
-    nvgBeginPath(mVG);
-    nvgRect(mVG, 0.f, 0.f, w, h);
-    nvgFillPaint(mVG, image);
-    nvgFill(mVG);
-    nvgRestore(mVG);
-    EndVGFrame();
+    // The composite: the whole editor image onto the window in one copy. It replaces every
+    // window pixel, so the window needs no clearing first.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, mMainFrameBuffer->fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GetWindowFramebuffer());
+    glBlitFramebuffer(0, 0, mFBWidth, mFBHeight, 0, 0, mFBWidth, mFBHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, GetWindowFramebuffer());
     OnFrameComposited();
   }
   mInFrame = false;

@@ -65,6 +65,7 @@ public:
 
   // Drawing
   void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend* blend) override;
+  void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr) override;
   void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blend = nullptr) override;
   void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend = nullptr,
                       float thickness = 1.f, float dashLen = 2.f) override;
@@ -141,6 +142,8 @@ private:
   void SetFillOrStrokePaint(const IPattern& pattern, const IBlend* blend, bool stroke);
   float PrepareText(const IText& text, const char* str, const IRECT& r, IRECT& measured) const;
   int SVGImage(const ISVG& svg, int pixelWidth, int pixelHeight);
+  /** Cuts `r` to the scissor when both are in the same space; false when nothing is left. */
+  bool ClipToScissor(IRECT& r) const;
 
   NVGcontext* mVG = nullptr;
   NVGLUframebuffer* mMainFrameBuffer = nullptr;
@@ -148,6 +151,9 @@ private:
   int mFBHeight = 0;
   bool mInFrame = false;
   bool mVGFrameOpen = false;
+  IMatrix mMatrix;        // the transform last handed to NanoVG
+  IRECT mScissor;         // the clip, in the space of mScissorMatrix
+  IMatrix mScissorMatrix;
   std::mutex mFBOMutex;
   std::vector<NVGLUframebuffer*> mFBOStack;
   StaticStorage<APIBitmap> mBitmapCache;

@@ -1,5 +1,8 @@
 #include "platform/linux/IGraphicsOffscreen.h"
 
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -75,6 +78,12 @@ bool IGraphicsOffscreen::DrawFrame()
   SetAllControlsClean();
   Draw(rects);
   return true;
+}
+
+void IGraphicsOffscreen::Finish()
+{
+  if (ActivateGLContext())
+    glFinish();
 }
 
 bool IGraphicsOffscreen::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height)
