@@ -121,6 +121,9 @@ int RunRender(const std::vector<std::string>& args)
     stateOut = PrepareStateFile(options.stateOut, StateToXml(state.get()));
   }
   unit->Initialize();
+  // Settings applied since the unit's last reset would otherwise glide in
+  // over the first slices, differently at every block size.
+  unit->Reset();
 
   StopOnSignal stopOnSignal;
   AudioFileWriter writer(options.output, source->SampleRate(), source->Channels());
