@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <sys/stat.h>
 
 using namespace corvane::host;
@@ -30,6 +31,22 @@ std::vector<std::vector<float>> Noise(int channels, size_t frames, float level)
       s = level * (static_cast<float>(x >> 8) / 16777216.0f - 0.5f);
     }
   return d;
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes)
+{
+  static const char* const digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3)
+  {
+    const uint32_t n = (uint32_t(bytes[i]) << 16) | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0)
+                       | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    out += digits[n >> 18];
+    out += digits[(n >> 12) & 63];
+    out += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? digits[n & 63] : '=';
+  }
+  return out;
 }
 
 } // namespace
@@ -67,4 +84,122 @@ TEST_F(CorvaneProgram, SettingsHoldFromTheFirstSampleAtEveryBlockSize)
         EXPECT_LE(worst, 1e-6) << s << ": render " << r << " channel " << c << " at sample " << where;
       }
   }
+}
+
+TEST_F(CorvaneProgram, StateValuesThatAreNotNumbersAreRefusedAndOutOfRangeOnesClampedWithAWarning)
+{
+  ASSERT_EQ(Corvane("render -q -o " + P("a.wav") + " --save-state " + P("good.aupreset")).status, 0);
+  const std::string good = Slurp(dir.Path("good.aupreset"));
+  const size_t from = good.find("<data>") + 6, to = good.find("</data>");
+  // Defaults: Gain index 4 (0 dB), Preamp Bypass 1 (engaged), the rest 0.
+  const auto withValue = [&](int param, double value) {
+    double values[9] = {4, 0, 0, 0, 0, 1, 0, 0, 0};
+    values[param] = value;
+    std::vector<uint8_t> bytes(12 + sizeof values);
+    std::memcpy(bytes.data() + 12, values, sizeof values);
+    std::string s = good;
+    return s.replace(from, to - from, Base64(bytes));
+  };
+  const struct
+  {
+    int param;
+    double value;
+    int status;
+    std::string message; // on stderr
+    std::string shown;   // in the listing of the state
+  } cases[] = {
+    {0, std::nan(""), 1, "\"Gain\" is not a finite number", ""},
+    {1, INFINITY, 1, "\"Output\" is not a finite number", ""},
+    {1, -INFINITY, 1, "\"Output\" is not a finite number", ""},
+    {1, 1e300, 0, "warning: state file", "Output           24.0 dB\n"},
+    {0, -3, 0, "\"Gain\" value -3 is out of range 0 to 12; clamped to 0", "Gain             -20dB\n"},
+  };
+  for (const auto& c : cases)
+  {
+    std::ofstream(dir.Path("bad.aupreset"), std::ios::binary) << withValue(c.param, c.value);
+    const Outcome run = Corvane("state " + P("bad.aupreset"));
+    EXPECT_EQ(run.status, c.status) << c.message << run.err;
+    EXPECT_THAT(run.err, HasSubstr(c.message));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    if (c.status == 0)
+    {
+      EXPECT_THAT(run.out, HasSubstr(c.shown));
+    }
+  }
+}
+
+TEST_F(CorvaneProgram, InputShorterThanItsHeaderIsRenderedWithAWarningGivingBothLengths)
+{
+  WriteAudioFile(dir.Path("in.wav"), 48000, Noise(2, 48000, 0.1f));
+  WriteAudioFile(dir.Path("in.aiff"), 48000, Noise(2, 48000, 0.1f));
+  for (const char* name : {"in.wav", "in.aiff"})
+  {
+    std::filesystem::resize_file(dir.Path(name), std::filesystem::file_size(dir.Path(name)) - 8 * 24000);
+    const Outcome run = Corvane("render -q " + P(name) + " -o " + P("out.wav"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, AllOf(HasSubstr(name), HasSubstr("48000 frames"), HasSubstr("holds 24000 frames"))) << name;
+  }
+}
+
+TEST_F(CorvaneProgram, NoFileIsReplacedUnderAnotherName)
+{
+  WriteAudioFile(dir.Path("a.wav"), 48000, Noise(1, 1000, 0.1f));
+  std::filesystem::create_symlink(dir.Path("a.wav"), dir.Path("link.wav"));
+  const std::string original = Slurp(dir.Path("a.wav"));
+  const struct
+  {
+    std::string args;
+    std::string message;
+  } cases[] = {
+    {"a.wav -o ./a.wav", "the output './a.wav' is the input 'a.wav'"},
+    {"a.wav -o link.wav", "is the input"},
+    {"a.wav --save-state ./a.wav -o x.wav", "--save-state names the audio input"},
+    {"a.wav --save-state ./x.wav -o x.wav", "--save-state names the audio output"},
+    {"a.wav --save-state link.wav -o x.wav", "--save-state names the audio input"},
+  };
+  for (const auto& c : cases)
+  {
+    const Outcome run = Corvane("render -q " + c.args, dir.Path(""));
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_THAT(run.err, HasSubstr(c.message)) << c.args;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_EQ(Slurp(dir.Path("a.wav")), original);
+  EXPECT_THAT(dir.Names(), UnorderedElementsAre("a.wav", "link.wav"));
+}
+
+TEST_F(CorvaneProgram, ReplacedOutputsKeepTheirModeAndLinksAndNoClobberKeepsThem)
+{
+  WriteAudioFile(dir.Path("in.wav"), 48000, Noise(1, 1000, 0.1f));
+  std::ofstream(dir.Path("private.wav")) << "old";
+  chmod(dir.Path("private.wav").c_str(), 0600);
+  std::filesystem::create_directory(dir.Path("takes"));
+  std::ofstream(dir.Path("takes/target.wav")) << "old";
+  std::filesystem::create_symlink("takes/target.wav", dir.Path("link.wav"));
+
+  ASSERT_EQ(Corvane("render -q in.wav -o private.wav", dir.Path("")).status, 0);
+  struct stat st {};
+  ASSERT_EQ(stat(dir.Path("private.wav").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+  ASSERT_EQ(Corvane("render -q in.wav -o link.wav", dir.Path("")).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.wav")));
+  EXPECT_EQ(ReadAudioFile(dir.Path("takes/target.wav"))[0].size(), 1000u);
+
+  const std::string before = Slurp(dir.Path("private.wav"));
+  for (const char* flag : {"-n", "--no-clobber"})
+  {
+    const Outcome run = Corvane(std::string("render -q in.wav -o private.wav ") + flag, dir.Path(""));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("'private.wav' exists"));
+  }
+  EXPECT_EQ(Slurp(dir.Path("private.wav")), before);
+  EXPECT_THAT(dir.Names(), UnorderedElementsAre("in.wav", "private.wav", "takes", "link.wav"));
+}
+
+TEST_F(CorvaneProgram, StateFilesAreLimitedByTheBytesReadNotTheSizeReported)
+{
+  const Outcome run = Corvane("state /dev/zero");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("too large for a state file"));
 }

@@ -3,6 +3,7 @@
 // status: 1 when the job failed, 2 for a bad command line.
 
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/ToolError.h"
 
 #include <cstdio>
@@ -52,23 +53,23 @@ int main(int argc, char** argv)
   }
   catch (const Interrupted& e)
   {
-    std::fprintf(stderr, "corvane: %s\n", e.what());
+    std::fprintf(stderr, "corvane: %s\n", Printable(e.what()).c_str());
     return 130;
   }
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state";
-    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
+    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(), known ? (command + " ").c_str() : "");
     return 2;
   }
   catch (const ToolError& e)
   {
-    std::fprintf(stderr, "corvane: %s\n", e.what());
+    std::fprintf(stderr, "corvane: %s\n", Printable(e.what()).c_str());
     return 1;
   }
   catch (const std::exception& e)
   {
-    std::fprintf(stderr, "corvane: unexpected failure: %s\n", e.what());
+    std::fprintf(stderr, "corvane: unexpected failure: %s\n", Printable(e.what()).c_str());
     return 1;
   }
 }
