@@ -137,7 +137,7 @@ TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)
 {
   Outcome run = Corvane("params");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, AllOf(HasSubstr("Highpass Filter"), HasSubstr("0=OFF, 1=45Hz, 2=70Hz, 3=160Hz, 4=360Hz"), HasSubstr("-24 .. 24")));
+  EXPECT_THAT(run.out, AllOf(HasSubstr("Highpass Filter"), HasSubstr("#0=OFF, #1=45Hz, #2=70Hz, #3=160Hz, #4=360Hz"), HasSubstr("-24 .. 24")));
   run = Corvane("params --json");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, HasSubstr("\"name\": \"Oversampling\""));

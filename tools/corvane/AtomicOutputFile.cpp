@@ -92,6 +92,21 @@ AtomicOutputFile::~AtomicOutputFile()
   Discard();
 }
 
+void AtomicOutputFile::WriteAll(const void* bytes, size_t size)
+{
+  const auto* data = static_cast<const unsigned char*>(bytes);
+  size_t done = 0;
+  while (done < size)
+  {
+    const ssize_t n = write(mFd, data + done, size - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      throw ToolError(Failure(mFinalPath, n < 0 ? errno : EIO));
+    done += static_cast<size_t>(n);
+  }
+}
+
 void AtomicOutputFile::Commit()
 {
   if (mDone)

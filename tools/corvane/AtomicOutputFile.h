@@ -6,6 +6,7 @@
 // where the user may set it); a name that is a symbolic link is written
 // through to the link's target, and the link stays.
 
+#include <cstddef>
 #include <string>
 
 namespace corvane::host {
@@ -26,6 +27,9 @@ public:
   int Fd() const { return mFd; }
   const std::string& TempPath() const { return mTempPath; }
   const std::string& FinalPath() const { return mFinalPath; }
+
+  /** Writes all of `bytes` to the temporary file. Throws ToolError. */
+  void WriteAll(const void* bytes, size_t size);
 
   /** Flushes, closes and renames the temporary file to the final name.
       Throws ToolError (and removes the temporary file) on failure,

@@ -20,12 +20,10 @@
 #include "tools/corvane/UnitSettings.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -83,16 +81,7 @@ std::unique_ptr<AudioSource> OpenSource(const std::string& input)
 std::unique_ptr<AtomicOutputFile> PrepareStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
 {
   auto file = std::make_unique<AtomicOutputFile>(path, noClobber);
-  size_t done = 0;
-  while (done < xml.size())
-  {
-    const ssize_t n = write(file->Fd(), xml.data() + done, xml.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      throw ToolError("cannot write state file '" + path + "': " + std::strerror(n < 0 ? errno : EIO));
-    done += static_cast<size_t>(n);
-  }
+  file->WriteAll(xml.data(), xml.size());
   return file;
 }
 

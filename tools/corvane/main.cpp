@@ -16,13 +16,18 @@ namespace {
 const char* const kUsage =
   "usage: corvane <command> [options]\n"
   "commands:\n"
-  "  render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
-  "         [--state FILE] [--save-state FILE]\n"
-  "                 process an audio file (or a built-in demo) through Corvane\n"
+  "  render [INPUT ...] [-o OUTPUT | --out-dir DIR] [-p NAME=VALUE ...] [--block N]\n"
+  "         [--bits 16|24|32|float] [--no-dither] [--tail SECONDS] [--keep-latency]\n"
+  "         [--state FILE] [--save-state FILE] [-n]\n"
+  "                 process audio files (or a built-in demo) through Corvane\n"
   "  params [--json]  list the parameters with their ranges and value texts\n"
-  "  info [-p NAME=VALUE ...]\n"
+  "  info [-p NAME=VALUE ...] [--json]\n"
   "                 describe the component: identity, channels, latency, tail, presets\n"
-  "  state FILE     show what a saved state (.aupreset) holds\n"
+  "  state FILE [--json]\n"
+  "                 show what a saved state (.aupreset) holds\n"
+  "  state --save FILE [-p NAME=VALUE ...] [--state FROM]\n"
+  "                 write a saved state from settings, without rendering\n"
+  "  --version      print the program's version and the component's\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
 
@@ -41,6 +46,8 @@ int main(int argc, char** argv)
   const std::vector<std::string> args(all.begin() + 1, all.end());
   try
   {
+    if (command == "--version" || command == "-V")
+      return RunVersion(args);
     if (command == "render")
       return RunRender(args);
     if (command == "params")
