@@ -105,6 +105,7 @@ TEST_F(CorvaneProgram, SeveralInputsRenderIntoOneFolderAndAFailureSparesTheOther
   EXPECT_EQ(Corvane("render -q a.wav c.ogg", dir.Path("")).status, 0);
   EXPECT_TRUE(std::filesystem::exists(dir.Path("c-corvane.wav")));
   EXPECT_THAT(Corvane("render a.wav c.ogg -o x.wav", dir.Path("")).err, HasSubstr("give --out-dir DIR for several inputs"));
+  EXPECT_THAT(Corvane("render a.wav --out-dir nowhere", dir.Path("")).err, HasSubstr("output folder 'nowhere' does not exist"));
 }
 
 TEST_F(CorvaneProgram, PresetsWithoutAudioJsonVersionIndexValuesAndSwitchWords)

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <csignal>
 #include <cstdio>
 #include <iterator>
@@ -231,6 +232,8 @@ int RunRender(const std::vector<std::string>& args)
   for (const RenderTarget& t : targets)
     OutputFormatForPath(t.output, options.sample); // a bad name or format is a usage error before any work
   CheckNoFileUnderTwoNames(targets, options);
+  if (!options.outDir.empty() && !std::filesystem::is_directory(options.outDir))
+    throw ToolError("output folder '" + options.outDir + "' does not exist");
 
   const PreparedSettings prepared = PrepareSettings(options);
   std::unique_ptr<AtomicOutputFile> stateOut;
