@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
   libtinyxml2-dev                   # property-list files
+  clang-format                      # scripts/check-format.sh
 )
 
 missing=()
