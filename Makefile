@@ -3,7 +3,7 @@
 #   make test   builds and runs every test
 #   make install  copies the LV2 bundle into ~/.lv2, or into
 #                 $(DESTDIR)$(PREFIX)/lib/lv2 when PREFIX or DESTDIR is given
-.PHONY: all deps build demo test install clean
+.PHONY: all deps build demo test install clean artwork
 
 all: build
 
@@ -19,6 +19,11 @@ demo: build
 
 test: deps
 	@scripts/run-tests.sh
+
+# Redraws the editor's PNGs into resources/ (they are committed).
+artwork: deps
+	@cmake -S . -B build -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build -j $$(nproc) --target artwork
 
 LV2_DIR = $(if $(PREFIX)$(DESTDIR),$(DESTDIR)$(or $(PREFIX),/usr/local)/lib/lv2,$(HOME)/.lv2)
 install: build

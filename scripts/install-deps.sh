@@ -12,6 +12,10 @@ packages=(
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
+  dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
+  libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
+  librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
+  fonts-roboto-unhinted             # the editor's font, copied into the bundle
   clang-format                      # scripts/check-format.sh
 )
 
