@@ -228,68 +228,46 @@ OSStatus IPlugAU::DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUn
 OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
                                         AudioUnitPropertyListenerProc proc, void* userData)
 {
-  for (PropertyListener* listener : plug->propertyListeners)
-    if (listener->propertyId == prop && listener->listenerProc == proc)
-      return noErr;
-  plug->propertyListeners.Add(new PropertyListener{prop, proc, userData});
+  plug->propertyListeners.AddUnless(PropertyListener{prop, proc, userData}, [&](const PropertyListener& l) {
+    return l.propertyId == prop && l.listenerProc == proc;
+  });
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
                                            AudioUnitPropertyListenerProc proc)
 {
-  auto& list = plug->propertyListeners;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    if (list.Get(i)->propertyId == prop && list.Get(i)->listenerProc == proc)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->propertyListeners.RemoveFirst(
+    [&](const PropertyListener& l) { return l.propertyId == prop && l.listenerProc == proc; });
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemovePropertyListenerWithUserData(IPlugAU* plug, AudioUnitPropertyID prop,
                                                        AudioUnitPropertyListenerProc proc, void* userData)
 {
-  auto& list = plug->propertyListeners;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    const PropertyListener* l = list.Get(i);
-    if (l->propertyId == prop && l->listenerProc == proc && l->procArgs == userData)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->propertyListeners.RemoveFirst([&](const PropertyListener& l) {
+    return l.propertyId == prop && l.listenerProc == proc && l.procArgs == userData;
+  });
   return noErr;
 }
 
 void IPlugAU::CallPropertyListeners(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem)
 {
-  for (const PropertyListener* listener : propertyListeners)
-    if (listener->propertyId == prop && listener->listenerProc)
-      listener->listenerProc(listener->procArgs, componentInstance, prop, scope, elem);
+  propertyListeners.ForEach([&](const PropertyListener& listener) {
+    if (listener.propertyId == prop && listener.listenerProc)
+      listener.listenerProc(listener.procArgs, componentInstance, prop, scope, elem);
+  });
 }
 
 OSStatus IPlugAU::DoAddRenderNotify(IPlugAU* plug, AURenderCallback proc, void* userData)
 {
-  plug->renderNotifiers.Add(new AURenderCallbackStruct{proc, userData});
+  plug->renderNotifiers.Add(AURenderCallbackStruct{proc, userData});
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemoveRenderNotify(IPlugAU* plug, AURenderCallback proc, void* /*userData*/)
 {
-  auto& list = plug->renderNotifiers;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    if (list.Get(i)->inputProc == proc)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->renderNotifiers.RemoveFirst([&](const AURenderCallbackStruct& n) { return n.inputProc == proc; });
   return noErr;
 }
 

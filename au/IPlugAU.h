@@ -9,6 +9,7 @@
 #include <CoreMIDI/CoreMIDI.h>
 
 #include "au/InstanceInfo.h"
+#include "au/SnapshotList.h"
 #include "core/IPlugAPIBase.h"
 #include "core/IPlugProcessor.h"
 #include "core/WDL_PtrList.h"
@@ -200,8 +201,9 @@ private:
   WDL_String contextName;
   WDL_PtrList_OwningDelete<BusChannels> inputBuses, outputBuses;
   WDL_PtrList_OwningDelete<InputBusConnection> inputConnections;
-  WDL_PtrList_OwningDelete<PropertyListener> propertyListeners;
-  WDL_PtrList_OwningDelete<AURenderCallbackStruct> renderNotifiers;
+  // Changed by the host's threads while the audio thread calls them.
+  SnapshotList<PropertyListener> propertyListeners;
+  SnapshotList<AURenderCallbackStruct> renderNotifiers;
   WDL_TypedBuf<float> inputScratch, outputScratch;
   SysExData mSysExFromEditor;
 };

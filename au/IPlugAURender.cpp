@@ -42,12 +42,11 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags* /*ioActionF
 void IPlugAU::CallRenderNotifiers(AudioUnitRenderActionFlags flags, const AudioTimeStamp* timeStamp, UInt32 bus,
                                   UInt32 numFrames, AudioBufferList* ioData)
 {
-  for (const AURenderCallbackStruct* notifier : renderNotifiers)
-  {
+  renderNotifiers.ForEach([&](const AURenderCallbackStruct& notifier) {
     AudioUnitRenderActionFlags callFlags = flags;
-    if (notifier->inputProc)
-      notifier->inputProc(notifier->inputProcRefCon, &callFlags, timeStamp, bus, numFrames, ioData);
-  }
+    if (notifier.inputProc)
+      notifier.inputProc(notifier.inputProcRefCon, &callFlags, timeStamp, bus, numFrames, ioData);
+  });
 }
 
 int IPlugAU::LastConnectedOutputBus() const

@@ -400,6 +400,49 @@ TEST(AURenderLatency, LatencyChangeNotifiesOnlyLatencyListenersBeforeStoring)
   EXPECT_EQ(log.calls[0].first, kAudioUnitProperty_ParameterList);
 }
 
+/** Listeners that change the listener list from inside their own call. */
+struct ReentrantListeners
+{
+  AudioUnit unit = nullptr;
+  std::vector<const char*> calls;
+
+  static ReentrantListeners* Self(void* context) { return static_cast<ReentrantListeners*>(context); }
+  static void First(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    ReentrantListeners* self = Self(context);
+    self->calls.push_back("first");
+    // Enough additions that the list has to grow while it is being walked.
+    for (AudioUnitPropertyID prop = 5000; prop < 5064; ++prop)
+      AudioUnitAddPropertyListener(self->unit, prop, Added, self);
+    AudioUnitAddPropertyListener(self->unit, kAudioUnitProperty_ParameterList, Added, self);
+    AudioUnitRemovePropertyListenerWithUserData(self->unit, kAudioUnitProperty_ParameterList, Last, self);
+  }
+  static void Added(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    Self(context)->calls.push_back("added");
+  }
+  static void Last(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    Self(context)->calls.push_back("last");
+  }
+};
+
+TEST(AUListeners, ChangesMadeFromInsideACallbackTakeEffectFromTheNextNotification)
+{
+  AUInstance unit;
+  ReentrantListeners log;
+  log.unit = unit.unit();
+  AudioUnitAddPropertyListener(unit, kAudioUnitProperty_ParameterList, ReentrantListeners::First, &log);
+  AudioUnitAddPropertyListener(unit, kAudioUnitProperty_ParameterList, ReentrantListeners::Last, &log);
+
+  // The added listener waits for the next notification; the removed one is not called again.
+  unit.plug().InformHostOfParameterDetailsChange();
+  EXPECT_EQ(log.calls, (std::vector<const char*>{"first"}));
+  log.calls.clear();
+  unit.plug().InformHostOfParameterDetailsChange();
+  EXPECT_EQ(log.calls, (std::vector<const char*>{"first", "added"}));
+}
+
 // --- MIDI output -----------------------------------------------------------
 
 struct MidiSink
