@@ -1,5 +1,6 @@
 #include "preamp/CorvaneEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -12,6 +13,11 @@ constexpr int kGainFactors[13] = {1, 1, 3, 5, 10, 17, 31, 56, 100, 177, 316, 562
 constexpr double kHpfPositions[5] = {0.0, 0.6, 0.75, 0.9, 0.95};
 constexpr double kLpfPositions[5] = {1.0, 0.9992, 0.9943, 0.988, 0.97};
 constexpr double kDrive = 0.01;
+// The fixed 4-5 kHz sections go unstable at and above the Nyquist frequency.
+// At low rates each stays at most at the fraction of the rate that the
+// highest of them (the 5 kHz band) has at 11,025 Hz, which every rate from
+// there up leaves untouched.
+constexpr double kMaxSectionFrequency = 5000.0 / 11025.0;
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
@@ -188,13 +194,14 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
   mF.hpf.Calc(T, Pair{hpfL, hpfR});
   mF.sub.Calc(T, Pair{0.0, 0.0});
 
-  mF.band.setBiquad(Biquad::kBandpass, 5000.0 / fs, 0.0004, 0.0);
-  mF.preLow.setBiquad(Biquad::kLowshelf, 100.0 / fs, 0.8, -3.0);
-  mF.postLow.setBiquad(Biquad::kLowshelf, 110.0 / fs, 0.8, 3.1);
-  mF.prePeak.setBiquad(Biquad::kPeak, 850.0 / fs, 0.28, 2.0);
-  mF.postPeak.setBiquad(Biquad::kPeak, 830.0 / fs, 0.28, -1.7);
-  mF.preHigh.setBiquad(Biquad::kHighshelf, 4030.0 / fs, 0.28, -1.5);
-  mF.postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
+  const auto at = [fs](double hz) { return std::min(hz / fs, kMaxSectionFrequency); };
+  mF.band.setBiquad(Biquad::kBandpass, at(5000.0), 0.0004, 0.0);
+  mF.preLow.setBiquad(Biquad::kLowshelf, at(100.0), 0.8, -3.0);
+  mF.postLow.setBiquad(Biquad::kLowshelf, at(110.0), 0.8, 3.1);
+  mF.prePeak.setBiquad(Biquad::kPeak, at(850.0), 0.28, 2.0);
+  mF.postPeak.setBiquad(Biquad::kPeak, at(830.0), 0.28, -1.7);
+  mF.preHigh.setBiquad(Biquad::kHighshelf, at(4030.0), 0.28, -1.5);
+  mF.postHigh.setBiquad(Biquad::kHighshelf, at(4000.0), 0.28, 1.7);
 
   mPreCoefficients[0] = PairCoefficients(mF.preLow);
   mPreCoefficients[1] = PairCoefficients(mF.prePeak);
