@@ -299,6 +299,9 @@ public:
   IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false, ITouchID touchID = 0);
   int GetMouseControlIdx(float x, float y, bool mouseOver = false);
   void ReleaseMouseCapture();
+  /** Releases the capture as a mouse-up would: held controls get their release
+   *  at the last mouse position and the host the end of their gestures. */
+  void EndMouseCapture();
   bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
   bool ControlIsCaptured(const IControl* control) const;
   /** Whether `control` is listed or is one of the overlays. */

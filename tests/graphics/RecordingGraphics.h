@@ -42,6 +42,7 @@ public:
   double clockSeconds = 0.0;
   int platformResizes = 0;
   int drawResizes = 0;
+  int* windowCloses = nullptr;  // counted outside, so it survives the context
 
   std::vector<DrawCall> Ops(const std::string& op) const
   {
@@ -109,7 +110,12 @@ public:
   void UpdateLayer() override { Log("updateLayer"); }
 
   // --- platform ---
-  void OnViewDestroyed() override { RemoveAllControls(); }
+  void CloseWindow() override
+  {
+    if (windowCloses)
+      ++*windowCloses;
+    IGraphics::CloseWindow();
+  }
   void HideMouseCursor(bool hide, bool lock) override
   {
     Log(hide ? "hideCursor" : "showCursor");
