@@ -130,11 +130,13 @@ OSStatus IPlugAU::Render(const AudioTimeStamp* timeStamp, UInt32 outputBusNumber
 
   if (midiEffect || static_cast<int>(outputBusNumber) == LastConnectedOutputBus())
   {
-    const int nOutBuses = outputBuses.GetSize();
-    if (static_cast<int>(outputBusNumber) + 1 < nOutBuses)
+    // The buses after this one are not rendered: disconnect from where the next one starts.
+    const BusChannels* next =
+      outputBusNumber < static_cast<UInt32>(outputBuses.GetSize()) ? outputBuses.Get(static_cast<int>(outputBusNumber) + 1) : nullptr;
+    if (next)
     {
-      const int next = static_cast<int>(outputBusNumber) + 1;
-      SetChannelConnections(ERoute::kOutput, next * 2, (nOutBuses - next) * 2, false);
+      const int from = next->plugChannelStart;
+      SetChannelConnections(ERoute::kOutput, from, MaxNChannels(ERoute::kOutput) - from, false);
     }
 
     if (GetBypassed())

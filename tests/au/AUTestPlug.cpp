@@ -70,9 +70,10 @@ void AUTestPlug::OnParamChange(int paramIdx, EParamSource source, int)
 
 void AUTestPlug::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
-  for (int c = 0; c < 2; ++c)
+  // Every output channel, the buses after the main one included.
+  for (int c = 0; c < MaxNChannels(kOutput); ++c)
     for (int i = 0; i < nFrames; ++i)
-      outputs[c][i] = 2.0 * inputs[c][i];
+      outputs[c][i] = 2.0 * inputs[c % 2][i];
   lastFrames = nFrames;
   lastConnectedInputs = NChannelsConnected(kInput);
   lastTimeInfo = GetTimeInfo();

@@ -236,6 +236,21 @@ TEST(AURenderBuffers, FewerBuffersThanBeforeNeverWriteToEarlierBuffers)
     ASSERT_EQ(first.at(1, i), -7.f) << i;
 }
 
+TEST(AURenderBuffers, RenderingTheMainBusAloneWritesAllItsChannels)
+{
+  // A four-channel main bus before a stereo one: the next bus starts at channel 4.
+  NextTestPlugOptions().channelIO = "2-4.2";
+  AUInstance unit;
+  NextTestPlugOptions().channelIO = "1-1 2-2";
+  SignalSource source;
+  ASSERT_EQ(source.AttachTo(unit), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  RenderBuffers out(4, kFrames);
+  ASSERT_EQ(RenderSlice(unit, out), noErr);
+  for (int c = 0; c < 4; ++c)
+    EXPECT_FLOAT_EQ(out.at(c, 5), 2.f * SignalSource::Sample(c % 2, 5)) << "channel " << c;
+}
+
 TEST(AURenderBuffers, BuffersTheProcessorCannotServeAreRefused)
 {
   AUInstance unit;
