@@ -10,6 +10,7 @@
 
 #include "au/AUComponentParams.h"
 #include "au/CFUtilities.h"
+#include "au/HostNumber.h"
 
 namespace iplug
 {
@@ -483,7 +484,7 @@ OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorag
       auto* noteId = args.Get<NoteInstanceID*>(2);
       const auto* noteParams = args.Get<const MusicDeviceNoteParams*>(4);
       if (noteId && noteParams)
-        *noteId = static_cast<NoteInstanceID>(noteParams->mPitch);
+        *noteId = WholePartOr<NoteInstanceID>(noteParams->mPitch, 0);
       return noErr;
     }
     default:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "au/HostNumber.h"
 #include "au/IPlugAU.h"
 
 namespace iplug
@@ -254,8 +255,9 @@ void IPlugAU::PreProcess()
     Float32 numerator = 0.f;
     Float64 downBeat = 0.0;
     hostCallbacks.musicalTimeLocationProc(user, &offsetToNextBeat, &numerator, &denominator, &downBeat);
-    info.mNumerator = static_cast<int32_t>(numerator);
-    info.mDenominator = static_cast<int32_t>(denominator);
+    // A time signature that does not fit keeps the default.
+    info.mNumerator = WholePartOr<int32_t>(numerator, info.mNumerator);
+    info.mDenominator = WholePartOr<int32_t>(denominator, info.mDenominator);
     info.mLastBar = downBeat > 0.0 ? downBeat : -1.0;
   }
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "au/AUHost.h"
 #include "au/IPlugAUFactory.h"
@@ -120,14 +122,19 @@ TEST_F(ComponentManagerEntry, ParametersTravelThroughTheSlots)
 
 TEST_F(ComponentManagerEntry, StartNoteAnswersTheTruncatedPitch)
 {
-  MusicDeviceNoteParams params{};
-  params.argCount = 2;
-  params.mPitch = 61.9f;
-  NoteInstanceID note = 0;
-  EXPECT_EQ(Call(kMusicDeviceStartNoteSelect, MusicDeviceInstrumentID{0}, MusicDeviceGroupID{0}, &note, UInt32{0},
-                 static_cast<const MusicDeviceNoteParams*>(&params)),
-            noErr);
-  EXPECT_EQ(note, 61u);
+  // A pitch with no whole part in range (negative, NaN, huge) answers 0.
+  const std::pair<float, NoteInstanceID> cases[] = {{61.9f, 61u}, {-5.f, 0u}, {NAN, 0u}, {1e20f, 0u}};
+  for (const auto& [pitch, expected] : cases)
+  {
+    MusicDeviceNoteParams params{};
+    params.argCount = 2;
+    params.mPitch = pitch;
+    NoteInstanceID note = 7;
+    EXPECT_EQ(Call(kMusicDeviceStartNoteSelect, MusicDeviceInstrumentID{0}, MusicDeviceGroupID{0}, &note, UInt32{0},
+                   static_cast<const MusicDeviceNoteParams*>(&params)),
+              noErr);
+    EXPECT_EQ(note, expected) << pitch;
+  }
 }
 
 TEST_F(ComponentManagerEntry, MidiIsRefusedWithoutMidiInput)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -321,11 +322,13 @@ struct Transport
     *cycleEnd = -3.0;
     return noErr;
   }
+  static inline Float32 numeratorToSend = 6.9f;
+  static inline UInt32 denominatorToSend = 8;
   static OSStatus MusicalTime(void*, UInt32* offset, Float32* numerator, UInt32* denominator, Float64* downBeat)
   {
     *offset = 12;
-    *numerator = 6.9f;
-    *denominator = 8;
+    *numerator = numeratorToSend;
+    *denominator = denominatorToSend;
     *downBeat = 16.0;
     return noErr;
   }
@@ -372,6 +375,18 @@ TEST(AURenderTime, HostCallbacksFillTheTimeInformation)
   EXPECT_EQ(t.mNumerator, 6);
   EXPECT_EQ(t.mDenominator, 8);
   EXPECT_EQ(t.mLastBar, 16.0);
+
+  // A time signature that does not fit an int keeps the default.
+  for (const Float32 numerator : {NAN, 1e10f, -1e10f})
+  {
+    Transport::numeratorToSend = numerator;
+    Transport::denominatorToSend = 0x80000000u;
+    ASSERT_EQ(RenderSlice(unit, out, 64.0), noErr);
+    EXPECT_EQ(unit.plug().lastTimeInfo.mNumerator, 4) << numerator;
+    EXPECT_EQ(unit.plug().lastTimeInfo.mDenominator, 4);
+  }
+  Transport::numeratorToSend = 6.9f;
+  Transport::denominatorToSend = 8;
 }
 
 // --- Latency notifications -------------------------------------------------
