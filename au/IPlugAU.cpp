@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "au/AUComponentParams.h"
 #include "au/CFUtilities.h"
+#include "au/HostCallGuard.h"
 #include "au/HostNumber.h"
 
 namespace iplug
@@ -380,7 +382,14 @@ OSStatus IPlugAU::DoRender(IPlugAU* plug, AudioUnitRenderActionFlags* ioActionFl
 
 // --- Component Manager dispatcher ------------------------------------------
 
-OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorage)
+OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorage) noexcept
+{
+  const bool opening = params && params->what == kComponentOpenSelect;
+  return GuardedHostCall([&] { return DispatchSelector(params, instanceStorage); },
+                         opening ? OSStatus{kAudioUnitErr_FailedInitialization} : OSStatus{kAudio_ParamError});
+}
+
+OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceStorage)
 {
   if (!params)
     return badComponentSelector;
@@ -389,11 +398,11 @@ OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorag
 
   if (select == kComponentOpenSelect)
   {
-    IPlugAU* plug = MakePlug(nullptr);
+    std::unique_ptr<IPlugAU> plug(MakePlug(nullptr));
     plug->PruneUninitializedPresets();
     auto ci = args.Get<AudioComponentInstance>(0);
     plug->componentInstance = ci;
-    SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(ci), reinterpret_cast<Handle>(plug));
+    SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(ci), reinterpret_cast<Handle>(plug.release()));
     return noErr;
   }
 

@@ -70,7 +70,7 @@ public:
   IPlugAU& operator=(const IPlugAU&) = delete;
 
   /** Legacy Component Manager dispatcher behind the bundle's `_Entry` export. */
-  static OSStatus IPlugAUEntry(ComponentParameters* params, void* instanceStorage);
+  static OSStatus IPlugAUEntry(ComponentParameters* params, void* instanceStorage) noexcept;
 
   static const char* AUInputTypeStr(int type);
 
@@ -169,6 +169,7 @@ protected:
   void OutputSysexFromEditor();
 
 private:
+  static OSStatus DispatchSelector(ComponentParameters* params, void* instanceStorage);
   OSStatus ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 size,
                          const void* data);
   void CallPropertyListeners(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem);

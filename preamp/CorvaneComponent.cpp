@@ -1,5 +1,6 @@
 // The component's exported entry points and the function that builds a
-// Corvane object for the adapter. Only these two symbols leave the bundle.
+// Corvane object for the adapter. Only these two symbols leave the bundle;
+// neither lets an exception reach the host.
 
 #include "au/IPlugAUFactory.h"
 #include "preamp/Corvane.h"
@@ -18,12 +19,12 @@ IPlugAU* MakePlug(void* memory)
 
 using CorvaneFactory = iplug::IPlugAUFactory<iplug::Corvane, false>;
 
-extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage)
+extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage) noexcept
 {
   return iplug::IPlugAU::IPlugAUEntry(params, instanceStorage);
 }
 
-extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc)
+extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc) noexcept
 {
   return CorvaneFactory::Factory(desc);
 }

@@ -50,6 +50,33 @@ TEST(AUFactory, OpenPrunesEmptyPresetSlotsAndStoresTheInstance)
   EXPECT_EQ(unit.plug().GetBlockSize(), 512);
 }
 
+TEST(AUFactory, ExceptionsBecomeStatusesAtTheHostsCBoundary)
+{
+  // Construction out of memory, through the factory and through the Component Manager entry.
+  NextTestPlugOptions().outOfMemory = true;
+  AudioUnit unit = nullptr;
+  EXPECT_EQ(AudioComponentInstanceNew(TestPlugComponent(), &unit), kAudio_MemFullError);
+  NextTestPlugOptions().outOfMemory = false;
+  AUInstance host;
+  NextTestPlugOptions().outOfMemory = true;
+  void* storage = GetComponentInstanceStorage(host.unit());
+  auto open = MakeComponentParameters(kComponentOpenSelect, host.unit());
+  EXPECT_EQ(IPlugAU::IPlugAUEntry(open.get(), nullptr), kAudio_MemFullError);
+  EXPECT_EQ(GetComponentInstanceStorage(host.unit()), storage);
+  NextTestPlugOptions().outOfMemory = false;
+
+  // Processing that throws fails the render call, through both paths.
+  SignalSource source;
+  PrepareStereo(host, source);
+  host.plug().throwInProcess = true;
+  RenderBuffers out(2, 64);
+  EXPECT_EQ(RenderSlice(host, out), kAudio_ParamError);
+  AudioUnitRenderActionFlags flags = 0;
+  const AudioTimeStamp ts = SampleTime(64.0);
+  auto render = MakeComponentParameters(kAudioUnitRenderSelect, &flags, &ts, UInt32{0}, UInt32{64}, out.list());
+  EXPECT_EQ(IPlugAU::IPlugAUEntry(render.get(), host.adapter()), kAudio_ParamError);
+}
+
 // --- Component Manager entry ---------------------------------------------
 
 class ComponentManagerEntry : public ::testing::Test
