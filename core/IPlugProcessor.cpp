@@ -7,6 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "core/MakeFourCC.h"
+
 namespace iplug
 {
 namespace
@@ -21,12 +23,6 @@ inline float ToHostSample(double v)
 {
   constexpr double kMax = std::numeric_limits<float>::max();
   return v == v ? static_cast<float>(std::clamp(v, -kMax, kMax)) : 0.f;
-}
-
-constexpr int FourCC(char a, char b, char c, char d)
-{
-  return static_cast<int>((uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
-                          (uint32_t(uint8_t(c)) << 8) | uint32_t(uint8_t(d)));
 }
 
 int ParseBusCount(const std::string& text)
@@ -176,13 +172,13 @@ int IPlugProcessor::GetAUPluginType() const
   switch (mPlugType)
   {
     case kEffect:
-      return mDoesMIDIIn ? FourCC('a', 'u', 'm', 'f') : FourCC('a', 'u', 'f', 'x');
+      return mDoesMIDIIn ? MakeFourCC("aumf") : MakeFourCC("aufx");
     case kInstrument:
-      return FourCC('a', 'u', 'm', 'u');
+      return MakeFourCC("aumu");
     case kMIDIEffect:
-      return FourCC('a', 'u', 'm', 'i');
+      return MakeFourCC("aumi");
     default:
-      return FourCC('a', 'u', 'f', 'x');
+      return MakeFourCC("aufx");
   }
 }
 

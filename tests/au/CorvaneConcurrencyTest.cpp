@@ -11,7 +11,7 @@
 #include <MacAPIExtensions.h>
 
 #include "au/AUHost.h"
-#include "au/MakeFourCC.h"
+#include "au/CorvaneDescription.h"
 
 namespace corvane_test
 {
@@ -28,8 +28,7 @@ AudioComponentDescription CorvaneFromBundle()
 {
   MacAPISetComponentSearchPath("");
   EXPECT_GE(MacAPIRegisterComponentBundle(CORVANE_BUNDLE_DIR), 0);
-  return {static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
-          static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
+  return CorvaneDescription();
 }
 
 TEST(CorvaneConcurrency, AutomationWhileRendering)
