@@ -83,12 +83,6 @@ public:
         f(node->value);
   }
 
-  int Size() const
-  {
-    std::lock_guard lock(mWriteMutex);
-    return static_cast<int>(mNodes.size());
-  }
-
 private:
   struct Node
   {
@@ -216,7 +210,7 @@ private:
 
   std::atomic<const Snapshot*> mCurrent;
   mutable Slot mSlots[kSlots];
-  mutable std::mutex mWriteMutex;
+  std::mutex mWriteMutex;
   std::vector<std::unique_ptr<Node>> mNodes;  // the live entries, under the write mutex
   std::vector<Retired> mRetired;              // under the write mutex
 };
