@@ -1,6 +1,7 @@
 #include "preamp/Corvane.h"
 
 #include "core/MakeFourCC.h"
+#include "preamp/CorvaneEditor.h"
 #include "preamp/CorvaneIdentity.h"
 #include "preamp/CorvaneParams.h"
 
@@ -40,6 +41,8 @@ Corvane::Corvane(const InstanceInfo& info)
 : IPlugAU(info, MakeConfig())
 {
   InitParams(*this);
+  SetMakeGraphicsFunc([this] { return MakeCorvaneGraphics(*this); });
+  SetLayoutUIFunc(LayoutCorvaneEditor);
 }
 
 void Corvane::OnParamChange(int paramIdx)

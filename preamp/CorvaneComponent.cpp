@@ -1,7 +1,8 @@
-// The component's exported entry points and the function that builds a
-// Corvane object for the adapter. Only these two symbols leave the bundle;
-// neither lets an exception reach the host.
+// The component's exported entry points, its view class and the function
+// that builds a Corvane object for the adapter. Only these three symbols
+// leave the bundle; the entry points let no exception reach the host.
 
+#include "au/AUViewFactoryClass.h"
 #include "au/IPlugAUFactory.h"
 #include "preamp/Corvane.h"
 
@@ -27,4 +28,10 @@ extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(Compone
 extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc) noexcept
 {
   return CorvaneFactory::Factory(desc);
+}
+
+// The view class the view property names.
+extern "C" __attribute__((visibility("default"))) const AUViewFactoryClass* Corvane_View()
+{
+  return iplug::PlatformViewFactoryClass("Corvane View");
 }

@@ -9,6 +9,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
   libtinyxml2-dev                   # property-list files
+  dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
+  libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
+  librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
+  fonts-roboto-unhinted             # the editor's font, copied into the bundle
+  clang-format                      # scripts/check-format.sh
 )
 
 missing=()

@@ -12,5 +12,11 @@ int RunRender(const std::vector<std::string>& args);
 int RunParams(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunState(const std::vector<std::string>& args);
+int RunSnapshot(const std::vector<std::string>& args);
+/** "corvane --version": the program's version, then the component's. */
+int RunVersion(const std::vector<std::string>& args);
+
+/** The version of this program (the product's). */
+extern const char* const kProgramVersion;
 
 } // namespace corvane::host
