@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
   libtinyxml2-dev                   # property-list files
+  libx11-dev libxcursor-dev libxfixes-dev libxkbcommon-dev libxkbcommon-x11-dev  # editor window
+  libstb-dev                        # text editing in the editor's text field
+  xdg-utils                         # opening URLs and folders from the editor
 )
 
 missing=()
