@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev          # fuzz targets and ThreadSanitizer runtime
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
+  libasound2-dev                    # playing through the editor's live host
   libtinyxml2-dev                   # property-list files
   libx11-dev libxcursor-dev libxfixes-dev libxkbcommon-dev libxkbcommon-x11-dev  # editor window
   libstb-dev                        # text editing in the editor's text field
