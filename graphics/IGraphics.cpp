@@ -18,7 +18,7 @@ StaticStorage<APIBitmap>& IGraphics::BitmapCache()
   return cache;
 }
 
-StaticStorage<IGraphics::SVGHolder>& IGraphics::SVGCache()
+StaticStorage<SVGHolder>& IGraphics::SVGCache()
 {
   static StaticStorage<SVGHolder> cache;
   return cache;
@@ -42,6 +42,11 @@ IGraphics::~IGraphics()
     StaticStorage<SVGHolder>::Accessor svgs(SVGCache());
     svgs.Release();
   }
+  DeleteLayerStack();
+}
+
+void IGraphics::DeleteLayerStack()
+{
   while (!mLayers.empty())
   {
     delete mLayers.top();

@@ -6,12 +6,14 @@
 // Path-level drawing and everything touching windows is left to a drawing
 // backend and a platform layer deriving from this class.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stack>
 #include <unordered_map>
 #include <vector>
 
+#include "core/IPlugPaths.h"
 #include "core/IPlugStructs.h"
 #include "core/WDL_PtrList.h"
 #include "core/WDL_String.h"
@@ -21,6 +23,7 @@
 #include "graphics/IColor.h"
 #include "graphics/IControl.h"
 #include "graphics/IFillOptions.h"
+#include "graphics/IFontData.h"
 #include "graphics/IGraphicsEnums.h"
 #include "graphics/ILayer.h"
 #include "graphics/IMatrix.h"
@@ -29,6 +32,7 @@
 #include "graphics/IPopupMenu.h"
 #include "graphics/IRECT.h"
 #include "graphics/IRECTList.h"
+#include "graphics/ISVG.h"
 #include "graphics/IStrokeOptions.h"
 #include "graphics/IText.h"
 #include "graphics/StaticStorage.h"
@@ -104,6 +108,11 @@ public:
                                  const IBlend* blend = nullptr, float thickness = 1.f);
   virtual void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr,
                               float thickness = 1.f, float dashLen = 2.f);
+  /** Draws `svg` scaled to fit `bounds`; nothing for an empty handle. */
+  virtual void DrawSVG(const ISVG& /*svg*/, const IRECT& /*bounds*/, const IBlend* /*blend*/ = nullptr) {}
+  /** A soft shadow of `innerBounds` moved by `xyDrop`, filling `outerBounds`. */
+  virtual void DrawFastDropShadow(const IRECT& /*innerBounds*/, const IRECT& /*outerBounds*/, float /*xyDrop*/ = 5.f,
+                                  float /*roundness*/ = 0.f, float /*blur*/ = 10.f, const IBlend* /*blend*/ = nullptr) {}
   virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
                             const IBlend* blend = nullptr);
   virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
@@ -319,6 +328,45 @@ public:
   int GetParamIdxForPTAutomation(float x, float y);
   int GetLastClickedParamForPTAutomation();
 
+  // ---------------------------------------------------------------- resources
+  /** A cached image by name; `targetScale` 0 means the screen's scale rounded up. Invalid when the
+      name has no supported extension or no file is found. */
+  virtual IBitmap LoadBitmap(const char* name, int nStates = 1, bool framesAreHorizontal = false, int targetScale = 0);
+  /** An image decoded from bytes in memory, cached under `name`. */
+  virtual IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nStates = 1,
+                             bool framesAreHorizontal = false, int targetScale = 0);
+  /** `bitmap` reloaded for the current screen scale, with its frames and layout. */
+  IBitmap GetScaledBitmap(const IBitmap& bitmap);
+  /** A document parsed once per process and shared by every editor; empty on failure. */
+  virtual ISVG LoadSVG(const char* fileName, const char* units = "px", float dpi = 72.f);
+  virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px", float dpi = 72.f);
+  /** Registers the font file `fileName` (a .ttf resource) under `fontID`. */
+  virtual bool LoadFont(const char* fontID, const char* fileName);
+  virtual bool LoadFont(const char* fontID, const void* data, int dataSize);
+  /** Registers an installed system font found by family and style. */
+  bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
+  /** The bytes of a resource file; empty when it is not found or cannot be read whole. */
+  std::vector<uint8_t> LoadResource(const char* name, const char* type) const;
+  /** Tries the scale variants of `name` (BG@2x.png, ...) in the order that suits `targetScale`. */
+  EResourceLocation SearchImageResource(const char* name, const char* type, WDL_String& result, int targetScale,
+                                        int& sourceScale) const;
+  /** Looks `name` up in the process-wide bitmap cache at the scales in search order. */
+  APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
+  virtual void RetainBitmap(const IBitmap& bitmap, const char* cacheName);
+  virtual void ReleaseBitmap(const IBitmap& bitmap);
+  /** `bitmap` redrawn for `targetScale` into a new backend bitmap, retained under `cacheName`. */
+  virtual IBitmap ScaleBitmap(const IBitmap& bitmap, const char* cacheName, int targetScale);
+  virtual bool BitmapExtSupported(const char* /*ext*/) { return false; }
+  /** Index of the alpha byte in a pixel of the backend's bitmaps, and whether their rows run bottom up. */
+  virtual int AlphaChannel() const { return 3; }
+  virtual bool FlippedBitmap() const { return false; }
+  /** The colour at a point; backends that cannot read pixels back answer black. */
+  virtual IColor GetPoint(int /*x*/, int /*y*/) { return COLOR_BLACK; }
+  /** Copies a layer's pixels (RGBA rows) into `data`. */
+  virtual void GetLayerBitmapData(const ILayerPtr& /*layer*/, std::vector<uint8_t>& data) { data.clear(); }
+  /** Replaces a layer's pixels with `mask` (as from GetLayerBitmapData) tinted by `shadowColor`. */
+  virtual void ApplyShadowMask(ILayerPtr& /*layer*/, std::vector<uint8_t>& /*mask*/, const IColor& /*shadowColor*/) {}
+
   // ---------------------------------------------------------------- platform
   /** Headless default: discards an open view, keeps `parent` as the window, runs the delegate's
       layout and OnUIOpen. A platform layer creates its view around the same steps. */
@@ -367,6 +415,10 @@ public:
   virtual void ScreenToPoint(float& /*x*/, float& /*y*/) const {}
 
   // ---------------------------------------------------------------- backend bitmaps
+  /** The GL context must be current around every drawing, loading and teardown call. */
+  virtual bool ActivateGLContext() { return true; }
+  virtual void DeactivateGLContext() {}
+
   /** A new offscreen bitmap of `width` x `height` pixels. */
   virtual APIBitmap* CreateAPIBitmap(int width, int height, float scale, double drawScale, bool cacheable = false) = 0;
   /** Makes the top of the layer stack (or the screen) the drawing target. */
@@ -384,10 +436,6 @@ public:
 
   /** Users of the process-wide image and vector-document caches (one per live IGraphics). */
   static StaticStorage<APIBitmap>& BitmapCache();
-  struct SVGHolder
-  {
-    virtual ~SVGHolder() = default;
-  };
   static StaticStorage<SVGHolder>& SVGCache();
 
 protected:
@@ -402,6 +450,29 @@ protected:
 
   void PushLayer(ILayer* layer);
   ILayer* PopLayer();
+  /** The layer drawing goes to, or null when it goes to the editor. */
+  const ILayer* GetTopLayer() const { return mLayers.empty() ? nullptr : mLayers.top(); }
+  /** Deletes layers left on the stack (a frame that never ended them); backends call it before their teardown. */
+  void DeleteLayerStack();
+
+  // Backend decoding and font registration behind the resource operations.
+  virtual APIBitmap* LoadAPIBitmap(const char* /*path*/, int /*scale*/, EResourceLocation /*location*/,
+                                   const char* /*ext*/) { return nullptr; }
+  virtual APIBitmap* LoadAPIBitmap(const char* /*name*/, const void* /*data*/, int /*dataSize*/, int /*scale*/)
+  {
+    return nullptr;
+  }
+  /** Registers `font` under `fontID`; may take the data into a cache. */
+  virtual bool LoadAPIFont(const char* /*fontID*/, IFontDataPtr& /*font*/) { return false; }
+  /** Parses an SVG document (NUL-terminated text); null when it is malformed. */
+  virtual SVGHolder* ParseSVG(const char* /*text*/, const char* /*units*/, float /*dpi*/) { return nullptr; }
+  /** The platform's font loading: a file resource, bytes, or an installed family and style. */
+  virtual IFontDataPtr LoadPlatformFont(const char* fontID, const char* fileName);
+  virtual IFontDataPtr LoadPlatformFont(const char* fontID, const void* data, int dataSize);
+  virtual IFontDataPtr LoadPlatformFont(const char* /*fontID*/, const char* /*fontName*/, ETextStyle /*style*/)
+  {
+    return nullptr;
+  }
 
   void* mWindow = nullptr;
 

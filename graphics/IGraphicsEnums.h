@@ -81,6 +81,14 @@ enum class ELineJoin : int
   Bevel = 2
 };
 
+/** Style of an installed font looked up by family. */
+enum class ETextStyle : int
+{
+  Normal = 0,
+  Bold,
+  Italic
+};
+
 enum class EFillRule : int
 {
   Winding = 0,

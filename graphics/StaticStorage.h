@@ -28,6 +28,7 @@ public:
     T* Find(const char* name, double scale = 1.0) { return mStorage.Find(name, scale); }
     void Add(T* object, const char* name, double scale = 1.0) { mStorage.Add(object, name, scale); }
     void Remove(T* object) { mStorage.Remove(object); }
+    bool Contains(const T* object) const { return mStorage.Contains(object); }
     void Clear() { mStorage.Clear(); }
     void Retain() { mStorage.Retain(); }
     void Release() { mStorage.Release(); }
@@ -73,6 +74,14 @@ private:
   void Remove(T* object)
   {
     std::erase_if(mEntries, [object](const Entry& e) { return e.mObject.get() == object; });
+  }
+
+  bool Contains(const T* object) const
+  {
+    for (const auto& e : mEntries)
+      if (e.mObject.get() == object)
+        return true;
+    return false;
   }
 
   void Clear() { mEntries.clear(); }

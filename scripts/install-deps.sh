@@ -11,8 +11,11 @@ packages=(
   libasound2-dev                    # playing through the editor's live host
   libtinyxml2-dev                   # property-list files
   libx11-dev libxcursor-dev libxfixes-dev libxkbcommon-dev libxkbcommon-x11-dev  # editor window
-  libstb-dev                        # text editing in the editor's text field
   xdg-utils                         # opening URLs and folders from the editor
+  dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
+  libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
+  librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
+  fonts-roboto-unhinted             # the editor's font, copied into the bundle
 )
 
 missing=()

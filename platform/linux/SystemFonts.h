@@ -1,0 +1,14 @@
+#pragma once
+// Installed fonts found by family and style through fontconfig.
+
+#include <string>
+
+#include "graphics/IGraphicsEnums.h"
+
+namespace iplug {
+
+/** The file of the installed font that best matches `family` in `style`, and its face index in that
+    file; empty when fontconfig knows no font of that family. */
+std::string FindSystemFont(const char* family, igraphics::ETextStyle style, int& faceIdx);
+
+} // namespace iplug
