@@ -23,6 +23,9 @@ public:
       draw into window surfaces. */
   static std::unique_ptr<EGLGLContext> CreateForDisplay(unsigned platform, void* nativeDisplay, std::string& error);
 
+  /** The native visual id (an X11 VisualID) a window needs to take this context's surfaces; 0 when any. */
+  int NativeVisualId() const;
+
   /** Creates the surface presenting into `nativeWindow` (replacing an earlier one); false on failure. */
   bool AttachWindowSurface(void* nativeWindow, std::string& error);
   void DetachWindowSurface();

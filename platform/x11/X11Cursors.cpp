@@ -7,7 +7,7 @@ namespace iplug::igraphics::x11 {
 namespace {
 
 // Indexed by ECursor.
-const CursorShape kShapes[] = {
+const CursorChoice kShapes[] = {
   {{"default", "left_ptr", nullptr}, XC_left_ptr},                       // ARROW
   {{"text", "xterm", nullptr}, XC_xterm},                                // IBEAM
   {{"wait", "watch", nullptr}, XC_watch},                                // WAIT
@@ -26,7 +26,7 @@ const CursorShape kShapes[] = {
 
 } // namespace
 
-const CursorShape& CursorShapeFor(ECursor cursor)
+const CursorChoice& CursorShapeFor(ECursor cursor)
 {
   const auto index = static_cast<unsigned>(cursor);
   return index < sizeof(kShapes) / sizeof(kShapes[0]) ? kShapes[index] : kShapes[0];

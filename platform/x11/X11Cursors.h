@@ -8,7 +8,7 @@
 
 namespace iplug::igraphics::x11 {
 
-struct CursorShape
+struct CursorChoice
 {
   /** Theme names to try in order: the freedesktop name first, then older aliases. */
   std::array<const char*, 3> names;
@@ -17,6 +17,6 @@ struct CursorShape
 };
 
 /** The shape for `cursor`; unknown values get the arrow. */
-const CursorShape& CursorShapeFor(ECursor cursor);
+const CursorChoice& CursorShapeFor(ECursor cursor);
 
 } // namespace iplug::igraphics::x11

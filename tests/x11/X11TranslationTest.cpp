@@ -101,7 +101,7 @@ TEST(X11Cursors, EveryCursorHasANameAndACoreShape)
 {
   for (int i = 0; i <= static_cast<int>(ECursor::HELP); ++i)
   {
-    const CursorShape& shape = CursorShapeFor(static_cast<ECursor>(i));
+    const CursorChoice& shape = CursorShapeFor(static_cast<ECursor>(i));
     ASSERT_NE(shape.names[0], nullptr) << i;
     EXPECT_LT(shape.fontShape, 154u) << i; // the core cursor font has 154 glyphs
   }
