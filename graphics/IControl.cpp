@@ -23,6 +23,13 @@ IControl::IControl(const IRECT& bounds, std::initializer_list<int> params, IActi
     mVals.push_back({p, 0.0});
 }
 
+IControl::IControl(const IRECT& bounds, const std::vector<int>& params, IActionFunction actionFunc)
+: mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(actionFunc))
+{
+  for (int p : params)
+    mVals.push_back({p, 0.0});
+}
+
 IControl::IControl(const IRECT& bounds, IActionFunction actionFunc)
 : IControl(bounds, kNoParameter, std::move(actionFunc))
 {
@@ -278,9 +285,15 @@ void IControl::PromptUserInput(const IRECT& bounds, int valIdx)
 
 // --- animation ---
 
+double IControl::AnimationTimeMs() const
+{
+  // The host's clock, which tests may replace; a control not attached yet uses the monotonic one.
+  return mGraphics ? mGraphics->GetAnimationTimeMs() : MonotonicMs();
+}
+
 void IControl::StartAnimation(double durationMs)
 {
-  mAnimationStartTime = MonotonicMs();
+  mAnimationStartTime = AnimationTimeMs();
   mAnimationDuration = durationMs;
 }
 
@@ -288,7 +301,7 @@ double IControl::GetAnimationProgress() const
 {
   if (!mAnimationFunc)
     return 0.0;
-  const double elapsed = MonotonicMs() - mAnimationStartTime;
+  const double elapsed = AnimationTimeMs() - mAnimationStartTime;
   if (mAnimationDuration <= 0.0) // a zero-length animation is over at once
     return elapsed >= 0.0 ? 1.0 + 1e-9 : 0.0;
   return elapsed / mAnimationDuration;

@@ -44,6 +44,8 @@ class IControl
 public:
   IControl(const IRECT& bounds, int paramIdx = kNoParameter, IActionFunction actionFunc = nullptr);
   IControl(const IRECT& bounds, std::initializer_list<int> params, IActionFunction actionFunc = nullptr);
+  /** One value per entry of `params`, for controls whose value count is known only at run time. */
+  IControl(const IRECT& bounds, const std::vector<int>& params, IActionFunction actionFunc = nullptr);
   IControl(const IRECT& bounds, IActionFunction actionFunc);
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;
@@ -182,6 +184,8 @@ public:
   void SetDelegate(IGEditorDelegate& delegate) { mDelegate = &delegate; }
 
 protected:
+  /** Milliseconds of the animation clock. */
+  double AnimationTimeMs() const;
   /** Real value `v` of the parameter snapped, clamped and normalised to 0..1. */
   static double NormalisedFromReal(const IParam& param, double v);
 

@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "graphics/IBitmapControl.h"
 #include "graphics/IBubbleControl.h"
+#include "graphics/ICornerResizerControl.h"
 #include "graphics/IFPSDisplayControl.h"
+#include "graphics/IGraphicsClock.h"
 #include "graphics/IGraphicsEditorDelegate.h"
 #include "graphics/IPopupMenuControl.h"
 #include "graphics/ITextEntryControl.h"
@@ -90,6 +93,12 @@ IControl* IGraphics::AttachBackground(IControl* control)
   return control;
 }
 
+IControl* IGraphics::AttachBackground(const char* fileName)
+{
+  const IBitmap bitmap = LoadBitmap(fileName, 1, false);
+  return AttachBackground(new IBitmapControl(0.f, 0.f, bitmap, kNoParameter, EBlend::SrcOver));
+}
+
 void IGraphics::AttachOverlay(IControl* control)
 {
   control->SetDelegate(*mDelegate);
@@ -112,6 +121,21 @@ void IGraphics::AttachCornerResizer(IControl* control, EUIResizerMode mode, bool
   mGUISizeMode = mode;
   mLayoutOnResize = layoutOnResize;
   AttachOverlay(control);
+}
+
+void IGraphics::AttachCornerResizer(EUIResizerMode mode, bool layoutOnResize, const IColor& color,
+                                    const IColor& mouseOverColor, const IColor& dragColor, float size)
+{
+  const auto w = static_cast<float>(mWidth);
+  const auto h = static_cast<float>(mHeight);
+  AttachCornerResizer(new ICornerResizerControl(IRECT(w - size + 1.f, h - size + 1.f, w - 1.f, h - 1.f), size, color,
+                                                mouseOverColor, dragColor),
+                      mode, layoutOnResize);
+}
+
+void IGraphics::AttachBubbleControl(const IText& text)
+{
+  AttachBubbleControl(new IBubbleControl(text, COLOR_WHITE, COLOR_BLACK, 5.f));
 }
 
 void IGraphics::AttachBubbleControl(IBubbleControl* bubble)
@@ -159,6 +183,13 @@ void IGraphics::ShowFPSDisplay(bool enable)
 IBubbleControl* IGraphics::GetBubbleControl(int i) const
 {
   return i >= 0 && i < NBubbleControls() ? mBubbleControls[static_cast<size_t>(i)].get() : nullptr;
+}
+
+// ---------------------------------------------------------------- animation clock
+
+double IGraphics::GetAnimationTimeMs() const
+{
+  return mAnimationClock ? mAnimationClock() : MonotonicMs();
 }
 
 // ---------------------------------------------------------------- lookup and bulk operations

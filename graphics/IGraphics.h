@@ -129,6 +129,15 @@ public:
   virtual void FillConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
                                  const IBlend* blend = nullptr);
 
+  /** Draws `bitmap` rotated by `angle` degrees about (destCentreX, destCentreY), at its point size. */
+  virtual void DrawRotatedBitmap(const IBitmap& bitmap, float destCentreX, float destCentreY, double angle,
+                                 const IBlend* blend = nullptr);
+  /** Draws `str` from a strip of character cells: character c is frame c - 31 (space is frame 1).
+      Lines break at '\n' when multiline; characters outside the strip leave their cell empty. */
+  void DrawBitmapText(const IBitmap& bitmap, const IRECT& bounds, const IText& text, const IBlend* blend,
+                      const char* str, bool vCentre = true, bool multiline = false, int charWidth = 6,
+                      int charHeight = 12, int charOffset = 0);
+
   /** Does nothing for a null or empty string. */
   void DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend = nullptr);
   void DrawText(const IText& text, const char* str, float x, float y, const IBlend* blend = nullptr);
@@ -195,9 +204,16 @@ public:
   IControl* AttachControl(IControl* control, int ctrlTag = kNoTag, const char* group = "");
   /** Inserts `control` at index 0 as the background; no tag, no group, no OnAttached. */
   IControl* AttachBackground(IControl* control);
+  /** A one-frame bitmap control of the image `fileName` at (0, 0), inserted as the background. */
+  IControl* AttachBackground(const char* fileName);
   /** Keeps `control` as the corner resizer unless one is attached already (then `control` is deleted). */
   void AttachCornerResizer(IControl* control, EUIResizerMode mode = EUIResizerMode::Scale, bool layoutOnResize = false);
+  /** A corner handle of `size` screen points in the bottom-right corner, unless one is attached already. */
+  void AttachCornerResizer(EUIResizerMode mode, bool layoutOnResize, const IColor& color, const IColor& mouseOverColor,
+                           const IColor& dragColor, float size);
   void AttachBubbleControl(IBubbleControl* bubble);
+  /** A white value bubble with a black outline and corner radius 5 showing its text in `text`. */
+  void AttachBubbleControl(const IText& text);
   void AttachPopupMenuControl(IPopupMenuControl* control);
   void AttachTextEntryControl(ITextEntryControl* control);
   void ShowFPSDisplay(bool enable);
@@ -424,6 +440,13 @@ public:
   /** Makes the top of the layer stack (or the screen) the drawing target. */
   virtual void UpdateLayer() {}
 
+  // ---------------------------------------------------------------- animation clock
+  using IClockFunc = std::function<double()>;
+  /** Milliseconds of the clock that control animations run on. */
+  double GetAnimationTimeMs() const;
+  /** Replaces the animation clock (a null function restores the monotonic one), so tests need not sleep. */
+  void SetAnimationClock(IClockFunc clockMs) { mAnimationClock = std::move(clockMs); }
+
   // ---------------------------------------------------------------- misc
   IGEditorDelegate* GetDelegate() const { return mDelegate; }
   void SetBundleID(const char* id) { mBundleID.Set(id); }
@@ -529,6 +552,7 @@ private:
   IKeyHandlerFunc mKeyHandlerFunc;
   IDisplayTickFunc mDisplayTickFunc;
   IAppearanceChangedFunc mAppearanceChangedFunc;
+  IClockFunc mAnimationClock;
   IGEditorDelegate* mDelegate;
   bool mCursorHidden = false;
   IRECT mClipRECT;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <numbers>
+#include <string_view>
+#include <vector>
 
 #include "graphics/IBubbleControl.h"
 #include "graphics/IFPSDisplayControl.h"
@@ -130,6 +132,64 @@ void IGraphics::DrawBitmap(const IBitmap& bitmap, const IRECT& bounds, int frame
       srcY = (frame - 1) * bitmap.H() / n;
   }
   DrawBitmap(bitmap, bounds, srcX, srcY, blend);
+}
+
+void IGraphics::DrawRotatedBitmap(const IBitmap& bitmap, float destCentreX, float destCentreY, double angle,
+                                  const IBlend* blend)
+{
+  const float w = static_cast<float>(bitmap.W());
+  const float h = static_cast<float>(bitmap.H());
+  PathTransformSave();
+  PathTransformTranslate(destCentreX, destCentreY);
+  PathTransformRotate(static_cast<float>(angle));
+  DrawBitmap(bitmap, IRECT(-0.5f * w, -0.5f * h, 0.5f * w, 0.5f * h), 0, 0, blend);
+  PathTransformRestore();
+}
+
+void IGraphics::DrawBitmapText(const IBitmap& bitmap, const IRECT& bounds, const IText& text, const IBlend* blend,
+                               const char* str, bool vCentre, bool multiline, int charWidth, int charHeight,
+                               int charOffset)
+{
+  if (!str || !*str || !bitmap.IsValid() || charWidth <= 0 || charHeight <= 0)
+    return;
+
+  std::vector<std::string_view> lines;
+  const std::string_view all(str);
+  if (multiline)
+  {
+    size_t start = 0;
+    for (size_t nl; (nl = all.find('\n', start)) != std::string_view::npos; start = nl + 1)
+      lines.push_back(all.substr(start, nl - start));
+    lines.push_back(all.substr(start));
+  }
+  else
+    lines.push_back(all);
+
+  const float cellW = static_cast<float>(charWidth);
+  const float cellH = static_cast<float>(charHeight);
+  const float advance = cellW + static_cast<float>(charOffset);
+  const float blockH = cellH * static_cast<float>(lines.size());
+  float y = vCentre ? bounds.MH() - 0.5f * blockH : bounds.T;
+
+  for (const std::string_view line : lines)
+  {
+    const float lineW = line.empty() ? 0.f : advance * static_cast<float>(line.size()) - static_cast<float>(charOffset);
+    float x = bounds.L;
+    if (text.mAlign == ETextHAlign::Center)
+      x = bounds.MW() - 0.5f * lineW;
+    else if (text.mAlign == ETextHAlign::Far)
+      x = bounds.R - lineW;
+
+    for (const char ch : line)
+    {
+      // The strip starts at the space: character c is frame c - 31.
+      const int frame = static_cast<unsigned char>(ch) - 31;
+      if (frame >= 1 && frame <= bitmap.N())
+        DrawBitmap(bitmap, IRECT(x, y, x + cellW, y + cellH), frame, blend);
+      x += advance;
+    }
+    y += cellH;
+  }
 }
 
 void IGraphics::DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* blend)

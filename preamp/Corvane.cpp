@@ -1,6 +1,7 @@
 #include "preamp/Corvane.h"
 
 #include "au/MakeFourCC.h"
+#include "preamp/CorvaneEditor.h"
 #include "preamp/CorvaneParams.h"
 
 namespace iplug
@@ -39,6 +40,8 @@ Corvane::Corvane(const InstanceInfo& info)
 : IPlugAU(info, MakeConfig())
 {
   InitParams(*this);
+  SetMakeGraphicsFunc([this] { return MakeCorvaneGraphics(*this); });
+  SetLayoutUIFunc(LayoutCorvaneEditor);
 }
 
 void Corvane::OnParamChange(int paramIdx)

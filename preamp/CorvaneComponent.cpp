@@ -1,6 +1,8 @@
-// The component's exported entry points and the function that builds a
-// Corvane object for the adapter. Only these two symbols leave the bundle.
+// The component's exported entry points, its view class and the function
+// that builds a Corvane object for the adapter. Only these three symbols
+// leave the bundle.
 
+#include "au/AUViewFactoryClass.h"
 #include "au/IPlugAUFactory.h"
 #include "preamp/Corvane.h"
 
@@ -26,4 +28,10 @@ extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(Compone
 extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc)
 {
   return CorvaneFactory::Factory(desc);
+}
+
+// The view class the view property names.
+extern "C" __attribute__((visibility("default"))) const AUViewFactoryClass* Corvane_View()
+{
+  return iplug::PlatformViewFactoryClass("Corvane View");
 }

@@ -4,6 +4,9 @@
 // check what is drawn where, in which order and under which clip.
 
 #include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,7 @@ struct DrawCall
   std::string text;
   int srcX = 0;
   int srcY = 0;
+  float bitmapScale = 0.f; // resolution factor of the bitmap drawn
 };
 
 class RecordingGraphics : public IGraphics
@@ -40,6 +44,10 @@ public:
   struct TextEntry { int paramIdx; IRECT bounds; int length; std::string text; };
   std::vector<TextEntry> textEntries;
   double clockSeconds = 0.0;
+  /** Images LoadBitmap finds, by name, with their size in points; each loads at any scale asked. */
+  std::map<std::string, std::pair<int, int>> images;
+  std::vector<std::string> bitmapLoads; // "name@scale" of every load that found its image
+  std::vector<std::string> fontsLoaded; // "id=file"
   int platformResizes = 0;
   int drawResizes = 0;
 
@@ -75,6 +83,31 @@ public:
     c.srcY = srcY;
     c.weight = BlendWeight(blend);
     c.text = bitmap.GetResourceName().Get();
+    c.bitmapScale = bitmap.GetScale();
+  }
+
+  IBitmap LoadBitmap(const char* name, int nStates = 1, bool framesAreHorizontal = false, int targetScale = 0) override
+  {
+    const auto image = images.find(name ? name : "");
+    if (image == images.end())
+      return IBitmap();
+    const int scale = targetScale > 0 ? targetScale : static_cast<int>(std::ceil(GetScreenScale()));
+    const auto [w, h] = image->second;
+    mLoaded.push_back(std::make_unique<APIBitmap>(0, w * scale, h * scale, static_cast<float>(scale), 1.f));
+    bitmapLoads.push_back(image->first + "@" + std::to_string(scale));
+    return IBitmap(mLoaded.back().get(), nStates, framesAreHorizontal, name);
+  }
+
+  /** Every font "registers"; tests read which. */
+  bool LoadFont(const char* fontID, const char* fileName) override
+  {
+    fontsLoaded.push_back(std::string(fontID) + "=" + fileName);
+    return true;
+  }
+
+  void DrawFastDropShadow(const IRECT& inner, const IRECT&, float, float, float, const IBlend* blend) override
+  {
+    Log("shadow", inner).weight = BlendWeight(blend);
   }
 
   void PathClear() override { mPath = IRECT(); mHavePath = false; }
@@ -173,6 +206,7 @@ private:
 
   IRECT mPath;
   bool mHavePath = false;
+  std::vector<std::unique_ptr<APIBitmap>> mLoaded;
   IRECT mBackendClip;
   IMatrix mBackendTransform;
 };
