@@ -56,6 +56,10 @@ public:
   void SetMakeGraphicsFunc(MakeGraphicsFunc func) { mMakeGraphicsFunc = std::move(func); }
   void SetLayoutUIFunc(LayoutFunc func) { mLayoutFunc = std::move(func); }
 
+  /** Whether the next editor draws offscreen (snapshots, tests) rather than in a window. */
+  void SetEditorOffscreen(bool offscreen) { mEditorOffscreen = offscreen; }
+  bool GetEditorOffscreen() const { return mEditorOffscreen; }
+
   /** The graphics context while the editor is open, else null. */
   IGraphics* GetUI() const { return mGraphics.get(); }
   int GetStoredWidth() const { return mStoredWidth; }
@@ -70,6 +74,7 @@ private:
   int mStoredHeight = 0;
   float mStoredScale = 0.f;
   bool mClosing = false;
+  bool mEditorOffscreen = false;
 };
 
 } // namespace iplug::igraphics

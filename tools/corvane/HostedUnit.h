@@ -52,6 +52,9 @@ public:
   HostedUnit(const HostedUnit&) = delete;
   HostedUnit& operator=(const HostedUnit&) = delete;
 
+  /** The unit itself, for the calls this class does not wrap (its editor view). */
+  AudioUnit Unit() const { return mUnit; }
+
   // Identity of the component.
   std::string Name() const;
   UInt32 Version() const;

@@ -22,6 +22,8 @@ const char* const kUsage =
   "  info [-p NAME=VALUE ...]\n"
   "                 describe the component: identity, channels, latency, tail, presets\n"
   "  state FILE     show what a saved state (.aupreset) holds\n"
+  "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
+  "                 show the editor in a window, optionally playing a file through the unit\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
 
@@ -48,7 +50,9 @@ int main(int argc, char** argv)
       return RunInfo(args);
     if (command == "state")
       return RunState(args);
-    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state");
+    if (command == "editor")
+      return RunEditor(args);
+    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, editor");
   }
   catch (const Interrupted& e)
   {
@@ -57,7 +61,7 @@ int main(int argc, char** argv)
   }
   catch (const UsageError& e)
   {
-    const bool known = command == "render" || command == "params" || command == "info" || command == "state";
+    const bool known = command == "render" || command == "params" || command == "info" || command == "state" || command == "editor";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
     return 2;
   }
