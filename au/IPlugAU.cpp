@@ -324,11 +324,7 @@ OSStatus IPlugAU::SetParamValue(AudioUnitParameterID param, AudioUnitScope scope
   // NaN or infinity would pass the clamp and reach the processing.
   if (!std::isfinite(received))
     return kAudioUnitErr_InvalidParameterValue;
-  double v = received;
-  if (p->GetStepped() && p->GetStep() > 0.0)
-    v = std::round(v / p->GetStep()) * p->GetStep();
-  v = std::clamp(v, p->GetMin(), p->GetMax());
-  p->Set(v);
+  p->Set(received);  // rounds to the step and clamps to the range
   // The editor is given the value as the host sent it.
   SendParameterValueFromAPI(idx, received, false);
   OnParamChange(idx, kHost, -1);

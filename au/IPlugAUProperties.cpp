@@ -22,18 +22,27 @@ namespace
 /** Upper bound for the maximum frames per slice; keeps scratch sizes sane. */
 constexpr UInt32 kMaxFramesPerSliceLimit = 1u << 20;
 
-/** The caller's output buffer on the data path. */
+/** The caller's output buffer on the data path. Every property reaches it
+    through As(), so none can write past the size the caller gave. */
 struct PropertyOut
 {
   void* data;
   UInt32 capacity;
 
+  /** The buffer as n items of T, or null when it is smaller than that. */
+  template <typename T>
+  T* As(size_t n = 1) const
+  {
+    return data && capacity >= n * sizeof(T) ? static_cast<T*>(data) : nullptr;
+  }
+
   template <typename T>
   OSStatus Put(const T& value) const
   {
-    if (capacity < sizeof(T))
+    T* slot = As<T>();
+    if (!slot)
       return kAudio_ParamError;
-    std::memcpy(data, &value, sizeof(T));
+    std::memcpy(slot, &value, sizeof(T));
     return noErr;
   }
 };
@@ -79,12 +88,11 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       if (!data)
         return noErr;
       *writable = true;
-      if (out.capacity < sizeof(CFPropertyListRef))
+      auto* slot = out.As<CFPropertyListRef>();
+      if (!slot)
         return kAudio_ParamError;
-      CFPropertyListRef state = nullptr;
-      const OSStatus status = GetState(&state);
-      std::memcpy(data, &state, sizeof(state));
-      return status;
+      *slot = nullptr;
+      return GetState(slot);
     }
     case kAudioUnitProperty_MakeConnection:
       if (!global && scope != kAudioUnitScope_Input)
@@ -102,9 +110,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = n * sizeof(AudioUnitParameterID);
       if (data && n)
       {
-        if (out.capacity < *size)
+        auto* ids = out.As<AudioUnitParameterID>(n);
+        if (!ids)
           return kAudio_ParamError;
-        auto* ids = static_cast<AudioUnitParameterID*>(data);
         for (UInt32 i = 0; i < n; ++i)
           ids[i] = i;
       }
@@ -118,9 +126,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitParameterInfo);
       if (!data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitParameterInfo))
-        return kAudio_ParamError;
-      return GetParameterInfo(elem, static_cast<AudioUnitParameterInfo*>(data));
+      if (auto* info = out.As<AudioUnitParameterInfo>())
+        return GetParameterInfo(elem, info);
+      return kAudio_ParamError;
     case kAudioUnitProperty_FastDispatch:
       return kAudioUnitErr_InvalidElement;
     case kAudioUnitProperty_StreamFormat:
@@ -163,9 +171,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = static_cast<UInt32>(nConfigs) * sizeof(AUChannelInfo);
       if (!data)
         return noErr;
-      if (out.capacity < *size)
+      auto* infos = out.As<AUChannelInfo>(static_cast<size_t>(nConfigs));
+      if (!infos)
         return kAudio_ParamError;
-      auto* infos = static_cast<AUChannelInfo*>(data);
       for (int i = 0; i < nConfigs; ++i)
       {
         const IOConfig* config = GetIOConfig(i);
@@ -199,7 +207,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(CFArrayRef);
       if (!data)
         return noErr;
-      if (out.capacity < sizeof(CFArrayRef))
+      auto* slot = out.As<CFArrayRef>();
+      if (!slot)
         return kAudio_ParamError;
       CFMutableArrayRef texts = CFArrayCreateMutable(kCFAllocatorDefault, nTexts, &kCFTypeArrayCallBacks);
       for (int i = 0; i < nTexts; ++i)
@@ -208,8 +217,7 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
         CFArrayAppendValue(texts, text);
         CFRelease(text);
       }
-      CFArrayRef result = texts;
-      std::memcpy(data, &result, sizeof(result));
+      *slot = texts;
       return noErr;
     }
     case kAudioUnitProperty_AudioChannelLayout:
@@ -244,12 +252,13 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(CFArrayRef);
       if (!data)
         return noErr;
-      if (out.capacity < sizeof(CFArrayRef))
+      auto* slot = out.As<CFArrayRef>();
+      if (!slot)
         return kAudio_ParamError;
       CFArrayRef presets = nullptr;
       const OSStatus status = GetFactoryPresets(&presets);
       if (status == noErr)
-        std::memcpy(data, &presets, sizeof(presets));
+        *slot = presets;
       return status;
     }
     case kAudioUnitProperty_HostCallbacks:
@@ -265,12 +274,11 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *writable = true;
       if (!data)
         return noErr;
-      if (out.capacity < sizeof(AUPreset))
+      auto* preset = out.As<AUPreset>();
+      if (!preset)
         return kAudio_ParamError;
-      AUPreset preset;
-      preset.presetNumber = GetCurrentPresetIdx();
-      preset.presetName = MakeCFString(GetPresetName(preset.presetNumber));
-      std::memcpy(data, &preset, sizeof(preset));
+      preset->presetNumber = GetCurrentPresetIdx();
+      preset->presetName = MakeCFString(GetPresetName(preset->presetNumber));
       return noErr;
     }
     case kAudioUnitProperty_ElementName:
@@ -285,12 +293,12 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       const int nBuses = MaxNBuses(route);
       if (elem >= static_cast<UInt32>(nBuses))
         return kAudioUnitErr_InvalidElement;
-      if (out.capacity < sizeof(CFStringRef))
+      auto* slot = out.As<CFStringRef>();
+      if (!slot)
         return kAudio_ParamError;
       WDL_String name;
       GetBusName(route, static_cast<int>(elem), nBuses, name);
-      CFStringRef result = MakeCFString(name.Get());
-      std::memcpy(data, &result, sizeof(result));
+      *slot = MakeCFString(name.Get());
       return noErr;
     }
     case kAudioUnitProperty_CocoaUI:
@@ -300,7 +308,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitCocoaViewInfo);
       if (!data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitCocoaViewInfo))
+      auto* info = out.As<AudioUnitCocoaViewInfo>();
+      if (!info)
         return kAudio_ParamError;
       CFStringRef bundleId = MakeCFString(GetBundleID());
       CFBundleRef bundle = CFBundleGetBundleWithIdentifier(bundleId);
@@ -308,10 +317,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       // Without the plug-in's own bundle there is nowhere to load a view from.
       if (!bundle)
         return kAudioUnitErr_InvalidProperty;
-      AudioUnitCocoaViewInfo info;
-      info.mCocoaAUViewBundleLocation = CFBundleCopyBundleURL(bundle);
-      info.mCocoaAUViewClass[0] = MakeCFString(viewFactoryClassName.Get());
-      std::memcpy(data, &info, sizeof(info));
+      info->mCocoaAUViewBundleLocation = CFBundleCopyBundleURL(bundle);
+      info->mCocoaAUViewClass[0] = MakeCFString(viewFactoryClassName.Get());
       return noErr;
     }
     case kAudioUnitProperty_SupportedChannelLayoutTags:
@@ -331,10 +338,10 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
         return kAudioUnitErr_InvalidProperty;
       *size = static_cast<UInt32>(tags.size() * sizeof(UInt32));
       *writable = !tags.empty();
-      if (out.capacity < *size)
+      auto* slots = out.As<UInt32>(tags.size());
+      if (!slots)
         return kAudio_ParamError;
-      if (!tags.empty())
-        std::memcpy(data, tags.data(), *size);
+      std::copy(tags.begin(), tags.end(), slots);
       return noErr;
     }
     case kAudioUnitProperty_ParameterStringFromValue:
@@ -342,9 +349,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitParameterStringFromValue);
       if (!global || !data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitParameterStringFromValue))
+      auto* request = out.As<AudioUnitParameterStringFromValue>();
+      if (!request)
         return kAudio_ParamError;
-      auto* request = static_cast<AudioUnitParameterStringFromValue*>(data);
       const IParam* param = request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
@@ -360,9 +367,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitParameterIDName);
       if (!global || !data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitParameterIDName))
+      auto* request = out.As<AudioUnitParameterIDName>();
+      if (!request)
         return kAudio_ParamError;
-      auto* request = static_cast<AudioUnitParameterIDName*>(data);
       const IParam* param = request->inID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
@@ -377,9 +384,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitParameterNameInfo);
       if (!global || !data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitParameterNameInfo))
+      auto* request = out.As<AudioUnitParameterNameInfo>();
+      if (!request)
         return kAudio_ParamError;
-      auto* request = static_cast<AudioUnitParameterNameInfo*>(data);
       if (request->inID < 1 || request->inID > static_cast<UInt32>(NParamGroups()))
         return kAudioUnitErr_PropertyNotInUse;
       request->outName = MakeCFString(GetParamGroupName(static_cast<int>(request->inID) - 1));
@@ -390,9 +397,9 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *size = sizeof(AudioUnitParameterValueFromString);
       if (!global || !data)
         return noErr;
-      if (out.capacity < sizeof(AudioUnitParameterValueFromString))
+      auto* request = out.As<AudioUnitParameterValueFromString>();
+      if (!request)
         return kAudio_ParamError;
-      auto* request = static_cast<AudioUnitParameterValueFromString*>(data);
       const IParam* param = request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
@@ -411,13 +418,13 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
         *writable = false;
         return noErr;
       }
-      if (out.capacity < sizeof(CFArrayRef))
+      auto* slot = out.As<CFArrayRef>();
+      if (!slot)
         return kAudio_ParamError;
       CFStringRef name = MakeCFString("midiOut");
       const void* values[] = {name};
-      CFArrayRef names = CFArrayCreate(kCFAllocatorDefault, values, 1, &kCFTypeArrayCallBacks);
+      *slot = CFArrayCreate(kCFAllocatorDefault, values, 1, &kCFTypeArrayCallBacks);
       CFRelease(name);
-      std::memcpy(data, &names, sizeof(names));
       return noErr;
     }
     case kAudioUnitProperty_MIDIOutputCallback:

@@ -29,7 +29,7 @@ function(corvane_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${CORVANE_WERROR}>:-Werror>)
 endfunction()
 
-# corvane_library(<name> SOURCES ... [DEPS ...])
+# corvane_library(<name> SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
 # Creates target corvane_<name>, alias and export name Corvane::<name>, with the
 # repository root as include root (so code includes "core/IParam.h") and
 # installs the folder's headers under include/corvane/<folder>.
@@ -44,6 +44,26 @@ function(corvane_library name)
   target_link_libraries(corvane_${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
   corvane_defaults(corvane_${name})
   install(TARGETS corvane_${name} EXPORT CorvaneTargets ARCHIVE DESTINATION lib LIBRARY DESTINATION lib)
+  corvane_install_folder_headers()
+endfunction()
+
+# corvane_library_sources(<name> SOURCES ...)
+# Adds the current folder's sources to the library corvane_<name> made in
+# another folder, and installs this folder's headers with it.
+function(corvane_library_sources name)
+  cmake_parse_arguments(A "" "" "SOURCES" ${ARGN})
+  target_sources(corvane_${name} PRIVATE ${A_SOURCES})
+  corvane_install_folder_headers()
+endfunction()
+
+# Installs the headers of the current folder and its subfolders under
+# include/corvane/<folder>, once per folder however many libraries it builds.
+function(corvane_install_folder_headers)
+  get_property(done DIRECTORY PROPERTY CORVANE_HEADERS_INSTALLED)
+  if(done)
+    return()
+  endif()
+  set_property(DIRECTORY PROPERTY CORVANE_HEADERS_INSTALLED ON)
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} *.h)
   foreach(h ${headers})

@@ -1,5 +1,10 @@
-# Installs the framework as a CMake package: find_package(Corvane CONFIG)
-# gives Corvane::core and the other libraries that are built.
+# Installs the framework as a CMake package. find_package(Corvane CONFIG) gives
+#   Corvane::macos_api      the stand-in for the macOS plug-in interfaces (shared)
+#   Corvane::framework      the plug-in framework: core/ and graphics/
+#   Corvane::au             the Audio Unit adapter
+#   Corvane::identity       the product's identity header, preamp/CorvaneIdentity.h
+#   Corvane::preamp_engine  the preamp's filters, signal chain and parameters
+#   Corvane::preamp_au      the Corvane plug-in class on the Audio Unit adapter
 include(CMakePackageConfigHelpers)
 install(EXPORT CorvaneTargets NAMESPACE Corvane:: DESTINATION lib/cmake/Corvane)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/CorvaneConfig.cmake.in

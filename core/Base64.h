@@ -1,5 +1,7 @@
 #pragma once
-// Standard base64 (RFC 4648 alphabet, "=" padding, no line breaks).
+// Standard base64 (RFC 4648 alphabet, "=" padding, no line breaks) for the
+// framework's preset blobs. The platform layer below keeps its own for
+// property-list data: the framework does not reach into the system's internals.
 
 #include <cstddef>
 #include <cstdint>

@@ -51,7 +51,8 @@ public:
   virtual bool OnHostRequestingSupportedViewConfiguration(int width, int height) { return width + height == 0; }
   virtual void OnHostSelectedViewConfiguration(int /*width*/, int /*height*/) {}
   virtual bool GetMidiNoteText(int /*noteNumber*/, char* text) const;
-  /** The editor's graphics context, or null when the editor is closed. */
+  /** The editor's graphics context, or null when the editor is closed. An
+      AAX adapter hook; the formats built here do not call it. */
   virtual void* GetAAXViewInterface();
   virtual void OnIdle() {}
   virtual void GetTrackColor(int& r, int& g, int& b) { r = g = b = 0; }

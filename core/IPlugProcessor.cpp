@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/MakeFourCC.h"
+
 namespace iplug
 {
 namespace
@@ -13,12 +15,6 @@ namespace
 // Channels per side of a layout. A bus that would take a side beyond this is
 // left out, which keeps channel records and pointer arrays to a sane size.
 constexpr int kMaxChannels = 4096;
-
-constexpr int FourCC(char a, char b, char c, char d)
-{
-  return static_cast<int>((uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
-                          (uint32_t(uint8_t(c)) << 8) | uint32_t(uint8_t(d)));
-}
 
 int ParseBusCount(const std::string& text)
 {
@@ -167,13 +163,13 @@ int IPlugProcessor::GetAUPluginType() const
   switch (mPlugType)
   {
     case kEffect:
-      return mDoesMIDIIn ? FourCC('a', 'u', 'm', 'f') : FourCC('a', 'u', 'f', 'x');
+      return mDoesMIDIIn ? MakeFourCC("aumf") : MakeFourCC("aufx");
     case kInstrument:
-      return FourCC('a', 'u', 'm', 'u');
+      return MakeFourCC("aumu");
     case kMIDIEffect:
-      return FourCC('a', 'u', 'm', 'i');
+      return MakeFourCC("aumi");
     default:
-      return FourCC('a', 'u', 'f', 'x');
+      return MakeFourCC("aufx");
   }
 }
 

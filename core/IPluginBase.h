@@ -40,6 +40,7 @@ public:
   void GetHostVersionStr(WDL_String& str) const;
   EAPI GetAPI() const { return mAPI; }
   const char* GetAPIStr() const;
+  // Fixed text: the build-info line names the one architecture the framework is built for.
   const char* GetArchStr() const { return "x86-64"; }
   void GetBuildInfoStr(WDL_String& str, const char* date, const char* time) const;
 
@@ -55,6 +56,7 @@ public:
   virtual void InformHostOfParameterDetailsChange() {}
   virtual bool SerializeState(IByteChunk& chunk) const { return SerializeParams(chunk); }
   virtual int UnserializeState(const IByteChunk& chunk, int startPos) { return UnserializeParams(chunk, startPos); }
+  // Controller-state hooks of the VST3 adapter; the formats built here never call them.
   virtual bool SerializeVST3CtrlrState(IByteChunk&) const { return true; }
   virtual int UnserializeVST3CtrlrState(const IByteChunk&, int startPos) { return startPos; }
   virtual void InformHostOfPresetChange() {}
@@ -137,6 +139,7 @@ public:
   void RandomiseParamValues();
   void RandomiseParamValues(int startIdx, int endIdx);
   void RandomiseParamValues(const char* paramGroup);
+  // Kept for plug-ins that call it while debugging; this build prints nothing.
   void PrintParamValues();
 
 protected:

@@ -7,6 +7,7 @@
 
 #include "core/Base64.h"
 #include "core/IPluginBase.h"
+#include "core/MakeFourCC.h"
 
 namespace iplug
 {
@@ -19,17 +20,11 @@ FilePtr Open(const char* file, const char* mode)
   return FilePtr(file ? std::fopen(file, mode) : nullptr, &std::fclose);
 }
 
-constexpr int32_t FourCC(char a, char b, char c, char d)
-{
-  return static_cast<int32_t>((uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
-                              (uint32_t(uint8_t(c)) << 8) | uint32_t(uint8_t(d)));
-}
-
-constexpr int32_t kChunkMagic = FourCC('C', 'c', 'n', 'K');
-constexpr int32_t kProgramParamsMagic = FourCC('F', 'x', 'C', 'k');
-constexpr int32_t kProgramChunkMagic = FourCC('F', 'P', 'C', 'h');
-constexpr int32_t kBankParamsMagic = FourCC('F', 'x', 'B', 'k');
-constexpr int32_t kBankChunkMagic = FourCC('F', 'B', 'C', 'h');
+constexpr int32_t kChunkMagic = MakeFourCC("CcnK");
+constexpr int32_t kProgramParamsMagic = MakeFourCC("FxCk");
+constexpr int32_t kProgramChunkMagic = MakeFourCC("FPCh");
+constexpr int32_t kBankParamsMagic = MakeFourCC("FxBk");
+constexpr int32_t kBankChunkMagic = MakeFourCC("FBCh");
 constexpr int kProgramNameLen = 28;
 constexpr int kBankFutureLen = 124;
 constexpr int kBankHeaderSize = 8 * 4 + kBankFutureLen;     // CcnK ... future

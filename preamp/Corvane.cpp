@@ -1,7 +1,8 @@
 #include "preamp/Corvane.h"
 
-#include "au/MakeFourCC.h"
+#include "core/MakeFourCC.h"
 #include "preamp/CorvaneEditor.h"
+#include "preamp/CorvaneIdentity.h"
 #include "preamp/CorvaneParams.h"
 
 namespace iplug
@@ -12,12 +13,12 @@ Config Corvane::MakeConfig()
   config.paramCount = CorvaneEngine::kNumParams;
   config.presetCount = 1;
   config.channelIO = "1-1 2-2";
-  config.pluginName = "Corvane";
-  config.productName = "Corvane";
-  config.makerName = "Veltrano";
-  config.versionCode = 0x00020000;
-  config.uniqueId = MakeFourCC("Qzr1");
-  config.makerId = MakeFourCC("Vtrn");
+  config.pluginName = corvane::kPluginName;
+  config.productName = corvane::kProductName;
+  config.makerName = corvane::kMakerName;
+  config.versionCode = corvane::kVersionCode;
+  config.uniqueId = MakeFourCC(corvane::kAUSubtype);
+  config.makerId = MakeFourCC(corvane::kAUManufacturer);
   config.latency = 0;
   config.midiIn = false;
   config.midiOut = false;
@@ -32,7 +33,7 @@ Config Corvane::MakeConfig()
   config.editorMinHeight = 166;
   config.editorMaxHeight = 666;
   config.hostResize = false;
-  config.bundleId = "com.Veltrano.audiounit.Corvane";
+  config.bundleId = corvane::kBundleId;
   return config;
 }
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <vector>
 
-#include "au/MakeFourCC.h"
+#include "core/MakeFourCC.h"
 #include "au/IPlugAU.h"
 
 namespace corvane_test

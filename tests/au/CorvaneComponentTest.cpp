@@ -14,19 +14,13 @@
 
 #include "au/AUHost.h"
 #include "au/CFUtilities.h"
-#include "au/MakeFourCC.h"
+#include "au/CorvaneDescription.h"
 
 namespace corvane_test
 {
 namespace
 {
 const char* const kBundle = CORVANE_BUNDLE_DIR;
-
-AudioComponentDescription CorvaneDescription()
-{
-  return {static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
-          static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
-}
 
 std::string ToString(CFStringRef str)
 {
@@ -55,12 +49,12 @@ TEST_F(CorvaneBundle, InfoPlistDescribesTheComponent)
   ASSERT_NE(components, nullptr);
   ASSERT_EQ(CFArrayGetCount(components), 1);
   auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, 0));
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("type")))), "aufx");
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("subtype")))), "Qzr1");
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("manufacturer")))), "Vtrn");
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("type")))), corvane::kAUType);
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("subtype")))), corvane::kAUSubtype);
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("manufacturer")))), corvane::kAUManufacturer);
   EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("factoryFunction")))), "Corvane_Factory");
   EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(dict, kCFBundleIdentifierKey))),
-            "com.Veltrano.audiounit.Corvane");
+            corvane::kBundleId);
   CFRelease(info);
 }
 
@@ -79,7 +73,7 @@ TEST_F(CorvaneBundle, LibraryExportsOnlyTheTwoEntryPoints)
   auto block = MakeComponentParameters(kComponentVersionSelect);
   AUInstance unit(CorvaneDescription());
   ASSERT_NE(unit.unit(), nullptr);
-  EXPECT_EQ(entry(block.get(), unit.adapter()), 0x00020000);
+  EXPECT_EQ(entry(block.get(), unit.adapter()), corvane::kVersionCode);
   dlclose(handle);
 }
 
@@ -90,11 +84,11 @@ TEST_F(CorvaneBundle, RegistryFindsNameAndVersion)
   ASSERT_NE(component, nullptr);
   CFStringRef name = nullptr;
   ASSERT_EQ(AudioComponentCopyName(component, &name), noErr);
-  EXPECT_EQ(ToString(name), "Veltrano: Corvane");
+  EXPECT_EQ(ToString(name), corvane::kAUName);
   CFRelease(name);
   UInt32 version = 0;
   ASSERT_EQ(AudioComponentGetVersion(component, &version), noErr);
-  EXPECT_EQ(version, 0x00020000u);
+  EXPECT_EQ(version, static_cast<UInt32>(corvane::kVersionCode));
 }
 
 TEST_F(CorvaneBundle, NineParametersInEngineOrder)

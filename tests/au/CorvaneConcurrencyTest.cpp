@@ -11,7 +11,7 @@
 #include <MacAPIExtensions.h>
 
 #include "au/AUHost.h"
-#include "au/MakeFourCC.h"
+#include "au/CorvaneDescription.h"
 
 namespace corvane_test
 {
@@ -28,8 +28,7 @@ TEST(CorvaneConcurrency, AutomationWhileRendering)
 {
   MacAPISetComponentSearchPath("");
   ASSERT_GE(MacAPIRegisterComponentBundle(CORVANE_BUNDLE_DIR), 0);
-  const AudioComponentDescription desc{static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
-                                       static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
+  const AudioComponentDescription desc = CorvaneDescription();
   AUInstance unit(desc);
   ASSERT_NE(unit.unit(), nullptr);
   SignalSource source;

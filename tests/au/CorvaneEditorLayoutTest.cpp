@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "au/AUHost.h"
-#include "au/MakeFourCC.h"
+#include "core/MakeFourCC.h"
 #include "graphics/GraphicsTestSupport.h"
 #include "graphics/IControls.h"
 #include "preamp/Corvane.h"

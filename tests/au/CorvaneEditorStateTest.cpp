@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "au/AUHost.h"
-#include "au/MakeFourCC.h"
+#include "au/CorvaneDescription.h"
 #include "graphics/RecordingGraphics.h"
 #include "preamp/Corvane.h"
 
@@ -21,12 +21,6 @@ namespace
 {
 using iplug::Corvane;
 using iplug::igraphics::test::RecordingGraphics;
-
-AudioComponentDescription CorvaneDescription()
-{
-  return {static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
-          static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
-}
 
 struct EditorRecord
 {
@@ -68,7 +62,7 @@ protected:
   {
     static const AudioComponent component = [] {
       const AudioComponentDescription desc = CorvaneDescription();
-      return AudioComponentRegister(&desc, CFSTR("Veltrano: Corvane (in process)"), 0x00020000, Corvane_Factory);
+      return AudioComponentRegister(&desc, InProcessCorvaneName(), corvane::kVersionCode, Corvane_Factory);
     }();
     ASSERT_NE(component, nullptr);
   }

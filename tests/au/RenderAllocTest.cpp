@@ -15,7 +15,7 @@
 #include <AudioToolbox/AudioToolbox.h>
 
 #include "au/AUHost.h"
-#include "au/MakeFourCC.h"
+#include "au/CorvaneDescription.h"
 
 extern "C" OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage);
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
@@ -109,12 +109,6 @@ namespace corvane_test
 {
 namespace
 {
-AudioComponentDescription CorvaneDescription()
-{
-  return {static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
-          static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
-}
-
 struct LatencyListener
 {
   int calls = 0;
@@ -151,7 +145,7 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
 #endif
   static AudioComponent component = [] {
     const AudioComponentDescription desc = CorvaneDescription();
-    return AudioComponentRegister(&desc, CFSTR("Veltrano: Corvane (in process)"), 0x00020000,
+    return AudioComponentRegister(&desc, InProcessCorvaneName(), corvane::kVersionCode,
                                   Corvane_Factory);
   }();
   ASSERT_NE(component, nullptr);

@@ -1,6 +1,7 @@
 #include "tools/corvane/HostedUnit.h"
 
 #include "tools/corvane/CFText.h"
+#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 
 #include <MacAPIExtensions.h>
@@ -101,10 +102,13 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const std::string& bundlePath)
   wanted.componentManufacturer = kCorvaneManufacturer;
   AudioComponent component = AudioComponentFindNext(nullptr, &wanted);
   if (!component)
+  {
+    const std::string codes = ComponentCodesText(kCorvaneType, kCorvaneSubtype, kCorvaneManufacturer);
     throw ToolError(bundlePath.empty()
-                      ? "the Corvane component (aufx Qzr1 Vtrn) was not found: no Corvane.component beside the program "
+                      ? "the Corvane component (" + codes + ") was not found: no Corvane.component beside the program "
                         "or on the component search path; give one with --component PATH"
-                      : "'" + bundlePath + "' does not hold the Corvane component (aufx Qzr1 Vtrn)");
+                      : "'" + bundlePath + "' does not hold the Corvane component (" + codes + ")");
+  }
   AudioComponentInstance instance = nullptr;
   const OSStatus status = AudioComponentInstanceNew(component, &instance);
   if (status != noErr || !instance)

@@ -6,6 +6,8 @@
 // and pulls slices with AudioUnitRender. Every failure is a ToolError that
 // says what the unit refused.
 
+#include "core/MakeFourCC.h"
+#include "preamp/CorvaneIdentity.h"
 #include "tools/corvane/OfflineRenderer.h"
 #include "tools/corvane/ParamDesc.h"
 
@@ -18,15 +20,10 @@
 
 namespace corvane::host {
 
-constexpr OSType FourCharCode(const char (&code)[5])
-{
-  return (OSType(uint8_t(code[0])) << 24) | (OSType(uint8_t(code[1])) << 16) | (OSType(uint8_t(code[2])) << 8) | OSType(uint8_t(code[3]));
-}
-
 // Type, subtype and manufacturer of the Corvane effect.
-inline constexpr OSType kCorvaneType = FourCharCode("aufx");
-inline constexpr OSType kCorvaneSubtype = FourCharCode("Qzr1");
-inline constexpr OSType kCorvaneManufacturer = FourCharCode("Vtrn");
+inline constexpr OSType kCorvaneType = static_cast<OSType>(iplug::MakeFourCC(corvane::kAUType));
+inline constexpr OSType kCorvaneSubtype = static_cast<OSType>(iplug::MakeFourCC(corvane::kAUSubtype));
+inline constexpr OSType kCorvaneManufacturer = static_cast<OSType>(iplug::MakeFourCC(corvane::kAUManufacturer));
 
 struct ChannelPair
 {

@@ -1,14 +1,12 @@
 // Uses the installed framework the way a plug-in project would: a
-// parameter, a state chunk, a processor and, when available, a plug-in.
+// parameter, a state chunk, a processor and a plug-in.
 #include <cstdio>
 #include <cstring>
 
 #include "core/IByteChunk.h"
 #include "core/IParam.h"
 #include "core/IPlugProcessor.h"
-#ifdef WITH_PLUGIN_BASE
 #include "core/IPluginBase.h"
-#endif
 
 using namespace iplug;
 
@@ -21,7 +19,6 @@ public:
   bool SendMidiMsg(const IMidiMsg&) override { return true; }
 };
 
-#ifdef WITH_PLUGIN_BASE
 class Plugin : public IPluginBase
 {
 public:
@@ -29,7 +26,6 @@ public:
   void BeginInformHostOfParamChangeFromUI(int) override {}
   void EndInformHostOfParamChangeFromUI(int) override {}
 };
-#endif
 
 int Fail(const char* what)
 {
@@ -62,13 +58,11 @@ int main()
   if (!processor.LegalIO(2, 2) || processor.LegalIO(1, 2))
     return Fail("channel layouts");
 
-#ifdef WITH_PLUGIN_BASE
   Plugin plugin(config);
   plugin.GetParam(0)->InitInt("Steps", 0, 0, 12);
   plugin.MakeDefaultPreset("Default");
   if (!plugin.RestorePreset("Default"))
     return Fail("plug-in base presets");
-#endif
 
   std::printf("consumer ok\n");
   return 0;
