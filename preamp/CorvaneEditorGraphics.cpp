@@ -1,6 +1,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/MakeGraphics.h"
 #include "preamp/CorvaneEditor.h"
+#include "preamp/CorvaneIdentity.h"
 
 namespace iplug {
 
@@ -11,8 +12,8 @@ igraphics::IGraphics* MakeCorvaneGraphics(igraphics::IGEditorDelegate& dlg)
   if (g)
   {
     // Where the resource lookup finds the images and the font.
-    g->SetBundleID("com.Veltrano.audiounit.Corvane");
-    g->SetSharedResourcesSubPath("Corvane");
+    g->SetBundleID(corvane::kBundleId);
+    g->SetSharedResourcesSubPath(corvane::kPluginName);
   }
   return g;
 }

@@ -13,6 +13,7 @@
 #include <MacAPIExtensions.h>
 
 #include "au/AUHost.h"
+#include "au/AUViewFactoryClass.h"
 #include "au/CFUtilities.h"
 #include "au/CorvaneDescription.h"
 
@@ -201,6 +202,14 @@ TEST_F(CorvaneBundle, CocoaViewPointsAtTheBundleAndTheViewFactory)
   ASSERT_EQ(unit.Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, info), noErr);
   EXPECT_EQ(ToString(info.mCocoaAUViewClass[0]), "Corvane_View");
   ASSERT_NE(info.mCocoaAUViewBundleLocation, nullptr);
+  // The class it names exists in that bundle.
+  CFBundleRef bundle = CFBundleCreate(nullptr, info.mCocoaAUViewBundleLocation);
+  ASSERT_NE(bundle, nullptr);
+  auto viewClass = reinterpret_cast<AUViewFactoryClassFunc>(
+    CFBundleGetFunctionPointerForName(bundle, info.mCocoaAUViewClass[0]));
+  ASSERT_NE(viewClass, nullptr);
+  EXPECT_STREQ(viewClass()->description, "Corvane View");
+  CFRelease(bundle);
   CFRelease(info.mCocoaAUViewClass[0]);
   CFRelease(info.mCocoaAUViewBundleLocation);
 }

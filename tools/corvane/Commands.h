@@ -12,6 +12,7 @@ int RunRender(const std::vector<std::string>& args);
 int RunParams(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunState(const std::vector<std::string>& args);
+int RunSnapshot(const std::vector<std::string>& args);
 int RunEditor(const std::vector<std::string>& args);
 
 } // namespace corvane::host

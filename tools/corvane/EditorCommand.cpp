@@ -156,7 +156,7 @@ int RunEditor(const std::vector<std::string>& args)
     player = std::make_unique<LoopPlayer>(ReadWholeFile(*input), *unit, *device, kBlockSize);
   }
 
-  EditorView view(unit->Unit(), "Corvane");
+  EditorView view(unit->Instance(), "Corvane");
   if (player)
     player->Start();
 

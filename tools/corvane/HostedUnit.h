@@ -49,8 +49,8 @@ public:
   HostedUnit(const HostedUnit&) = delete;
   HostedUnit& operator=(const HostedUnit&) = delete;
 
-  /** The unit itself, for the calls this class does not wrap (its editor view). */
-  AudioUnit Unit() const { return mUnit; }
+  /** The instance, for calls this class does not wrap (the editor view). */
+  AudioComponentInstance Instance() const { return mUnit; }
 
   // Identity of the component.
   std::string Name() const;

@@ -24,6 +24,8 @@ const char* const kUsage =
   "  state FILE     show what a saved state (.aupreset) holds\n"
   "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
   "                 show the editor in a window, optionally playing a file through the unit\n"
+  "  snapshot [-o editor.png] [--scale S] [-p NAME=VALUE ...] [--state FILE]\n"
+  "                 draw the editor offscreen into a PNG\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
 
@@ -50,9 +52,11 @@ int main(int argc, char** argv)
       return RunInfo(args);
     if (command == "state")
       return RunState(args);
+    if (command == "snapshot")
+      return RunSnapshot(args);
     if (command == "editor")
       return RunEditor(args);
-    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, editor");
+    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, snapshot, editor");
   }
   catch (const Interrupted& e)
   {
@@ -61,7 +65,8 @@ int main(int argc, char** argv)
   }
   catch (const UsageError& e)
   {
-    const bool known = command == "render" || command == "params" || command == "info" || command == "state" || command == "editor";
+    const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
+                       command == "snapshot" || command == "editor";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
     return 2;
   }

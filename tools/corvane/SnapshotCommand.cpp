@@ -1,0 +1,187 @@
+// corvane snapshot: the editor as a PNG. The component is loaded as any host
+// loads it; its view class, found by the name its view property gives, opens
+// the editor offscreen through the plug-in's own editor path. Parameters and
+// a state are applied first, then one frame is drawn and read back.
+
+#include "tools/corvane/AtomicOutputFile.h"
+#include "tools/corvane/CFText.h"
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/ComponentLocator.h"
+#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/PngEncoder.h"
+#include "tools/corvane/StateFile.h"
+#include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSettings.h"
+
+#include "au/AUViewFactoryClass.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace corvane::host {
+namespace {
+
+const char* const kSnapshotUsage =
+  "usage: corvane snapshot [-o editor.png] [--scale S] [-p NAME=VALUE ...] [--state FILE] [--component PATH]\n"
+  "  -o, --output   the PNG to write (default editor.png)\n"
+  "  --scale S      the screen's backing scale, 1 to 3 (2 on a high-density display)\n"
+  "  -p, --param    set a parameter before the editor opens\n"
+  "  --state FILE   apply a saved state first; its editor record brings the editor's size and zoom\n";
+
+struct SnapshotOptions
+{
+  std::string output = "editor.png";
+  float scale = 1.f;
+  std::vector<std::string> params;
+  std::string state;
+  std::string component;
+};
+
+float ParseScale(const std::string& text)
+{
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end || errno || !std::isfinite(v) || v < 1.0 || v > 3.0)
+    throw UsageError("--scale must be a number from 1 to 3, not '" + text + "'");
+  return static_cast<float>(v);
+}
+
+SnapshotOptions ParseOptions(const std::vector<std::string>& args)
+{
+  SnapshotOptions o;
+  for (size_t i = 0; i < args.size(); ++i)
+  {
+    const std::string& a = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size())
+        throw UsageError("option " + a + " needs a value");
+      return args[++i];
+    };
+    if (a == "-o" || a == "--output")
+      o.output = value();
+    else if (a == "--scale")
+      o.scale = ParseScale(value());
+    else if (a.starts_with("--scale="))
+      o.scale = ParseScale(a.substr(8));
+    else if (a == "-p" || a == "--param")
+      o.params.push_back(value());
+    else if (a.starts_with("--param="))
+      o.params.push_back(a.substr(8));
+    else if (a.starts_with("-p") && a.size() > 2)
+      o.params.push_back(a.substr(2));
+    else if (a == "--state")
+      o.state = value();
+    else if (a == "--component")
+      o.component = value();
+    else if (a.starts_with("--component="))
+      o.component = a.substr(12);
+    else
+      throw UsageError("unexpected argument '" + a + "'");
+  }
+  if (o.output.empty())
+    throw UsageError("empty output name");
+  if (!o.output.ends_with(".png") && !o.output.ends_with(".PNG"))
+    throw UsageError("cannot write '" + o.output + "': output name must end in .png");
+  return o;
+}
+
+/** The view class the unit's view property names, looked up in the bundle it points at. */
+const AUViewFactoryClass* FindViewClass(AudioUnit unit)
+{
+  AudioUnitCocoaViewInfo info{};
+  UInt32 size = sizeof(info);
+  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
+  if (status != noErr)
+    throw ToolError("the unit offers no editor view (" + StatusText(status) + ")");
+  const CFOwned url = AdoptCF(info.mCocoaAUViewBundleLocation);
+  const CFOwned className = AdoptCF(info.mCocoaAUViewClass[0]);
+  const CFOwned bundle = AdoptCF(CFBundleCreate(nullptr, static_cast<CFURLRef>(url.get())));
+  void* function = bundle ? CFBundleGetFunctionPointerForName(static_cast<CFBundleRef>(const_cast<void*>(bundle.get())),
+                                                              static_cast<CFStringRef>(className.get()))
+                          : nullptr;
+  if (!function)
+    throw ToolError("the editor view class '" + Utf8(static_cast<CFStringRef>(className.get())) +
+                    "' is not in the component's bundle");
+  const AUViewFactoryClass* viewClass = reinterpret_cast<AUViewFactoryClassFunc>(function)();
+  if (!viewClass || !viewClass->uiViewForAudioUnit || !viewClass->closeView || !viewClass->setScreenScale ||
+      !viewClass->readViewPixels)
+    throw ToolError("the editor view class cannot draw offscreen");
+  return viewClass;
+}
+
+/** Opens the editor, draws it at the screen scale and closes it again; returns RGBA rows. */
+std::vector<uint8_t> DrawEditor(AudioUnit unit, float screenScale, UInt32& width, UInt32& height)
+{
+  const AUViewFactoryClass* viewClass = FindViewClass(unit);
+  if (!viewClass->uiViewForAudioUnit(unit, nullptr, 0.0, 0.0))
+    throw ToolError("the editor cannot be opened (no offscreen OpenGL: is Mesa's EGL installed?)");
+  std::vector<uint8_t> pixels;
+  viewClass->setScreenScale(unit, screenScale);
+  bool ok = viewClass->readViewPixels(unit, nullptr, 0, &width, &height) && width > 0 && height > 0;
+  if (ok)
+  {
+    pixels.resize(static_cast<size_t>(width) * height * 4);
+    ok = viewClass->readViewPixels(unit, pixels.data(), static_cast<UInt32>(pixels.size()), &width, &height) &&
+         pixels.size() == static_cast<size_t>(width) * height * 4;
+  }
+  viewClass->closeView(unit);
+  if (!ok)
+    throw ToolError("the editor's pixels cannot be read back");
+  return pixels;
+}
+
+void WriteAll(AtomicOutputFile& file, const std::vector<uint8_t>& bytes)
+{
+  size_t done = 0;
+  while (done < bytes.size())
+  {
+    const ssize_t n = ::write(file.Fd(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      throw ToolError("cannot write output '" + file.FinalPath() + "': " + std::strerror(errno));
+    done += static_cast<size_t>(n);
+  }
+}
+
+} // namespace
+
+int RunSnapshot(const std::vector<std::string>& args)
+{
+  for (const std::string& a : args)
+    if (a == "-h" || a == "--help")
+    {
+      std::fputs(kSnapshotUsage, stdout);
+      return 0;
+    }
+  const SnapshotOptions options = ParseOptions(args);
+
+  const auto unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
+  const std::vector<ParamDesc> params = unit->Parameters();
+  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
+  if (!options.state.empty())
+    ApplyStateFile(*unit, options.state, params.size());
+  const std::string applied = ApplySettings(*unit, params, settings);
+
+  AtomicOutputFile out(options.output); // an unwritable output fails before the editor is drawn
+  UInt32 width = 0, height = 0;
+  const std::vector<uint8_t> pixels = DrawEditor(unit->Instance(), options.scale, width, height);
+  const std::vector<uint8_t> png = EncodePNG(pixels.data(), static_cast<int>(width), static_cast<int>(height));
+  if (png.empty())
+    throw ToolError("cannot encode the editor as PNG");
+  WriteAll(out, png);
+  out.Commit();
+
+  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,
+              static_cast<double>(options.scale), applied.empty() ? "" : ", ", applied.c_str());
+  return 0;
+}
+
+} // namespace corvane::host
