@@ -37,6 +37,18 @@ constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | 
                             ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask |
                             FocusChangeMask;
 
+// The connection EGL draws through, shared by every editor window of the process and kept open:
+// EGL keeps state per native display that outlives its contexts, and a closed connection whose
+// address comes back for a new one would meet that stale state. Each editor's windows and events
+// live on a connection of its own; windows are the server's, so EGL draws into them all the same.
+Display* RenderDisplay()
+{
+  static Display* display = nullptr;
+  if (!display)
+    display = XOpenDisplay(nullptr);
+  return display;
+}
+
 IMouseMod ModifiersOf(unsigned state)
 {
   return IMouseMod((state & Button1Mask) != 0, (state & Button3Mask) != 0, (state & ShiftMask) != 0,
@@ -75,7 +87,11 @@ void* IGraphicsX11::OpenWindow(void* parent)
   }
   const float screenScale = x11::ScreenScaleFromSettings(XResourceManagerString(mDisplay), std::getenv("GDK_SCALE"));
 
-  mGL = EGLGLContext::CreateForDisplay(EGL_PLATFORM_X11_KHR, mDisplay, mError);
+  Display* renderDisplay = RenderDisplay();
+  if (renderDisplay)
+    mGL = EGLGLContext::CreateForDisplay(EGL_PLATFORM_X11_KHR, renderDisplay, mError);
+  else
+    mError = "cannot open the X display for OpenGL";
   if (!mGL || !CreateWindow(reinterpret_cast<XID>(parent)) || !mGL->AttachWindowSurface(&mXWindow, mError) ||
       !mGL->MakeCurrent())
   {
@@ -171,14 +187,18 @@ bool IGraphicsX11::CreateWindow(XID parent)
   XFreePixmap(mDisplay, blank);
 
   mClipboard = std::make_unique<x11::X11Clipboard>(mDisplay, mXWindow);
-  PlatformResize(false); // size hints of a top-level window
+  PlatformResize(false); // size hints of a top-level window; the window exists for the render connection
   return true;
 }
 
 void IGraphicsX11::DestroyWindow()
 {
   mTimer.reset();
-  mGL.reset();
+  if (mGL)
+  {
+    mGL.reset();
+    XSync(RenderDisplay(), False); // the surface is gone before its window goes
+  }
   mClipboard.reset();
   if (!mDisplay)
     return;
@@ -189,10 +209,6 @@ void IGraphicsX11::DestroyWindow()
     XFreeCursor(mDisplay, std::exchange(mBlankCursor, 0));
   if (mXWindow)
     XDestroyWindow(mDisplay, std::exchange(mXWindow, 0));
-  // EGL keeps one display per native display pointer, and the next connection may get this one's
-  // address: the EGL display of this connection (used by this editor alone) ends with it.
-  if (EGLDisplay egl = eglGetPlatformDisplay(EGL_PLATFORM_X11_KHR, mDisplay, nullptr); egl != EGL_NO_DISPLAY)
-    eglTerminate(egl);
   XCloseDisplay(std::exchange(mDisplay, nullptr));
   mWindow = nullptr;
   mParent = 0;
@@ -217,8 +233,10 @@ void IGraphicsX11::PlatformResize(bool)
     XSetWMNormalHints(mDisplay, mXWindow, &hints);
   }
   XResizeWindow(mDisplay, mXWindow, static_cast<unsigned>(w), static_cast<unsigned>(h));
-  XFlush(mDisplay);
+  // Drawing goes through another connection: the server must have the new size first.
+  XSync(mDisplay, False);
   mNeedsPresent = true;
+  mResized = true;
 }
 
 void IGraphicsX11::SetTimerEnabled(bool enabled)
@@ -288,7 +306,15 @@ void IGraphicsX11::DrawFrame()
     BeginFrame();
     EndFrame();
   }
+  if (mResized)
+  {
+    // The window surface takes its new size at a swap: the first frame after a resize may
+    // still have gone out at the old one.
+    BeginFrame();
+    EndFrame();
+  }
   mNeedsPresent = false;
+  mResized = false;
 }
 
 // ------------------------------------------------------------------ events

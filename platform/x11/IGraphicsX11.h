@@ -112,6 +112,7 @@ private:
   bool mTimerEnabled = true;
   bool mCloseRequested = false;
   bool mNeedsPresent = false;
+  bool mResized = false;
   bool mMouseOutDuringDrag = false;
   bool mCursorLocked = false;
   float mPrevX = 0.f; // previous pointer position, editor points

@@ -447,3 +447,16 @@ TEST(X11Window, WithoutADisplayOpeningFailsWithAReason)
   dlg.CloseWindow();
   setenv("DISPLAY", display.c_str(), 1);
 }
+
+TEST(X11Window, EditorsOpenOneAfterAnother)
+{
+  // Each editor has its own connection; one closed must not spoil the next (no other client holds the server).
+  for (int round = 0; round < 4; ++round)
+  {
+    EditorDelegate dlg;
+    ASSERT_NE(dlg.OpenWindow(nullptr), nullptr) << "round " << round << ": " << dlg.UI()->GetError();
+    dlg.UI()->Resize(200, 100, round % 2 ? 2.f : 1.f);
+    EXPECT_TRUE(dlg.UI()->Idle());
+    dlg.CloseWindow();
+  }
+}
