@@ -1,8 +1,12 @@
 #include "preamp/CorvaneEngine.h"
 
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
+#include <iterator>
 #include <numbers>
+#include <tuple>
+#include <utility>
 
 namespace iplug {
 
@@ -65,7 +69,36 @@ private:
 
 inline double Sanitized(double x) { return std::isfinite(x) ? x : 0.0; }
 
+// The number of fields of an aggregate: the most initialisers it accepts.
+struct AnyField
+{
+  template <class T>
+  operator T() const;
+};
+template <class T, class... Fields>
+constexpr std::size_t FieldCount()
+{
+  if constexpr (requires { T{Fields{}..., AnyField{}}; })
+    return FieldCount<T, Fields..., AnyField>();
+  else
+    return sizeof...(Fields);
+}
+
 } // namespace
+
+static_assert(FieldCount<CorvaneEngine::Settings>()
+                == std::tuple_size_v<decltype(CorvaneEngine::Settings::Tie(std::declval<CorvaneEngine::Settings&>()))>,
+              "Settings::Tie must list every field");
+
+const CorvaneEngine::BiquadDesign CorvaneEngine::kBiquadDesigns[] = {
+  {&DesignedBiquads::band, Biquad::kBandpass, 5000.0, 0.0004, 0.0},
+  {&DesignedBiquads::preLow, Biquad::kLowshelf, 100.0, 0.8, -3.0},
+  {&DesignedBiquads::postLow, Biquad::kLowshelf, 110.0, 0.8, 3.1},
+  {&DesignedBiquads::prePeak, Biquad::kPeak, 850.0, 0.28, 2.0},
+  {&DesignedBiquads::postPeak, Biquad::kPeak, 830.0, 0.28, -1.7},
+  {&DesignedBiquads::preHigh, Biquad::kHighshelf, 4030.0, 0.28, -1.5},
+  {&DesignedBiquads::postHigh, Biquad::kHighshelf, 4000.0, 0.28, 1.7},
+};
 
 void CorvaneEngine::OnParamChange(int paramIdx, double value)
 {
@@ -125,19 +158,12 @@ void CorvaneEngine::OnParamChange(int paramIdx, double value)
 
 CorvaneEngine::Settings CorvaneEngine::GetSettings() const
 {
-  const AtomicSettings& a = mSettings;
   Settings s;
-  s.gainFactor = a.gainFactor.load(relaxed);
-  s.outputGain = a.outputGain.load(relaxed);
-  s.hpfPosition = a.hpfPosition.load(relaxed);
-  s.lpfPosition = a.lpfPosition.load(relaxed);
-  s.lpfLatency = a.lpfLatency.load(relaxed);
-  s.filterOn = a.filterOn.load(relaxed);
-  s.preampOn = a.preampOn.load(relaxed);
-  s.micPre = a.micPre.load(relaxed);
-  s.phaseInvert = a.phaseInvert.load(relaxed);
-  s.oversampling = a.oversampling.load(relaxed);
-  s.osLatency = a.osLatency.load(relaxed);
+  std::apply(
+    [this](auto&... to) {
+      std::apply([&to...](const auto&... from) { ((to = from.load(relaxed)), ...); }, AtomicSettings::Tie(mSettings));
+    },
+    Settings::Tie(s));
   return s;
 }
 
@@ -188,13 +214,10 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
   mF.hpf.Calc(T, Pair{hpfL, hpfR});
   mF.sub.Calc(T, Pair{0.0, 0.0});
 
-  mF.band.setBiquad(Biquad::kBandpass, 5000.0 / fs, 0.0004, 0.0);
-  mF.preLow.setBiquad(Biquad::kLowshelf, 100.0 / fs, 0.8, -3.0);
-  mF.postLow.setBiquad(Biquad::kLowshelf, 110.0 / fs, 0.8, 3.1);
-  mF.prePeak.setBiquad(Biquad::kPeak, 850.0 / fs, 0.28, 2.0);
-  mF.postPeak.setBiquad(Biquad::kPeak, 830.0 / fs, 0.28, -1.7);
-  mF.preHigh.setBiquad(Biquad::kHighshelf, 4030.0 / fs, 0.28, -1.5);
-  mF.postHigh.setBiquad(Biquad::kHighshelf, 4000.0 / fs, 0.28, 1.7);
+  static_assert(std::size(kBiquadDesigns) * sizeof(PairBiquad) == sizeof(DesignedBiquads),
+                "every designed biquad needs a row in kBiquadDesigns");
+  for (const BiquadDesign& d : kBiquadDesigns)
+    (mF.*d.filter).setBiquad(d.type, d.frequencyHz / fs, d.q, d.gainDb);
 
   mPreCoefficients[0] = PairCoefficients(mF.preLow);
   mPreCoefficients[1] = PairCoefficients(mF.prePeak);
@@ -421,9 +444,8 @@ bool CorvaneEngine::StateIsFinite() const
   for (const BasicHPF73<Pair>* h : {&mF.hpf, &mF.sub})
     add({h->x1, h->x2, h->x3, h->y1, h->y2, h->y3});
   add({mF.lpf.x1, mF.lpf.x2, mF.lpf.y1, mF.lpf.y2});
-  for (const PairBiquad* b : {&mF.band, &mF.preLow, &mF.postLow, &mF.prePeak, &mF.postPeak,
-                              &mF.preHigh, &mF.postHigh})
-    add({b->z1, b->z2});
+  for (const BiquadDesign& d : kBiquadDesigns)
+    add({(mF.*d.filter).z1, (mF.*d.filter).z2});
   const Smoothers& m = mSmooth;
   add({Pair{m.drive.z, m.output.z}, Pair{m.gain.z, m.lpf.z}, Pair{m.hpf.z, 0.0}});
   return probe[0] == 0.0 && probe[1] == 0.0;
@@ -434,9 +456,8 @@ void CorvaneEngine::ClearAllState()
   mF.lpf.ClearState();
   mF.hpf.ClearState();
   mF.sub.ClearState();
-  for (PairBiquad* b : {&mF.band, &mF.preLow, &mF.postLow, &mF.prePeak, &mF.postPeak, &mF.preHigh,
-                        &mF.postHigh})
-    b->z1 = b->z2 = Pair{};
+  for (const BiquadDesign& d : kBiquadDesigns)
+    (mF.*d.filter).z1 = (mF.*d.filter).z2 = Pair{};
   Reset();
 }
 

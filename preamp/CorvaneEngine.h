@@ -9,6 +9,7 @@
 #include "preamp/Smoother.h"
 
 #include <atomic>
+#include <tuple>
 
 namespace iplug {
 
@@ -40,21 +41,36 @@ public:
   static constexpr int kLowpassLatency = 17;
   static constexpr int kOversamplingLatency = 64;
 
-  // What the chain reads, mapped from the parameters.
-  struct Settings
+  // What the chain reads, mapped from the parameters. Declared once, for the
+  // plain snapshot a block works on (Settings) and for the record that
+  // OnParamChange writes from any thread (every field atomic).
+  template <template <class> class Field>
+  struct BasicSettings
   {
-    int gainFactor = 10;      // ten times the linear gain of the "Gain" step
-    double outputGain = 1.0;  // linear
-    double hpfPosition = 0.0; // high-pass control value
-    double lpfPosition = 1.0; // low-pass control value; exactly 1.0 is off
-    int lpfLatency = 0;
-    int filterOn = 0;
-    int preampOn = 1;
-    int micPre = 0;
-    int phaseInvert = 0;
-    int oversampling = 0;     // factor: 0 (off) or 2
-    int osLatency = 0;
+    Field<int> gainFactor{10};      // ten times the linear gain of the "Gain" step
+    Field<double> outputGain{1.0};  // linear
+    Field<double> hpfPosition{0.0}; // high-pass control value
+    Field<double> lpfPosition{1.0}; // low-pass control value; exactly 1.0 is off
+    Field<int> lpfLatency{0};
+    Field<int> filterOn{0};
+    Field<int> preampOn{1};
+    Field<int> micPre{0};
+    Field<int> phaseInvert{0};
+    Field<int> oversampling{0};     // factor: 0 (off) or 2
+    Field<int> osLatency{0};
+
+    // Every field in declaration order; the engine checks at compile time
+    // that none is left out.
+    template <class Self>
+    static auto Tie(Self& s)
+    {
+      return std::tie(s.gainFactor, s.outputGain, s.hpfPosition, s.lpfPosition, s.lpfLatency, s.filterOn,
+                      s.preampOn, s.micPre, s.phaseInvert, s.oversampling, s.osLatency);
+    }
   };
+  template <class T>
+  using PlainField = T;
+  using Settings = BasicSettings<PlainField>;
 
   struct Smoothers
   {
@@ -94,29 +110,33 @@ public:
   const Smoothers& GetSmoothers() const { return mSmooth; }
 
 private:
-  struct AtomicSettings
+  using AtomicSettings = BasicSettings<std::atomic>;
+
+  // The biquads of fixed design: pre-emphasis, de-emphasis and the band
+  // filter. Each has one row in kBiquadDesigns, which block set-up, the
+  // finite-state check and the state clear all go through.
+  struct DesignedBiquads
   {
-    std::atomic<int> gainFactor{10};
-    std::atomic<double> outputGain{1.0};
-    std::atomic<double> hpfPosition{0.0};
-    std::atomic<double> lpfPosition{1.0};
-    std::atomic<int> lpfLatency{0};
-    std::atomic<int> filterOn{0};
-    std::atomic<int> preampOn{1};
-    std::atomic<int> micPre{0};
-    std::atomic<int> phaseInvert{0};
-    std::atomic<int> oversampling{0};
-    std::atomic<int> osLatency{0};
+    BasicBiquad<StereoSample> band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
   };
 
+  struct BiquadDesign
+  {
+    BasicBiquad<StereoSample> DesignedBiquads::*filter;
+    int type;
+    double frequencyHz;
+    double q;
+    double gainDb;
+  };
+  static const BiquadDesign kBiquadDesigns[];
+
   // The filters, each a left/right pair run in one SIMD register.
-  struct Filters
+  struct Filters : DesignedBiquads
   {
     BasicOSAA<StereoSample> up, down;
     BasicOSEQ<StereoSample> dec;
     BasicLPF73<StereoSample> lpf;
     BasicHPF73<StereoSample> hpf, sub;
-    BasicBiquad<StereoSample> band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
   };
 
   template <bool kOversample, bool kBaseCurve, bool kLowpass>

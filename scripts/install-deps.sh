@@ -17,6 +17,7 @@ packages=(
   libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
   librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
   fonts-roboto-unhinted             # the editor's font, copied into the bundle
+  clang-format                      # scripts/check-format.sh
 )
 
 missing=()

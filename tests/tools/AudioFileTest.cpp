@@ -29,7 +29,9 @@ std::vector<std::vector<float>> TestSignal(int channels, size_t frames)
 
 void WriteFile(const std::string& path, int rate, const std::vector<std::vector<float>>& data, size_t block = 1000)
 {
-  AudioFileWriter writer(path, rate, static_cast<int>(data.size()));
+  WriterOptions options;
+  options.expectedFrames = static_cast<int64_t>(data[0].size());
+  AudioFileWriter writer(path, rate, static_cast<int>(data.size()), options);
   for (size_t pos = 0; pos < data[0].size(); pos += block)
   {
     std::vector<const float*> ptrs;
@@ -194,4 +196,44 @@ TEST(AudioFile, UnwritableOutputsFailBeforeAnythingIsRendered)
   std::filesystem::create_directory(dir.Path("folder.wav"));
   EXPECT_THAT(ErrorOf([&] { AudioFileWriter w(dir.Path("folder.wav"), 48000, 2); }), HasSubstr("Is a directory"));
   EXPECT_THAT(dir.Names(), ElementsAre("folder.wav"));
+}
+
+TEST(AudioFile, WavPastThePlainHeaderLimitIsWrittenAsRF64)
+{
+  TempFolder dir;
+  const auto data = TestSignal(2, 3000);
+  const auto magic = [&](const std::string& name) {
+    std::ifstream f(dir.Path(name), std::ios::binary);
+    std::string m(4, '\0');
+    f.read(m.data(), 4);
+    return m;
+  };
+  const struct
+  {
+    const char* name;
+    uint64_t plainLimit; // bytes a plain header may describe
+    const char* magic;
+  } cases[] = {
+    {"small.wav", kPlainWavMaxBytes, "RIFF"},
+    {"large.wav", 1000, "RF64"},
+    {"unknown.wav", 0, "RIFF"}, // of unknown length: RF64 that turns back into WAV
+  };
+  for (const auto& c : cases)
+  {
+    WriterOptions options;
+    options.expectedFrames = c.plainLimit ? 3000 : -1;
+    options.plainWavMaxBytes = c.plainLimit;
+    AudioFileWriter writer(dir.Path(c.name), 48000, 2, options);
+    const float* ptrs[] = {data[0].data(), data[1].data()};
+    writer.Write(ptrs, 3000);
+    writer.Commit();
+    EXPECT_EQ(magic(c.name), c.magic);
+    AudioFileReader reader(dir.Path(c.name));
+    EXPECT_EQ(ReadAll(reader), data) << c.name;
+  }
+  // An AIFF header cannot describe that much at all.
+  WriterOptions large;
+  large.expectedFrames = 3000;
+  large.plainWavMaxBytes = 1000;
+  EXPECT_THAT(ErrorOf([&] { AudioFileWriter w(dir.Path("large.aiff"), 48000, 2, large); }), HasSubstr("use .wav"));
 }

@@ -9,7 +9,9 @@
 
 inline void WriteAudioFile(const std::string& path, int rate, const std::vector<std::vector<float>>& data)
 {
-  corvane::host::AudioFileWriter w(path, rate, static_cast<int>(data.size()));
+  corvane::host::WriterOptions options;
+  options.expectedFrames = static_cast<int64_t>(data[0].size());
+  corvane::host::AudioFileWriter w(path, rate, static_cast<int>(data.size()), options);
   std::vector<const float*> p;
   for (const auto& ch : data)
     p.push_back(ch.data());

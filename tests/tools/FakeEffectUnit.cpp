@@ -335,6 +335,13 @@ OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* t
   return noErr;
 }
 
+OSStatus Reset(void* self, AudioUnitScope, AudioUnitElement)
+{
+  for (auto& line : Self(self)->lines)
+    line.clear();
+  return noErr;
+}
+
 AudioComponentMethod Lookup(SInt16 selector)
 {
   switch (selector)
@@ -347,6 +354,7 @@ AudioComponentMethod Lookup(SInt16 selector)
     case kAudioUnitGetParameterSelect: return reinterpret_cast<AudioComponentMethod>(&GetParameter);
     case kAudioUnitSetParameterSelect: return reinterpret_cast<AudioComponentMethod>(&SetParameter);
     case kAudioUnitRenderSelect: return reinterpret_cast<AudioComponentMethod>(&Render);
+    case kAudioUnitResetSelect: return reinterpret_cast<AudioComponentMethod>(&Reset);
     default: return nullptr;
   }
 }

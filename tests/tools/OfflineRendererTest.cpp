@@ -63,7 +63,7 @@ TEST(OfflineRenderer, OutputIsAlignedWithTheInputAndAsLongForAnyBlockAndLatency)
     DelayProcessor unit(2, k.latency);
     unit.maxFrames = static_cast<size_t>(k.block);
     MemorySink sink(2);
-    const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {k.block, false, {}});
+    const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {k.block, false, {}, 0});
     EXPECT_EQ(sink.data, input) << k.frames << "/" << k.latency << "/" << k.block;
     if (k.frames > 0)
     {
@@ -80,7 +80,7 @@ TEST(OfflineRenderer, KeepLatencyWritesTheDelayedOutputAtTheInputLength)
   MemorySource source(44100, input);
   DelayProcessor unit(1, 81);
   MemorySink sink(1);
-  const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {64, true, {}});
+  const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {64, true, {}, 0});
   ASSERT_EQ(sink.data[0].size(), 300u);
   for (size_t i = 0; i < 81; ++i)
     ASSERT_EQ(sink.data[0][i], 0.0f);

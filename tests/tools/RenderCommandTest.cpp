@@ -124,3 +124,15 @@ TEST_F(RenderCommand, CtrlCStopsTheRenderAndRemovesThePartialOutput)
   sigaction(SIGINT, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
+
+TEST_F(RenderCommand, IntegerOutputCountsItsClippedSamplesAndReportsThePeakWritten)
+{
+  WriteAudioFile(dir.Path("in.wav"), 48000, Tone(1, 1000)); // peak 0.25, up 18 dB to 2.0
+  ::testing::internal::CaptureStderr();
+  const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.flac"), "-p", "Gain=12dB", "-p", "Output=6"});
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(out, HasSubstr("output:   peak 0.0 dBFS"));
+  EXPECT_THAT(err, ::testing::MatchesRegex("corvane: warning: [0-9]{3} samples clipped at full scale in '.*out.flac' \\(24-bit\\)\n"));
+  const auto written = ReadAudioFile(dir.Path("out.flac"));
+  EXPECT_LE(*std::max_element(written[0].begin(), written[0].end()), 1.0f);
+}

@@ -1,5 +1,6 @@
 #include "tools/corvane/AtomicOutputFile.h"
 
+#include "tools/corvane/FileIdentity.h"
 #include "tools/corvane/ToolError.h"
 
 #include <cerrno>
@@ -28,21 +29,45 @@ mode_t DefaultFileMode()
   return 0666 & ~mask;
 }
 
+std::string ExistsMessage(const std::string& path)
+{
+  return "'" + path + "' exists; not replaced (--no-clobber)";
+}
+
+// Moves `from` to `to` unless `to` exists, in one step where the file system
+// allows it.
+int RenameNoReplace(const char* from, const char* to)
+{
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+    return 0;
+  if (errno != EINVAL && errno != ENOSYS)
+    return errno;
+  if (link(from, to) != 0)
+    return errno;
+  unlink(from);
+  return 0;
+}
+
 } // namespace
 
-AtomicOutputFile::AtomicOutputFile(std::string finalPath)
+AtomicOutputFile::AtomicOutputFile(std::string finalPath, bool noClobber)
 : mFinalPath(std::move(finalPath))
+, mNoClobber(noClobber)
 {
   if (mFinalPath.empty() || mFinalPath.back() == '/')
     throw ToolError("cannot write output '" + mFinalPath + "': not a file name");
 
+  mTargetPath = FollowLinks(mFinalPath);
   struct stat st {};
-  if (stat(mFinalPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+  const bool exists = stat(mTargetPath.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode))
     throw ToolError(Failure(mFinalPath, EISDIR));
+  if (exists && noClobber)
+    throw ToolError(ExistsMessage(mFinalPath));
 
-  const size_t slash = mFinalPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : mFinalPath.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? mFinalPath : mFinalPath.substr(slash + 1);
+  const size_t slash = mTargetPath.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : mTargetPath.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? mTargetPath : mTargetPath.substr(slash + 1);
   std::string pattern = folder + "." + base + ".XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
@@ -50,12 +75,36 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath)
   if (mFd < 0)
     throw ToolError(Failure(mFinalPath, errno));
   mTempPath = buffer.data();
-  fchmod(mFd, DefaultFileMode());
+  if (exists && S_ISREG(st.st_mode))
+  {
+    // Only root may give the file another owner; the group may still be
+    // kept. Where neither is allowed, the new file is simply the user's.
+    if (fchown(mFd, st.st_uid, st.st_gid) != 0)
+      (void)!fchown(mFd, static_cast<uid_t>(-1), st.st_gid);
+    fchmod(mFd, st.st_mode & 07777);
+  }
+  else
+    fchmod(mFd, DefaultFileMode());
 }
 
 AtomicOutputFile::~AtomicOutputFile()
 {
   Discard();
+}
+
+void AtomicOutputFile::WriteAll(const void* bytes, size_t size)
+{
+  const auto* data = static_cast<const unsigned char*>(bytes);
+  size_t done = 0;
+  while (done < size)
+  {
+    const ssize_t n = write(mFd, data + done, size - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      throw ToolError(Failure(mFinalPath, n < 0 ? errno : EIO));
+    done += static_cast<size_t>(n);
+  }
 }
 
 void AtomicOutputFile::Commit()
@@ -68,13 +117,18 @@ void AtomicOutputFile::Commit()
   if (close(mFd) != 0 && error == 0)
     error = errno;
   mFd = -1;
-  if (error == 0 && rename(mTempPath.c_str(), mFinalPath.c_str()) != 0)
-    error = errno;
+  if (error == 0)
+  {
+    if (mNoClobber)
+      error = RenameNoReplace(mTempPath.c_str(), mTargetPath.c_str());
+    else if (rename(mTempPath.c_str(), mTargetPath.c_str()) != 0)
+      error = errno;
+  }
   if (error != 0)
   {
     unlink(mTempPath.c_str());
     mDone = true;
-    throw ToolError(Failure(mFinalPath, error));
+    throw ToolError(error == EEXIST && mNoClobber ? ExistsMessage(mFinalPath) : Failure(mFinalPath, error));
   }
   mDone = true;
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -12,6 +14,30 @@ namespace corvane::host {
 namespace {
 
 constexpr size_t kChunkFrames = 4096;
+
+// libsndfile shortens a WAV or AIFF whose data chunk runs past the end of
+// the file to what is there, and says so only in its log: "data : 40000
+// (should be 32012)" (bytes), or for AIFF "Frame count read from 'COMM'
+// chunk (5000) not equal". Returns the header's length in frames, or -1.
+int64_t HeaderFramesFromLog(SNDFILE* file, int64_t frames)
+{
+  char log[8192] = {};
+  sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+  const std::string text = log;
+  long long announced = 0, present = 0;
+  size_t at = text.find("\ndata : ");
+  if (at != std::string::npos && std::sscanf(text.c_str() + at, "\ndata : %lld (should be %lld)", &announced, &present) == 2
+      && announced > present && frames > 0)
+  {
+    const long long bytesPerFrame = std::max(1LL, std::llround(static_cast<double>(present) / static_cast<double>(frames)));
+    return announced / bytesPerFrame;
+  }
+  at = text.find("Frame count read from 'COMM' chunk (");
+  if (at != std::string::npos && std::sscanf(text.c_str() + at, "Frame count read from 'COMM' chunk (%lld)", &announced) == 1
+      && announced > frames)
+    return announced;
+  return -1;
+}
 
 } // namespace
 
@@ -37,6 +63,7 @@ AudioFileReader::AudioFileReader(const std::string& path)
   mSampleRate = info.samplerate;
   mChannels = info.channels;
   mFrames = info.frames;
+  mAnnouncedFrames = std::max(mFrames, HeaderFramesFromLog(mFile, mFrames));
   mMajorFormat = info.format & SF_FORMAT_TYPEMASK;
   // Integer files read as float in -1..1; float files are passed unscaled.
   sf_command(mFile, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
@@ -59,9 +86,12 @@ size_t AudioFileReader::Read(float* const* channels, size_t frames)
     const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), static_cast<sf_count_t>(want));
     if (got <= 0)
     {
-      // A file shorter than its header claims: report it instead of padding silently.
-      const char* reason = sf_error(mFile) != SF_ERR_NO_ERROR ? sf_strerror(mFile) : "the file ends early";
-      throw ToolError("cannot read input '" + mPath + "': " + reason);
+      if (sf_error(mFile) != SF_ERR_NO_ERROR)
+        throw ToolError("cannot read input '" + mPath + "': " + sf_strerror(mFile));
+      // The data ends before the header's length (a truncated FLAC): the
+      // file is as long as what was read.
+      mFrames = mPosition;
+      break;
     }
     for (size_t f = 0; f < static_cast<size_t>(got); ++f)
       for (size_t c = 0; c < channelCount; ++c)

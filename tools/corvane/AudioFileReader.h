@@ -1,6 +1,8 @@
 #pragma once
-// Reads WAV, AIFF or FLAC (anything libsndfile opens) as planar float,
-// streaming, so long files never sit in memory whole.
+// Reads WAV, AIFF, FLAC or Ogg Vorbis (anything libsndfile opens) as planar
+// float, streaming, so long files never sit in memory whole. A file whose
+// data ends before the length its header gives is read as far as it goes;
+// AnnouncedFrames() keeps the header's length so the user can be told.
 
 #include "tools/corvane/AudioSource.h"
 
@@ -24,6 +26,7 @@ public:
   int SampleRate() const override { return mSampleRate; }
   int Channels() const override { return mChannels; }
   int64_t Frames() const override { return mFrames; }
+  int64_t AnnouncedFrames() const override { return mAnnouncedFrames; }
   size_t Read(float* const* channels, size_t frames) override;
 
   /** libsndfile's major format code of the file (SF_FORMAT_WAV, ...). */
@@ -35,6 +38,7 @@ private:
   int mSampleRate = 0;
   int mChannels = 0;
   int64_t mFrames = 0;
+  int64_t mAnnouncedFrames = 0;
   int64_t mPosition = 0;
   int mMajorFormat = 0;
   std::vector<float> mInterleaved;

@@ -14,8 +14,11 @@ public:
 
   virtual int SampleRate() const = 0;
   virtual int Channels() const = 0;
-  /** Total length in frames. */
+  /** Total length in frames: what can be read. */
   virtual int64_t Frames() const = 0;
+  /** The length the source's own header announces; more than Frames() when
+      the data ends early (a truncated file). */
+  virtual int64_t AnnouncedFrames() const { return Frames(); }
   /** Reads up to `frames` frames, one buffer per channel. Returns the frames
       read, fewer than asked only at the end. Throws ToolError on a read failure. */
   virtual size_t Read(float* const* channels, size_t frames) = 0;

@@ -14,5 +14,10 @@ int RunInfo(const std::vector<std::string>& args);
 int RunState(const std::vector<std::string>& args);
 int RunSnapshot(const std::vector<std::string>& args);
 int RunEditor(const std::vector<std::string>& args);
+/** "corvane --version": the program's version, then the component's. */
+int RunVersion(const std::vector<std::string>& args);
+
+/** The version of this program (the product's). */
+extern const char* const kProgramVersion;
 
 } // namespace corvane::host

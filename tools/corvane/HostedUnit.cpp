@@ -393,6 +393,13 @@ void HostedUnit::Initialize()
   mSampleTime = 0.0;
 }
 
+void HostedUnit::Reset()
+{
+  const OSStatus status = AudioUnitReset(mUnit, kAudioUnitScope_Global, 0);
+  if (status != noErr)
+    throw ToolError("the unit refused to reset: " + StatusText(status));
+}
+
 OSStatus HostedUnit::InputCallback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32 bus,
                                    UInt32 frames, AudioBufferList* data)
 {

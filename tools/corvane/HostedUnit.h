@@ -85,6 +85,9 @@ public:
   void Configure(double sampleRate, int channels, int maxFrames);
   /** Throws ToolError when the unit refuses to initialise. */
   void Initialize();
+  /** Clears the unit's processing history, as a host does before it starts
+      playing: smoothed settings then start at their targets. Throws ToolError. */
+  void Reset();
 
   // SliceProcessor: one AudioUnitRender per call.
   void Process(const float* const* inputs, float* const* outputs, size_t frames) override;

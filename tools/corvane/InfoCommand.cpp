@@ -1,9 +1,11 @@
 // corvane info: the component's identity, channel capabilities, latency and
-// tail at the given settings, and its factory presets.
+// tail at the given settings, and its factory presets; corvane --version:
+// the program's version and the loaded component's.
 
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/ParamListing.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSettings.h"
@@ -20,15 +22,58 @@ constexpr double kProbeRate = 48000.0;
 constexpr int kProbeFrames = 64;
 
 const char* const kInfoUsage =
-  "usage: corvane info [-p NAME=VALUE ...] [--component PATH]\n"
-  "  -p, --param      set a parameter first; latency and tail are shown for these settings\n";
+  "usage: corvane info [-p NAME=VALUE ...] [--json] [--component PATH]\n"
+  "  -p, --param      set a parameter first; latency and tail are shown for these settings\n"
+  "  --json           print the same facts as a JSON object\n";
+
+std::string VersionText(UInt32 v)
+{
+  char text[32];
+  std::snprintf(text, sizeof text, "%u.%u.%u", v >> 16, (v >> 8) & 0xFF, v & 0xFF);
+  return text;
+}
+
+std::string JsonNumber(double v)
+{
+  if (!std::isfinite(v))
+    return "null";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", v);
+  return text;
+}
 
 } // namespace
+
+const char* const kProgramVersion = corvane::kVersionString;
+
+int RunVersion(const std::vector<std::string>& args)
+{
+  std::string component;
+  for (size_t i = 0; i < args.size(); ++i)
+  {
+    if (args[i] == "--component" && i + 1 < args.size())
+      component = args[++i];
+    else if (args[i].starts_with("--component="))
+      component = args[i].substr(12);
+    else
+      throw UsageError("unexpected argument '" + args[i] + "'");
+  }
+  std::printf("corvane %s\n", kProgramVersion);
+  std::fflush(stdout);
+  const std::string bundle = LocateComponentBundle(component, ProgramFolder());
+  const auto unit = HostedUnit::Open(bundle);
+  const AudioComponentDescription d = unit->Description();
+  std::printf("%s %s (%s)%s%s\n", unit->Name().c_str(), VersionText(unit->Version()).c_str(),
+              ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str(),
+              bundle.empty() ? "" : " from ", bundle.c_str());
+  return 0;
+}
 
 int RunInfo(const std::vector<std::string>& args)
 {
   std::string component;
   std::vector<std::string> assignments;
+  bool json = false;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -36,6 +81,11 @@ int RunInfo(const std::vector<std::string>& args)
     {
       std::fputs(kInfoUsage, stdout);
       return 0;
+    }
+    if (a == "--json")
+    {
+      json = true;
+      continue;
     }
     if ((a == "--component" || a == "-p" || a == "--param") && i + 1 >= args.size())
       throw UsageError("option " + a + " needs a value");
@@ -69,6 +119,37 @@ int RunInfo(const std::vector<std::string>& args)
 
   const AudioComponentDescription d = unit->Description();
   const UInt32 v = unit->Version();
+  const auto presets = unit->FactoryPresets();
+  if (json)
+  {
+    std::string out = "{\n";
+    const auto field = [&](const char* key, const std::string& value, bool last = false) {
+      out += std::string("  \"") + key + "\": " + value + (last ? "\n" : ",\n");
+    };
+    field("name", JsonString(unit->Name()));
+    field("type", JsonString(FourCCText(d.componentType)));
+    field("subtype", JsonString(FourCCText(d.componentSubType)));
+    field("manufacturer", JsonString(FourCCText(d.componentManufacturer)));
+    field("version", JsonString(VersionText(v)));
+    field("versionCode", std::to_string(v));
+    field("bundle", bundle.empty() ? "null" : JsonString(bundle));
+    std::string channels;
+    for (const ChannelPair& p : unit->SupportedChannels())
+      channels += (channels.empty() ? "" : ", ") + std::string("{\"inputs\": ") + std::to_string(p.inputs) + ", \"outputs\": "
+                  + std::to_string(p.outputs) + "}";
+    field("channels", "[" + channels + "]");
+    field("settings", JsonString(applied));
+    field("sampleRate", JsonNumber(kProbeRate));
+    field("latencySamples", std::to_string(latency));
+    field("tailSeconds", JsonNumber(tail));
+    field("parameters", std::to_string(params.size()));
+    std::string list;
+    for (const auto& p : presets)
+      list += (list.empty() ? "" : ", ") + std::string("{\"number\": ") + std::to_string(p.number) + ", \"name\": " + JsonString(p.name) + "}";
+    field("factoryPresets", "[" + list + "]", true);
+    std::fputs((out + "}\n").c_str(), stdout);
+    return 0;
+  }
   std::printf("name:            %s\n", unit->Name().c_str());
   std::printf("component:       %s\n", ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str());
   std::printf("  type:          %s\n", FourCCText(d.componentType).c_str());
@@ -88,7 +169,6 @@ int RunInfo(const std::vector<std::string>& args)
     std::printf("tail:            %.6g s (%lld samples at %.0f Hz)\n", tail, static_cast<long long>(std::llround(tail * kProbeRate)),
                 kProbeRate);
   std::printf("parameters:      %zu (see 'corvane params')\n", params.size());
-  const auto presets = unit->FactoryPresets();
   std::printf("factory presets: %zu\n", presets.size());
   for (const auto& p : presets)
     std::printf("  %d  %s\n", p.number, p.name.c_str());

@@ -41,6 +41,9 @@ std::string LevelMeter::FormatDb(double db)
 {
   if (!std::isfinite(db))
     return "-inf dBFS";
+  // A full-scale integer sample is a hair below 0 dB; it shows as 0.0, not -0.0.
+  if (db > -0.05 && db < 0.05)
+    db = 0.0;
   char text[32];
   std::snprintf(text, sizeof text, "%.1f dBFS", db);
   return text;

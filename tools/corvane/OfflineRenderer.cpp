@@ -33,11 +33,12 @@ RenderStats RenderOffline(AudioSource& source, SliceProcessor& processor, AudioS
   RenderStats stats;
   const int channels = source.Channels();
   const size_t block = static_cast<size_t>(std::max(job.blockSize, 1));
-  const int64_t length = source.Frames();
+  const int64_t tail = std::max<int64_t>(job.tailFrames, 0);
+  int64_t length = source.Frames() + tail;
   Planar in(channels, block), out(channels, block);
 
   int64_t drop = 0;
-  int64_t sourceLeft = length;
+  int64_t sourceLeft = source.Frames();
   bool first = true;
   // The length to render is only known once the latency is, after slice one.
   while (stats.framesWritten < length)
@@ -46,10 +47,16 @@ RenderStats RenderOffline(AudioSource& source, SliceProcessor& processor, AudioS
     size_t got = 0;
     if (sourceLeft > 0)
     {
-      got = source.Read(in.pointers.data(), frames);
+      const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(frames), sourceLeft));
+      got = source.Read(in.pointers.data(), want);
       sourceLeft -= static_cast<int64_t>(got);
-      if (got < frames)
-        sourceLeft = 0; // the source ended early; the rest is silence
+      stats.framesRead += static_cast<int64_t>(got);
+      if (got < want)
+      {
+        // The source ended early: the output ends where it does, plus the tail.
+        sourceLeft = 0;
+        length = stats.framesRead + tail;
+      }
       stats.input.Add(in.pointers.data(), channels, got);
     }
     for (auto& channel : in.data)

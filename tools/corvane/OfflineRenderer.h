@@ -4,7 +4,8 @@
 // frames are dropped and the source is followed by `latency` frames of
 // silence, so the output lines up with the input and has its length. The
 // latency is read after the first slice, since a unit may only report the
-// latency of its settings once it has processed a block.
+// latency of its settings once it has processed a block. A tail renders that
+// much more silence in, so what rings on after the source is kept.
 
 #include "tools/corvane/AudioSink.h"
 #include "tools/corvane/AudioSource.h"
@@ -30,6 +31,7 @@ struct RenderStats
 {
   int64_t framesRendered = 0; // including the latency tail
   int64_t framesWritten = 0;
+  int64_t framesRead = 0;     // from the source; fewer than announced when it ended early
   int64_t latency = 0;
   bool latencyChanged = false; // the reported latency moved after the first slice
   LevelMeter input;
@@ -41,6 +43,7 @@ struct RenderJob
   int blockSize = 512;
   bool keepLatency = false;
   std::function<void(int64_t done, int64_t total)> progress; // optional
+  int64_t tailFrames = 0; // rendered and written after the source ends
 };
 
 RenderStats RenderOffline(AudioSource& source, SliceProcessor& processor, AudioSink& sink, const RenderJob& job);

@@ -72,7 +72,7 @@ std::string FormatParamTable(const std::vector<ParamListingEntry>& entries)
     const ParamDesc& p = e.param;
     std::string values;
     for (size_t i = 0; i < p.valueStrings.size(); ++i)
-      values += (i ? ", " : "") + Number(p.minValue + static_cast<double>(i)) + "=" + p.valueStrings[i];
+      values += (i ? ", #" : "#") + Number(p.minValue + static_cast<double>(i)) + "=" + p.valueStrings[i];
     std::string def = Number(p.defaultValue);
     if (!e.defaultText.empty() && e.defaultText != def)
       def += " (" + e.defaultText + ")";

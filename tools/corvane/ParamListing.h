@@ -1,5 +1,6 @@
 #pragma once
-// The parameter table of "corvane params": as aligned text, or as JSON.
+// The parameter table of "corvane params": as aligned text, or as JSON. The
+// table lists value texts with the index form "-p" takes ("#12=40dB").
 
 #include "tools/corvane/ParamDesc.h"
 

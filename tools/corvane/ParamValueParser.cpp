@@ -70,6 +70,24 @@ std::string JoinTexts(const std::vector<std::string>& texts)
   return out;
 }
 
+bool IsSwitch(const ParamDesc& p)
+{
+  return p.IsStepped() && p.minValue == 0.0 && p.maxValue == 1.0;
+}
+
+// 1 for on/true/yes, 0 for off/false/no on a two-state parameter, else -1.
+int SwitchWord(const ParamDesc& p, std::string_view text)
+{
+  if (!IsSwitch(p))
+    return -1;
+  const std::string folded = FoldValue(text);
+  if (folded == "on" || folded == "true" || folded == "yes")
+    return 1;
+  if (folded == "off" || folded == "false" || folded == "no")
+    return 0;
+  return -1;
+}
+
 ParamSetting FromValueTexts(const ParamDesc& p, std::string_view text)
 {
   const auto& texts = p.valueStrings;
@@ -94,6 +112,10 @@ ParamSetting FromValueTexts(const ParamDesc& p, std::string_view text)
   }
   if (hits.size() == 1)
     return pick(hits.front());
+
+  // A two-state parameter takes on/off and true/false whatever its texts.
+  if (const int state = SwitchWord(p, text); state >= 0 && static_cast<size_t>(state) < texts.size())
+    return pick(static_cast<size_t>(state));
 
   double number = 0.0;
   if (WholeNumber(text, number))
@@ -124,12 +146,8 @@ ParamSetting FromValueTexts(const ParamDesc& p, std::string_view text)
       return ParamSetting {0, FormatNumber(number), number};
     }
   }
-  throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; valid: " + JoinTexts(texts));
-}
-
-bool IsSwitch(const ParamDesc& p)
-{
-  return p.IsStepped() && p.minValue == 0.0 && p.maxValue == 1.0;
+  throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; valid: " + JoinTexts(texts) + ", or #"
+                   + FormatNumber(p.minValue) + " to #" + FormatNumber(p.maxValue) + " by index");
 }
 
 ParamSetting FromNumber(const ParamDesc& p, std::string_view text)
@@ -137,14 +155,8 @@ ParamSetting FromNumber(const ParamDesc& p, std::string_view text)
   const std::string unit = UnitText(p);
   const std::string range = FormatNumber(p.minValue) + " to " + FormatNumber(p.maxValue) + (unit.empty() ? "" : " " + unit);
 
-  if (IsSwitch(p))
-  {
-    const std::string folded = FoldValue(text);
-    if (folded == "on" || folded == "true" || folded == "yes")
-      return ParamSetting {0, "1", 1.0};
-    if (folded == "off" || folded == "false" || folded == "no")
-      return ParamSetting {0, "0", 0.0};
-  }
+  if (const int state = SwitchWord(p, text); state >= 0)
+    return ParamSetting {0, std::to_string(state), static_cast<double>(state)};
 
   double value = 0.0;
   std::string_view rest;
@@ -158,6 +170,24 @@ ParamSetting FromNumber(const ParamDesc& p, std::string_view text)
   if (value < p.minValue - tolerance || value > p.maxValue + tolerance)
     throw UsageError("value '" + std::string(text) + "' for " + p.name + " is out of range " + range);
   value = std::clamp(value, p.minValue, p.maxValue);
+  return ParamSetting {0, FormatNumber(value), value};
+}
+
+// "#12": the raw value as "corvane params" lists it, never read as a
+// displayed number. Value texts carry it to the unit, so the unit's own
+// reading of the text cannot move it.
+ParamSetting FromIndex(const ParamDesc& p, std::string_view text)
+{
+  double value = 0.0;
+  std::string_view rest;
+  const bool number = LeadingNumber(text.substr(1), value, rest) && rest.empty();
+  const bool whole = value == std::floor(value);
+  if (!number || (p.IsStepped() && !whole) || value < p.minValue || value > p.maxValue)
+    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected #" + FormatNumber(p.minValue)
+                     + " to #" + FormatNumber(p.maxValue) + (p.IsStepped() ? " (whole numbers)" : ""));
+  const auto i = static_cast<size_t>(value - p.minValue);
+  if (whole && i < p.valueStrings.size())
+    return ParamSetting {0, p.valueStrings[i], value};
   return ParamSetting {0, FormatNumber(value), value};
 }
 
@@ -219,6 +249,8 @@ ParamSetting ParseParamValue(const ParamDesc& param, std::string_view text)
   const std::string_view trimmed = Trim(text);
   if (trimmed.empty())
     throw UsageError("missing value for " + param.name);
+  if (trimmed.front() == '#')
+    return FromIndex(param, trimmed);
   return param.valueStrings.empty() ? FromNumber(param, trimmed) : FromValueTexts(param, trimmed);
 }
 

@@ -5,7 +5,9 @@
 // "off", "on" for "Oversampling On"), a number that leads exactly one text
 // ("40" for "40dB"), or, where no text is a number, a whole number in range as
 // the raw value. Other values are numbers, optionally with
-// their unit ("-3.5dB"), and must lie in range. Anything else is a
+// their unit ("-3.5dB"), and must lie in range. "#N" is the raw value N as
+// "corvane params" lists it ("Gain=#12"), and every two-state parameter
+// takes on/off, true/false and yes/no. Anything else is a
 // UsageError that lists what is valid.
 
 #include "tools/corvane/ParamDesc.h"

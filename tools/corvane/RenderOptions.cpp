@@ -3,20 +3,30 @@
 #include "tools/corvane/ToolError.h"
 
 #include <charconv>
+#include <cmath>
+#include <set>
 
 namespace corvane::host {
 
 const char* const kRenderUsage =
-  "usage: corvane render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
-  "                      [--state FILE] [--save-state FILE] [--component PATH] [-q]\n"
-  "  INPUT            WAV, AIFF or FLAC, mono or stereo; without it a built-in demo is rendered\n"
-  "  -o, --output     output file (.wav/.aiff: 32-bit float, .flac: 24-bit);\n"
-  "                   default INPUT-corvane.EXT, or corvane-demo.wav for the demo\n"
-  "  -p, --param      set a parameter by name or index, e.g. -p Gain=40dB -p \"Highpass Filter=70Hz\"\n"
+  "usage: corvane render [INPUT ...] [-o OUTPUT | --out-dir DIR] [-p NAME=VALUE ...] [--block N]\n"
+  "                      [--bits 16|24|32|float] [--no-dither] [--tail SECONDS] [--keep-latency]\n"
+  "                      [--state FILE] [--save-state FILE] [-n] [--component PATH] [-q]\n"
+  "  INPUT            WAV, AIFF, FLAC or Ogg Vorbis, mono or stereo; without it a built-in demo\n"
+  "                   is rendered; several inputs are rendered one after another with the same settings\n"
+  "  -o, --output     output file (.wav, .aiff or .flac); default INPUT-corvane.EXT\n"
+  "                   (.wav for an Ogg input), or corvane-demo.wav for the demo\n"
+  "  --out-dir DIR    write each result into DIR under its input's name\n"
+  "  -p, --param      set a parameter by name or index, e.g. -p Gain=40dB -p \"Highpass Filter=70Hz\",\n"
+  "                   or a value by its index in 'corvane params': -p Gain=#12\n"
   "  --block N        frames per render slice, 1 to 16384 (default 512)\n"
+  "  --bits B         sample format: 16, 24, 32 or float (default float; FLAC: 24, or 16)\n"
+  "  --no-dither      16-bit output without TPDF dither\n"
+  "  --tail SECONDS   render this much longer than the input, to keep the filters' ring-out\n"
   "  --keep-latency   write the output as rendered, delayed by the unit's latency\n"
   "  --state FILE     start from a saved state (.aupreset); -p settings apply after it\n"
   "  --save-state FILE  write the state after the -p settings as an .aupreset file\n"
+  "  -n, --no-clobber never replace an existing file\n"
   "  --component PATH the Corvane.component bundle to load\n"
   "  -q, --quiet      print no summary\n";
 
@@ -29,22 +39,88 @@ int ParseBlockSize(const std::string& text)
   return value;
 }
 
+namespace {
+
+SampleFormat ParseBits(const std::string& text)
+{
+  if (text == "16")
+    return SampleFormat::Int16;
+  if (text == "24")
+    return SampleFormat::Int24;
+  if (text == "32")
+    return SampleFormat::Int32;
+  if (text == "float")
+    return SampleFormat::Float;
+  throw UsageError("invalid --bits '" + text + "'; expected 16, 24, 32 or float");
+}
+
+double ParseTail(const std::string& text)
+{
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value < 0.0
+      || value > kMaxTailSeconds)
+    throw UsageError("invalid --tail '" + text + "'; expected seconds from 0 to " + std::to_string(static_cast<int>(kMaxTailSeconds)));
+  return value;
+}
+
+std::string FileName(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name with a writable audio extension: its own, or ".wav" in place of
+// one the writer does not know.
+std::string WithWritableExtension(const std::string& path, const std::string& suffix)
+{
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+  if (!hasExtension)
+    return path + suffix + ".wav";
+  const std::string extension = IsWritableAudioName(path) ? path.substr(dot) : ".wav";
+  return path.substr(0, dot) + suffix + extension;
+}
+
+} // namespace
+
 std::string DefaultOutputPath(const std::string& input)
 {
   if (input.empty())
     return "corvane-demo.wav";
-  const size_t slash = input.rfind('/');
-  const size_t dot = input.rfind('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-  if (!hasExtension)
-    return input + "-corvane.wav";
-  return input.substr(0, dot) + "-corvane" + input.substr(dot);
+  return WithWritableExtension(input, "-corvane");
+}
+
+std::vector<RenderTarget> PlanRenders(const RenderOptions& options)
+{
+  if (!options.output.empty() && options.inputs.size() > 1)
+    throw UsageError("-o names one output file; give --out-dir DIR for several inputs");
+  std::vector<std::string> inputs = options.inputs;
+  if (inputs.empty())
+    inputs.push_back("");
+  std::vector<RenderTarget> targets;
+  std::set<std::string> names;
+  for (const std::string& input : inputs)
+  {
+    std::string output = options.output;
+    if (output.empty() && !options.outDir.empty())
+    {
+      const std::string own = input.empty() ? DefaultOutputPath("") : WithWritableExtension(FileName(input), "");
+      output = options.outDir + (options.outDir.back() == '/' ? "" : "/") + own;
+    }
+    if (output.empty())
+      output = DefaultOutputPath(input);
+    if (!names.insert(output).second)
+      throw UsageError("two inputs would be written to '" + output + "'");
+    targets.push_back({input, output});
+  }
+  return targets;
 }
 
 RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
 {
   RenderOptions options;
-  bool outputGiven = false;
   bool optionsEnded = false;
 
   for (size_t i = 0; i < args.size(); ++i)
@@ -71,56 +147,48 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
       }
       return false;
     };
+    const auto fileName = [](const std::string& text, const char* what) {
+      if (text.empty())
+        throw UsageError(std::string("empty ") + what);
+      return text;
+    };
 
     std::string text;
     if (optionsEnded || arg == "-" || !arg.starts_with("-"))
-    {
-      if (!options.input.empty())
-        throw UsageError("more than one input given ('" + options.input + "' and '" + arg + "')");
-      if (arg.empty())
-        throw UsageError("empty input file name");
-      options.input = arg;
-    }
+      options.inputs.push_back(fileName(arg, "input file name"));
     else if (arg == "--")
       optionsEnded = true;
     else if (arg == "--keep-latency")
       options.keepLatency = true;
     else if (arg == "-q" || arg == "--quiet")
       options.quiet = true;
+    else if (arg == "-n" || arg == "--no-clobber")
+      options.noClobber = true;
+    else if (arg == "--no-dither")
+      options.dither = false;
     else if (value("--output", "-o", text))
-    {
-      if (text.empty())
-        throw UsageError("empty output file name");
-      options.output = text;
-      outputGiven = true;
-    }
+      options.output = fileName(text, "output file name");
+    else if (value("--out-dir", "", text))
+      options.outDir = fileName(text, "output folder name");
     else if (value("--param", "-p", text))
       options.params.push_back(text);
     else if (value("--block", "", text))
       options.blockSize = ParseBlockSize(text);
+    else if (value("--bits", "", text))
+      options.sample = ParseBits(text);
+    else if (value("--tail", "", text))
+      options.tailSeconds = ParseTail(text);
     else if (value("--component", "", text))
       options.component = text;
     else if (value("--state", "", text))
-    {
-      if (text.empty())
-        throw UsageError("empty state file name");
-      options.stateIn = text;
-    }
+      options.stateIn = fileName(text, "state file name");
     else if (value("--save-state", "", text))
-    {
-      if (text.empty())
-        throw UsageError("empty state file name");
-      options.stateOut = text;
-    }
+      options.stateOut = fileName(text, "state file name");
     else
       throw UsageError("unknown option '" + arg + "'");
   }
-
-  if (!outputGiven)
-    options.output = DefaultOutputPath(options.input);
-  if (!options.stateOut.empty() && (options.stateOut == options.output || options.stateOut == options.input))
-    throw UsageError("--save-state names the same file as the audio " + std::string(options.stateOut == options.output ? "output" : "input")
-                     + " ('" + options.stateOut + "')");
+  if (!options.output.empty() && !options.outDir.empty())
+    throw UsageError("give either -o or --out-dir, not both");
   return options;
 }
 

@@ -1,17 +1,22 @@
-// corvane state FILE: what a saved state (.aupreset) holds. The header comes
+// corvane state FILE: what a saved state (.aupreset) holds; with --save, a
+// state written from settings without rendering. The header comes
 // from the file; the parameters are read the way a host reads them: the
 // state is applied to a fresh instance of the unit, then each parameter's
 // value and its display text are asked of the unit.
 
+#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/Messages.h"
+#include "tools/corvane/ParamListing.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSettings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -19,64 +24,110 @@ namespace corvane::host {
 namespace {
 
 const char* const kStateUsage =
-  "usage: corvane state FILE.aupreset [--component PATH]\n"
-  "  shows the component, preset name, editor size and every parameter a saved state holds\n";
+  "usage: corvane state FILE.aupreset [--json] [--component PATH]\n"
+  "       corvane state --save FILE.aupreset [-p NAME=VALUE ...] [--state FROM.aupreset] [-n] [--json]\n"
+  "  shows the component, preset name, editor size and every parameter a saved state holds;\n"
+  "  with --save, writes a state from the settings (after FROM, if given) and shows it\n"
+  "  -p, --param      set a parameter by name or index, as in 'corvane render'\n"
+  "  --state FROM     start from this saved state (FILE may name it too)\n"
+  "  -n, --no-clobber never replace an existing file\n"
+  "  --json           print the state as a JSON object\n";
 
-// Names and texts from a file are shown on one line each.
-std::string Printable(std::string text)
+struct StateOptions
 {
-  for (char& c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-      c = '?';
-  return text;
-}
+  std::string path;      // the state to show, or to start from with --save
+  std::string savePath;  // --save
+  std::vector<std::string> params;
+  std::string component;
+  bool json = false;
+  bool noClobber = false;
+};
 
-} // namespace
-
-int RunState(const std::vector<std::string>& args)
+StateOptions ParseStateOptions(const std::vector<std::string>& args)
 {
-  std::string component, path;
+  StateOptions o;
+  std::string from;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
-    if (a == "-h" || a == "--help")
+    const auto value = [&](const char* name, std::string& out) {
+      const std::string n = name;
+      if (a == n)
+      {
+        if (i + 1 >= args.size())
+          throw UsageError("option " + a + " needs a value");
+        out = args[++i];
+        return true;
+      }
+      if (a.starts_with(n + "="))
+      {
+        out = a.substr(n.size() + 1);
+        return true;
+      }
+      return false;
+    };
+    std::string text;
+    if (a == "--json")
+      o.json = true;
+    else if (a == "-n" || a == "--no-clobber")
+      o.noClobber = true;
+    else if (value("--component", o.component))
+      continue;
+    else if (value("--save", text))
     {
-      std::fputs(kStateUsage, stdout);
-      return 0;
+      if (text.empty())
+        throw UsageError("empty state file name");
+      o.savePath = text;
     }
-    if (a == "--component")
-    {
-      if (i + 1 >= args.size())
-        throw UsageError("option --component needs a value");
-      component = args[++i];
-    }
-    else if (a.starts_with("--component="))
-      component = a.substr(12);
+    else if (value("--state", text))
+      from = text;
+    else if (value("--param", text) || value("-p", text))
+      o.params.push_back(text);
+    else if (a.starts_with("-p") && a.size() > 2)
+      o.params.push_back(a.substr(2));
     else if (a.starts_with("-") && a != "-")
       throw UsageError("unknown option '" + a + "'");
-    else if (!path.empty())
-      throw UsageError("more than one state file given ('" + path + "' and '" + a + "')");
+    else if (!o.path.empty())
+      throw UsageError("more than one state file given ('" + o.path + "' and '" + a + "')");
     else if (a.empty())
       throw UsageError("empty state file name");
     else
-      path = a;
+      o.path = a;
   }
-  if (path.empty())
-    throw UsageError("no state file given");
+  if (!from.empty())
+  {
+    if (!o.path.empty())
+      throw UsageError("two states to start from ('" + o.path + "' and --state '" + from + "')");
+    o.path = from;
+  }
+  if (o.savePath.empty())
+  {
+    if (!from.empty() || !o.params.empty())
+      throw UsageError("--state and -p need --save FILE: 'corvane state' only shows a file unless it saves one");
+    if (o.path.empty())
+      throw UsageError("no state file given");
+  }
+  return o;
+}
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(component, ProgramFolder()));
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const StateFile state = ApplyStateFile(*unit, path, params.size());
+std::string VersionText(SInt32 version)
+{
+  const auto v = static_cast<UInt32>(version);
+  char text[64];
+  std::snprintf(text, sizeof text, "%u.%u.%u", v >> 16, (v >> 8) & 0xFF, v & 0xFF);
+  return text;
+}
 
+std::string FormatStateText(const StateFile& state, const HostedUnit& unit, const std::vector<ParamDesc>& params)
+{
   std::string out;
   const auto line = [&](const std::string& label, const std::string& value) { out += label + value + "\n"; };
-  line("file:         ", path);
+  line("file:         ", Printable(state.path));
   line("component:    ", ComponentCodesText(state.type, state.subtype, state.manufacturer) + " (type " + FourCCText(state.type)
                           + ", subtype " + FourCCText(state.subtype) + ", manufacturer " + FourCCText(state.manufacturer) + ")");
-  const auto v = static_cast<UInt32>(state.version);
-  char version[64];
-  std::snprintf(version, sizeof version, "%u.%u.%u (0x%08X)", v >> 16, (v >> 8) & 0xFF, v & 0xFF, v);
-  line("version:      ", version);
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<UInt32>(state.version));
+  line("version:      ", VersionText(state.version) + " (" + code + ")");
   line("preset name:  ", state.name.empty() ? "(none)" : Printable(state.name));
   line("editor size:  ", FormatEditorRecord(*ReadEditorRecord(state.data)));
   std::string dataText = std::to_string(state.data.size()) + " bytes";
@@ -92,9 +143,87 @@ int RunState(const std::vector<std::string>& args)
   {
     char index[16];
     std::snprintf(index, sizeof index, "  %2u  ", static_cast<unsigned>(p.id));
-    out += index + p.name + std::string(width - p.name.size() + 2, ' ') + Printable(CurrentValueText(*unit, p)) + "\n";
+    out += index + p.name + std::string(width - p.name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
   }
-  std::fputs(out.c_str(), stdout);
+  return out;
+}
+
+std::string FormatStateJson(const StateFile& state, const HostedUnit& unit, const std::vector<ParamDesc>& params)
+{
+  const auto number = [](double v) {
+    if (!std::isfinite(v))
+      return std::string("null");
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return std::string(text);
+  };
+  std::string out = "{\n";
+  out += "  \"file\": " + JsonString(state.path) + ",\n";
+  out += "  \"type\": " + JsonString(FourCCText(state.type)) + ",\n";
+  out += "  \"subtype\": " + JsonString(FourCCText(state.subtype)) + ",\n";
+  out += "  \"manufacturer\": " + JsonString(FourCCText(state.manufacturer)) + ",\n";
+  out += "  \"version\": " + JsonString(VersionText(state.version)) + ",\n";
+  out += "  \"versionCode\": " + std::to_string(state.version) + ",\n";
+  out += "  \"presetName\": " + JsonString(state.name) + ",\n";
+  const EditorRecord editor = *ReadEditorRecord(state.data);
+  const bool stored = editor.width != 0 || editor.height != 0 || editor.scale != 0.0f;
+  out += "  \"editor\": "
+         + (stored ? "{\"width\": " + std::to_string(editor.width) + ", \"height\": " + std::to_string(editor.height)
+                       + ", \"scale\": " + number(editor.scale) + "}"
+                   : std::string("null"))
+         + ",\n";
+  out += "  \"dataBytes\": " + std::to_string(state.data.size()) + ",\n";
+  out += "  \"parameters\": [\n";
+  for (size_t i = 0; i < params.size(); ++i)
+  {
+    const ParamDesc& p = params[i];
+    out += "    {\"index\": " + std::to_string(p.id) + ", \"name\": " + JsonString(p.name) + ", \"value\": "
+           + number(unit.GetParameter(p.id)) + ", \"text\": " + JsonString(CurrentValueText(unit, p)) + "}"
+           + (i + 1 < params.size() ? "," : "") + "\n";
+  }
+  return out + "  ]\n}\n";
+}
+
+void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
+{
+  AtomicOutputFile file(path, noClobber);
+  file.WriteAll(xml.data(), xml.size());
+  file.Commit();
+}
+
+} // namespace
+
+int RunState(const std::vector<std::string>& args)
+{
+  for (const std::string& a : args)
+    if (a == "-h" || a == "--help")
+    {
+      std::fputs(kStateUsage, stdout);
+      return 0;
+    }
+  const StateOptions options = ParseStateOptions(args);
+  const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
+
+  std::string shown = options.path;
+  if (!options.savePath.empty())
+  {
+    const auto unit = HostedUnit::Open(bundle);
+    const std::vector<ParamDesc> params = unit->Parameters();
+    const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
+    if (!options.path.empty())
+      ApplyStateFile(*unit, options.path, params.size());
+    ApplySettings(*unit, params, settings);
+    const CFOwned state = AdoptCF(unit->CopyState());
+    WriteStateFile(options.savePath, StateToXml(state.get()), options.noClobber);
+    shown = options.savePath;
+  }
+
+  // What the file holds, read back the way a host reads it: through a fresh
+  // instance that took the state.
+  const auto unit = HostedUnit::Open(bundle);
+  const std::vector<ParamDesc> params = unit->Parameters();
+  const StateFile state = ApplyStateFile(*unit, shown, params.size());
+  std::fputs((options.json ? FormatStateJson(state, *unit, params) : FormatStateText(state, *unit, params)).c_str(), stdout);
   return 0;
 }
 

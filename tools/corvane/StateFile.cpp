@@ -2,14 +2,18 @@
 
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/ToolError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane::host {
 namespace {
@@ -57,15 +61,42 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
     Fail(path, "is a folder, not a file");
   if (st.st_size > kMaxStateFileBytes)
     Fail(path, "too large for a state file (" + std::to_string(st.st_size) + " bytes)");
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
     Fail(path, std::strerror(errno));
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad())
-    Fail(path, "read error");
-  if (bytes.empty())
+  // The size counts only what is read: devices and pipes report none, and
+  // a file may grow while it is read.
+  std::vector<uint8_t> bytes(static_cast<size_t>(kMaxStateFileBytes) + 1);
+  size_t done = 0;
+  while (done < bytes.size())
+  {
+    const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+    {
+      const int error = errno;
+      close(fd);
+      Fail(path, std::strerror(error));
+    }
+    if (n == 0)
+      break;
+    done += static_cast<size_t>(n);
+  }
+  close(fd);
+  if (done > static_cast<size_t>(kMaxStateFileBytes))
+    Fail(path, "too large for a state file (more than " + std::to_string(kMaxStateFileBytes) + " bytes)");
+  if (done == 0)
     Fail(path, "the file is empty");
+  bytes.resize(done);
   return bytes;
+}
+
+std::string FormatValue(double v)
+{
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", v);
+  return text;
 }
 
 CFTypeRef Entry(const StateFile& s, CFDictionaryRef dict, const char* key, CFTypeID wanted, const char* wantedText)
@@ -175,14 +206,59 @@ void CheckStateFitsUnit(const StateFile& s, const AudioComponentDescription& c, 
                    + " parameter values); the file is truncated or damaged");
 }
 
+void CheckStateValues(StateFile& s, const std::vector<ParamDesc>& params)
+{
+  std::vector<uint8_t> data = s.data;
+  bool clamped = false;
+  for (size_t i = 0; i < params.size() && StateDataBytes(i + 1) <= data.size(); ++i)
+  {
+    const ParamDesc& p = params[i];
+    uint8_t* at = data.data() + StateDataBytes(i);
+    uint64_t bits = 0;
+    for (int b = 7; b >= 0; --b)
+      bits = (bits << 8) | at[b];
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value))
+      Fail(s.path, "\"" + p.name + "\" is not a finite number (" + FormatValue(value) + ")");
+    if (value >= p.minValue && value <= p.maxValue)
+      continue;
+    const double limit = std::clamp(value, p.minValue, p.maxValue);
+    Warn("state file '" + s.path + "': \"" + p.name + "\" value " + FormatValue(value) + " is out of range "
+         + FormatValue(p.minValue) + " to " + FormatValue(p.maxValue) + "; clamped to " + FormatValue(limit));
+    std::memcpy(&bits, &limit, sizeof bits);
+    for (int b = 0; b < 8; ++b)
+      at[b] = static_cast<uint8_t>(bits >> (8 * b));
+    clamped = true;
+  }
+  if (!clamped)
+    return;
+  // The unit gets the values the user was told about.
+  CFMutableDictionaryRef copy = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(s.dictionary.get()));
+  const CFOwned copyOwner = AdoptCF(copy);
+  CFDataRef blob = CFDataCreate(kCFAllocatorDefault, data.data(), static_cast<CFIndex>(data.size()));
+  const CFOwned blobOwner = AdoptCF(blob);
+  CFStringRef key = CFStringCreateWithCString(kCFAllocatorDefault, "data", kCFStringEncodingUTF8);
+  const CFOwned keyOwner = AdoptCF(key);
+  CFDictionarySetValue(copy, key, blob);
+  s.dictionary = copyOwner;
+  s.data = std::move(data);
+}
+
 StateFile ApplyStateFile(HostedUnit& unit, const std::string& path, size_t paramCount)
 {
   StateFile state = ReadStateFile(path);
   CheckStateFitsUnit(state, unit.Description(), paramCount);
+  CheckStateValues(state, unit.Parameters());
+  ApplyCheckedState(unit, state);
+  return state;
+}
+
+void ApplyCheckedState(HostedUnit& unit, const StateFile& state)
+{
   const OSStatus status = unit.ApplyState(state.dictionary.get());
   if (status != noErr)
-    throw ToolError(StateRefusedMessage(path, status));
-  return state;
+    throw ToolError(StateRefusedMessage(state.path, status));
 }
 
 std::string StateRefusedMessage(const std::string& path, OSStatus status)

@@ -9,6 +9,8 @@
 // to the unit, so a bad file is reported as one line naming the file and the
 // problem rather than as a bare status from the unit.
 
+#include "tools/corvane/ParamDesc.h"
+
 #include <AudioToolbox/AudioToolbox.h>
 
 #include <cstdint>
@@ -46,11 +48,21 @@ StateFile ReadStateFile(const std::string& path);
     holds the editor record and `paramCount` parameter values. Throws ToolError. */
 void CheckStateFitsUnit(const StateFile& state, const AudioComponentDescription& component, size_t paramCount);
 
+/** Refuses parameter values that are not finite numbers (ToolError); clamps
+    those outside the parameter's range into it, in `state.data` and in the
+    dictionary handed to the unit, with a warning naming the parameter. */
+void CheckStateValues(StateFile& state, const std::vector<ParamDesc>& params);
+
 class HostedUnit;
 
-/** Reads the file, checks it against the unit and hands it to the unit.
+/** Reads the file, checks it and its values against the unit and hands it
+    to the unit.
     Throws ToolError, with the unit's own status in words when it refuses. */
 StateFile ApplyStateFile(HostedUnit& unit, const std::string& path, size_t paramCount);
+
+/** Hands a state that passed the checks above to the unit. Throws ToolError
+    with the unit's own status in words when it refuses. */
+void ApplyCheckedState(HostedUnit& unit, const StateFile& state);
 
 /** The error for a state the unit refused with `status`. */
 std::string StateRefusedMessage(const std::string& path, OSStatus status);

@@ -3,6 +3,7 @@
 // status: 1 when the job failed, 2 for a bad command line.
 
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/ToolError.h"
 
 #include <cstdio>
@@ -15,13 +16,18 @@ namespace {
 const char* const kUsage =
   "usage: corvane <command> [options]\n"
   "commands:\n"
-  "  render [INPUT] [-o OUTPUT] [-p NAME=VALUE ...] [--block N] [--keep-latency]\n"
-  "         [--state FILE] [--save-state FILE]\n"
-  "                 process an audio file (or a built-in demo) through Corvane\n"
+  "  render [INPUT ...] [-o OUTPUT | --out-dir DIR] [-p NAME=VALUE ...] [--block N]\n"
+  "         [--bits 16|24|32|float] [--no-dither] [--tail SECONDS] [--keep-latency]\n"
+  "         [--state FILE] [--save-state FILE] [-n]\n"
+  "                 process audio files (or a built-in demo) through Corvane\n"
   "  params [--json]  list the parameters with their ranges and value texts\n"
-  "  info [-p NAME=VALUE ...]\n"
+  "  info [-p NAME=VALUE ...] [--json]\n"
   "                 describe the component: identity, channels, latency, tail, presets\n"
-  "  state FILE     show what a saved state (.aupreset) holds\n"
+  "  state FILE [--json]\n"
+  "                 show what a saved state (.aupreset) holds\n"
+  "  state --save FILE [-p NAME=VALUE ...] [--state FROM]\n"
+  "                 write a saved state from settings, without rendering\n"
+  "  --version      print the program's version and the component's\n"
   "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
   "                 show the editor in a window, optionally playing a file through the unit\n"
   "  snapshot [-o editor.png] [--scale S] [-p NAME=VALUE ...] [--state FILE]\n"
@@ -44,6 +50,8 @@ int main(int argc, char** argv)
   const std::vector<std::string> args(all.begin() + 1, all.end());
   try
   {
+    if (command == "--version" || command == "-V")
+      return RunVersion(args);
     if (command == "render")
       return RunRender(args);
     if (command == "params")
@@ -60,24 +68,24 @@ int main(int argc, char** argv)
   }
   catch (const Interrupted& e)
   {
-    std::fprintf(stderr, "corvane: %s\n", e.what());
+    std::fprintf(stderr, "corvane: %s\n", Printable(e.what()).c_str());
     return 130;
   }
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
                        command == "snapshot" || command == "editor";
-    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", e.what(), known ? (command + " ").c_str() : "");
+    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(), known ? (command + " ").c_str() : "");
     return 2;
   }
   catch (const ToolError& e)
   {
-    std::fprintf(stderr, "corvane: %s\n", e.what());
+    std::fprintf(stderr, "corvane: %s\n", Printable(e.what()).c_str());
     return 1;
   }
   catch (const std::exception& e)
   {
-    std::fprintf(stderr, "corvane: unexpected failure: %s\n", e.what());
+    std::fprintf(stderr, "corvane: unexpected failure: %s\n", Printable(e.what()).c_str());
     return 1;
   }
 }

@@ -55,8 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   try
   {
     const RenderOptions o = ParseRenderOptions(args);
-    if (o.output.empty() || o.blockSize < 1 || o.blockSize > kMaxBlockSize)
+    if (o.blockSize < 1 || o.blockSize > kMaxBlockSize || !(o.tailSeconds >= 0.0 && o.tailSeconds <= kMaxTailSeconds))
       std::abort();
+    for (const RenderTarget& t : PlanRenders(o))
+      if (t.output.empty())
+        std::abort();
   }
   catch (const UsageError&)
   {
