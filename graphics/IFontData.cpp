@@ -11,7 +11,10 @@ uint32_t Tag(const char (&t)[5])
 
 // Big-endian reads; every caller checks the range first.
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-uint32_t U32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+uint32_t U32(const uint8_t* p)
+{
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
 
 bool InRange(size_t size, uint64_t offset, uint64_t length) { return offset <= size && length <= size - offset; }
 
@@ -66,8 +69,10 @@ bool IFontData::ReadTableDirectory(const uint8_t* data, size_t size, int faceIdx
     const uint32_t tag = U32(record);
     const uint32_t offset = U32(record + 8);
     const uint32_t length = U32(record + 12);
+    // The font renderer reads every table the directory names, so one past the end
+    // makes the whole file unusable, not just that table.
     if (!InRange(size, offset, length))
-      continue; // a table past the end counts as absent
+      return false;
     if (tag == Tag("head") && length >= kHeadSize && U32(data + offset + 12) == kHeadMagic)
     {
       info.mHeadLocation = offset;

@@ -2,7 +2,8 @@
 // A font file's bytes with the face chosen in it and the offsets of the tables
 // the drawing backend relies on, read from the OpenType table directory (or a
 // collection's directory of directories). Bytes that do not hold a complete
-// directory with head, name and hhea tables inside the file are not valid.
+// directory with head, name and hhea tables, and every table inside the file,
+// are not valid.
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "graphics/drawing/ImageDecoder.h"
 #include "NanoVGGL.h"
@@ -14,11 +17,19 @@ namespace iplug::igraphics {
 
 IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, int image, int width, int height,
                                 float scale, float drawScale, bool shared)
-: APIBitmap(image, width, height, scale, drawScale), mGraphics(graphics), mVG(vg), mSharedTexture(shared) {}
+: APIBitmap(image, width, height, scale, drawScale)
+, mGraphics(graphics)
+, mVG(vg)
+, mSharedTexture(shared)
+{}
 
-IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, NVGLUframebuffer* fbo, int width,
-                                int height, float scale, float drawScale)
-: APIBitmap(fbo->image, width, height, scale, drawScale), mGraphics(graphics), mVG(vg), mFBO(fbo) {}
+IGraphicsNanoVG::Bitmap::Bitmap(IGraphicsNanoVG& graphics, NVGcontext* vg, NVGLUframebuffer* fbo, int width, int height,
+                                float scale, float drawScale)
+: APIBitmap(fbo->image, width, height, scale, drawScale)
+, mGraphics(graphics)
+, mVG(vg)
+, mFBO(fbo)
+{}
 
 IGraphicsNanoVG::Bitmap::~Bitmap()
 {
@@ -82,10 +93,11 @@ void IGraphicsNanoVG::DeleteContextObjects()
     StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
     cache.Clear();
   }
-  for (auto& [key, image] : mSVGImages)
-    nvgDeleteImage(mVG, image);
+  for (auto& [key, svg] : mSVGImages)
+    if (svg.image > 0)
+      nvgDeleteImage(mVG, svg.image);
   mSVGImages.clear();
-  DeleteQueuedFBOs();
+  DeleteDeferred();
   if (mMainFrameBuffer)
     nvgluDeleteFramebuffer(mMainFrameBuffer);
   mMainFrameBuffer = nullptr;
@@ -129,6 +141,8 @@ void IGraphicsNanoVG::BeginVGFrame(float width, float height, float pixelRatio)
 {
   nvgBeginFrame(mVG, width, height, pixelRatio);
   mVGFrameOpen = true;
+  mScissor = IRECT(-1e9f, -1e9f, 1e9f, 1e9f); // a new frame has no scissor
+  mScissorMatrix = mMatrix;
 }
 
 void IGraphicsNanoVG::EndVGFrame()
@@ -159,25 +173,16 @@ void IGraphicsNanoVG::EndFrame()
   if (mVG && mMainFrameBuffer && ActivateGLContext())
   {
     EndVGFrame();
-    BindTarget(nullptr, mFBWidth, mFBHeight);
-    glClearColor(0.f, 0.f, 0.f, 0.f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    const float w = static_cast<float>(static_cast<int>(Width() * GetDrawScale()));
-    const float h = static_cast<float>(static_cast<int>(Height() * GetDrawScale()));
-    BeginVGFrame(w, h, GetScreenScale());
-    nvgSave(mVG);
-    nvgResetTransform(mVG);
-    const NVGpaint image = nvgImagePattern(mVG, 0.f, 0.f, w, h, 0.f, mMainFrameBuffer->image, 1.f);
-    nvgBeginPath(mVG);
-    nvgRect(mVG, 0.f, 0.f, w, h);
-    nvgFillPaint(mVG, image);
-    nvgFill(mVG);
-    nvgRestore(mVG);
-    EndVGFrame();
+    // The composite: the whole editor image onto the window in one copy. It replaces every
+    // window pixel, so the window needs no clearing first.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, mMainFrameBuffer->fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GetWindowFramebuffer());
+    glBlitFramebuffer(0, 0, mFBWidth, mFBHeight, 0, 0, mFBWidth, mFBHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, GetWindowFramebuffer());
     OnFrameComposited();
   }
   mInFrame = false;
-  DeleteQueuedFBOs();
+  DeleteDeferred();
 }
 
 void IGraphicsNanoVG::UpdateLayer()
@@ -224,9 +229,15 @@ APIBitmap* IGraphicsNanoVG::CreateAPIBitmap(int width, int height, float scale, 
 void IGraphicsNanoVG::DeleteImage(NVGcontext* vg, int image)
 {
   // Images of a context that is gone went with it.
-  if (!vg || vg != mVG || image <= 0 || !ActivateGLContext())
+  if (!vg || vg != mVG || image <= 0)
     return;
-  nvgDeleteImage(vg, image);
+  if (mInFrame)
+  {
+    mImagesToDelete.push_back(image);
+    return;
+  }
+  if (ActivateGLContext())
+    nvgDeleteImage(vg, image);
 }
 
 void IGraphicsNanoVG::DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo)
@@ -250,8 +261,12 @@ void IGraphicsNanoVG::DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo)
     nvgluDeleteFramebuffer(fbo);
 }
 
-void IGraphicsNanoVG::DeleteQueuedFBOs()
+void IGraphicsNanoVG::DeleteDeferred()
 {
+  for (int image : mImagesToDelete)
+    nvgDeleteImage(mVG, image);
+  mImagesToDelete.clear();
+
   std::vector<NVGLUframebuffer*> queued;
   {
     std::lock_guard<std::mutex> lock(mFBOMutex);
@@ -267,9 +282,8 @@ bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
 {
   std::string lower(ext ? ext : "");
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  return !lower.empty() &&
-         (lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos ||
-          lower.find("jpeg") != std::string::npos);
+  return !lower.empty() && (lower.find("png") != std::string::npos || lower.find("jpg") != std::string::npos ||
+                            lower.find("jpeg") != std::string::npos);
 }
 
 IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
@@ -280,21 +294,24 @@ IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAr
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap)
   {
-    const char* dot = name ? std::strrchr(name, '.') : nullptr;
-    const char* slash = name ? std::max(std::strrchr(name, '/'), std::strrchr(name, '\\')) : nullptr;
-    const char* ext = dot && (!slash || dot > slash) ? dot + 1 : "";
-    if (!BitmapExtSupported(ext))
+    // The extension follows the last dot of the last path component.
+    const std::string_view text(name ? name : "");
+    const size_t dot = text.rfind('.');
+    const size_t slash = text.find_last_of("/\\");
+    const bool hasExt = dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+    const std::string ext(hasExt ? text.substr(dot + 1) : std::string_view());
+    if (!BitmapExtSupported(ext.c_str()))
       return IBitmap();
     int sourceScale = 0;
     WDL_String path;
-    const EResourceLocation location = SearchImageResource(name, ext, path, targetScale, sourceScale);
+    const EResourceLocation location = SearchImageResource(name, ext.c_str(), path, targetScale, sourceScale);
     if (location == kNotFound)
       return IBitmap();
     // Stored under the scale of the file found: look that up before decoding again.
     bitmap = cache.Find(name, sourceScale);
     if (!bitmap)
     {
-      bitmap = LoadAPIBitmap(path.Get(), sourceScale, location, ext);
+      bitmap = LoadAPIBitmap(path.Get(), sourceScale, location, ext.c_str());
       if (!bitmap)
         return IBitmap();
       cache.Add(bitmap, name, sourceScale);

@@ -65,13 +65,14 @@ public:
 
   // Drawing
   void DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend* blend) override;
+  void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr) override;
   void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* blend = nullptr) override;
   void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend = nullptr,
                       float thickness = 1.f, float dashLen = 2.f) override;
   void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr, float thickness = 1.f,
                       float dashLen = 2.f) override;
-  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f,
-                          float roundness = 0.f, float blur = 10.f, const IBlend* blend = nullptr) override;
+  void DrawFastDropShadow(const IRECT& innerBounds, const IRECT& outerBounds, float xyDrop = 5.f, float roundness = 0.f,
+                          float blur = 10.f, const IBlend* blend = nullptr) override;
 
   void PathClear() override;
   void PathClose() override;
@@ -103,6 +104,8 @@ public:
   static StaticStorage<IFontData>& FontCache();
   /** Bitmaps this backend holds (for tests and diagnostics). */
   int NCachedBitmaps();
+  /** SVG documents rendered at a size and kept as images. */
+  int NSVGRasters() const { return static_cast<int>(mSVGImages.size()); }
   /** Main framebuffer size in device pixels (0 x 0 without a context). */
   int FramebufferWidth() const { return mFBWidth; }
   int FramebufferHeight() const { return mFBHeight; }
@@ -127,9 +130,9 @@ private:
   friend class Bitmap;
   APIBitmap* CreateImageBitmap(const uint8_t* data, size_t size, int scale);
   void DeleteImage(NVGcontext* vg, int image);
-  /** Deletes `fbo` now, or at the end of the frame when one is being drawn. */
+  /** Deletes `fbo` now, or at the end of the frame when one is being drawn (images likewise). */
   void DeleteFBO(NVGcontext* vg, NVGLUframebuffer* fbo);
-  void DeleteQueuedFBOs();
+  void DeleteDeferred();
   void DeleteContextObjects();
   /** Binds `fbo` (the window's framebuffer when null) and sets the viewport to its pixel size. */
   void BindTarget(NVGLUframebuffer* fbo, int pixelWidth, int pixelHeight);
@@ -141,6 +144,8 @@ private:
   void SetFillOrStrokePaint(const IPattern& pattern, const IBlend* blend, bool stroke);
   float PrepareText(const IText& text, const char* str, const IRECT& r, IRECT& measured) const;
   int SVGImage(const ISVG& svg, int pixelWidth, int pixelHeight);
+  /** Cuts `r` to the scissor when both are in the same space; false when nothing is left. */
+  bool ClipToScissor(IRECT& r) const;
 
   NVGcontext* mVG = nullptr;
   NVGLUframebuffer* mMainFrameBuffer = nullptr;
@@ -148,11 +153,24 @@ private:
   int mFBHeight = 0;
   bool mInFrame = false;
   bool mVGFrameOpen = false;
+  IMatrix mMatrix; // the transform last handed to NanoVG
+  IRECT mScissor;  // the clip, in the space of mScissorMatrix
+  IMatrix mScissorMatrix;
   std::mutex mFBOMutex;
   std::vector<NVGLUframebuffer*> mFBOStack;
   StaticStorage<APIBitmap> mBitmapCache;
-  /** Raster images of SVG documents, per document and device-pixel size. */
-  std::map<std::tuple<const SVGHolder*, int, int>, int> mSVGImages;
+  /** Raster images of SVG documents, per document and device-pixel size: the few latest sizes of
+      each, so resizing the editor does not pile up images. */
+  struct SVGRaster
+  {
+    int image;
+    unsigned serial;
+  };
+  static constexpr int kSVGSizesKept = 4;
+  std::map<std::tuple<const SVGHolder*, int, int>, SVGRaster> mSVGImages;
+  unsigned mSVGSerial = 0;
+  /** Images dropped during a frame; the renderer may still sample them until it ends. */
+  std::vector<int> mImagesToDelete;
 };
 
 } // namespace iplug::igraphics

@@ -16,6 +16,14 @@ NVGcolor ToNVGColor(const IColor& c, const IBlend* blend)
   return nvgRGBAf(c.R / 255.f, c.G / 255.f, c.B / 255.f, BlendWeight(blend) * c.A / 255.f);
 }
 
+// Whether drawing transparent pixels with `method` leaves the target as it was: then a shape
+// cut to the scissor draws exactly what the whole shape would.
+bool LeavesUncoveredPixels(EBlend method)
+{
+  return method == EBlend::SrcOver || method == EBlend::SrcAtop || method == EBlend::DstOver ||
+         method == EBlend::DstOut || method == EBlend::XOR;
+}
+
 IMatrix Inverted(const IMatrix& m)
 {
   const double det = m.mXX * m.mYY - m.mYX * m.mXY;
@@ -95,10 +103,7 @@ void IGraphicsNanoVG::PathCubicBezierTo(float c1x, float c1y, float c2x, float c
   nvgBezierTo(mVG, c1x, c1y, c2x, c2y, x2, y2);
 }
 
-void IGraphicsNanoVG::PathQuadraticBezierTo(float cx, float cy, float x2, float y2)
-{
-  nvgQuadTo(mVG, cx, cy, x2, y2);
-}
+void IGraphicsNanoVG::PathQuadraticBezierTo(float cx, float cy, float x2, float y2) { nvgQuadTo(mVG, cx, cy, x2, y2); }
 
 void IGraphicsNanoVG::PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options,
                                  const IBlend* blend)
@@ -149,12 +154,36 @@ void IGraphicsNanoVG::PathTransformSetMatrix(const IMatrix& m)
   if (const ILayer* layer = GetTopLayer())
     nvgTranslate(mVG, -layer->Bounds().L, -layer->Bounds().T);
   nvgTransform(mVG, float(m.mXX), float(m.mYX), float(m.mXY), float(m.mYY), float(m.mTX), float(m.mTY));
+  mMatrix = m;
 }
 
 void IGraphicsNanoVG::SetClipRegion(const IRECT& r)
 {
-  if (mVG)
-    nvgScissor(mVG, r.L, r.T, r.W(), r.H());
+  if (!mVG)
+    return;
+  nvgScissor(mVG, r.L, r.T, r.W(), r.H());
+  mScissor = r;
+  mScissorMatrix = mMatrix;
+}
+
+bool IGraphicsNanoVG::ClipToScissor(IRECT& r) const
+{
+  // NanoVG scissors per pixel in its shaders, so a large shape costs its full area even when a
+  // small region is being redrawn. Where the shape is a rectangle in the space the scissor was
+  // set in, cutting it down first draws the same pixels for less.
+  if (mMatrix != mScissorMatrix)
+    return true;
+  r = IRECT(std::max(r.L, mScissor.L), std::max(r.T, mScissor.T), std::min(r.R, mScissor.R), std::min(r.B, mScissor.B));
+  return r.R > r.L && r.B > r.T;
+}
+
+void IGraphicsNanoVG::FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend)
+{
+  IRECT r = bounds;
+  const bool local = LeavesUncoveredPixels(BlendMethod(blend));
+  if (local && !ClipToScissor(r))
+    return;
+  IGraphics::FillRect(color, local ? r : bounds, blend);
 }
 
 void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int srcX, int srcY, const IBlend* blend)
@@ -165,11 +194,13 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   // The image at the bitmap's point size, placed so the source offset lands on the destination's corner;
   // the rectangle clips it, which is how a filmstrip frame is chosen.
   const float toPoints = 1.f / (api->GetScale() * api->GetDrawScale());
-  const NVGpaint image =
-    nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, api->GetWidth() * toPoints, api->GetHeight() * toPoints, 0.f,
-                    api->GetBitmap(), BlendWeight(blend));
+  const NVGpaint image = nvgImagePattern(mVG, dest.L - srcX, dest.T - srcY, api->GetWidth() * toPoints,
+                                         api->GetHeight() * toPoints, 0.f, api->GetBitmap(), BlendWeight(blend));
+  IRECT area = dest;
+  if (LeavesUncoveredPixels(BlendMethod(blend)) && !ClipToScissor(area))
+    return;
   nvgBeginPath(mVG);
-  nvgRect(mVG, dest.L, dest.T, dest.W(), dest.H());
+  nvgRect(mVG, area.L, area.T, area.W(), area.H());
   nvgFillPaint(mVG, image);
   ApplyBlend(blend);
   nvgFill(mVG);
@@ -177,8 +208,8 @@ void IGraphicsNanoVG::DrawBitmap(const IBitmap& bitmap, const IRECT& dest, int s
   nvgBeginPath(mVG);
 }
 
-void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
-                                     const IBlend* blend, float thickness, float dashLen)
+void IGraphicsNanoVG::DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* blend,
+                                     float thickness, float dashLen)
 {
   if (!mVG)
     return;

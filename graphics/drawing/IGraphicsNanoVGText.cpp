@@ -25,15 +25,33 @@ TextAnchor AnchorFor(const IText& text, const IRECT& r)
   TextAnchor a{r.L, r.T, 0};
   switch (text.mAlign)
   {
-    case ETextHAlign::Near: a.x = r.L; a.align |= NVG_ALIGN_LEFT; break;
-    case ETextHAlign::Center: a.x = r.MW(); a.align |= NVG_ALIGN_CENTER; break;
-    case ETextHAlign::Far: a.x = r.R; a.align |= NVG_ALIGN_RIGHT; break;
+    case ETextHAlign::Near:
+      a.x = r.L;
+      a.align |= NVG_ALIGN_LEFT;
+      break;
+    case ETextHAlign::Center:
+      a.x = r.MW();
+      a.align |= NVG_ALIGN_CENTER;
+      break;
+    case ETextHAlign::Far:
+      a.x = r.R;
+      a.align |= NVG_ALIGN_RIGHT;
+      break;
   }
   switch (text.mVAlign)
   {
-    case ETextVAlign::Top: a.y = r.T; a.align |= NVG_ALIGN_TOP; break;
-    case ETextVAlign::Middle: a.y = r.MH(); a.align |= NVG_ALIGN_MIDDLE; break;
-    case ETextVAlign::Bottom: a.y = r.B; a.align |= NVG_ALIGN_BOTTOM; break;
+    case ETextVAlign::Top:
+      a.y = r.T;
+      a.align |= NVG_ALIGN_TOP;
+      break;
+    case ETextVAlign::Middle:
+      a.y = r.MH();
+      a.align |= NVG_ALIGN_MIDDLE;
+      break;
+    case ETextVAlign::Bottom:
+      a.y = r.B;
+      a.align |= NVG_ALIGN_BOTTOM;
+      break;
   }
   return a;
 }
@@ -115,14 +133,13 @@ bool IGraphicsNanoVG::LoadAPIFont(const char* fontID, IFontDataPtr& font)
   StaticStorage<IFontData>::Accessor cache(FontCache());
   // Keyed by identifier only: a second file under a known identifier reuses the first one's bytes.
   if (IFontData* cached = cache.Find(fontID))
-    return nvgFindFont(mVG, fontID) >= 0 ||
-           nvgCreateFontMemAtIndex(mVG, fontID, const_cast<uint8_t*>(cached->Get()), cached->GetSize(), 0,
-                                   cached->GetFaceIdx()) >= 0;
+    return nvgFindFont(mVG, fontID) >= 0 || nvgCreateFontMemAtIndex(mVG, fontID, const_cast<uint8_t*>(cached->Get()),
+                                                                    cached->GetSize(), 0, cached->GetFaceIdx()) >= 0;
   if (!font || !font->IsValid())
     return false;
   // The context reads the bytes in place; the cache keeps them alive.
-  if (nvgCreateFontMemAtIndex(mVG, fontID, const_cast<uint8_t*>(font->Get()), font->GetSize(), 0,
-                              font->GetFaceIdx()) < 0)
+  if (nvgCreateFontMemAtIndex(mVG, fontID, const_cast<uint8_t*>(font->Get()), font->GetSize(), 0, font->GetFaceIdx()) <
+      0)
     return false;
   cache.Add(font.release(), fontID);
   return true;
@@ -137,14 +154,33 @@ SVGHolder* IGraphicsNanoVG::ParseSVG(const char* text, const char* units, float 
 
 int IGraphicsNanoVG::SVGImage(const ISVG& svg, int pixelWidth, int pixelHeight)
 {
-  const auto key = std::make_tuple(static_cast<const SVGHolder*>(svg.mImage), pixelWidth, pixelHeight);
+  const SVGHolder* document = svg.mImage;
+  const auto key = std::make_tuple(document, pixelWidth, pixelHeight);
   if (auto it = mSVGImages.find(key); it != mSVGImages.end())
-    return it->second;
-  const std::vector<uint8_t> pixels = static_cast<SVGDocument*>(svg.mImage)->Render(pixelWidth, pixelHeight);
+    return it->second.image;
+
+  // Keep the latest few sizes of this document; the oldest goes.
+  int sizes = 0;
+  auto oldest = mSVGImages.end();
+  for (auto it = mSVGImages.begin(); it != mSVGImages.end(); ++it)
+    if (std::get<0>(it->first) == document)
+    {
+      ++sizes;
+      if (oldest == mSVGImages.end() || it->second.serial < oldest->second.serial)
+        oldest = it;
+    }
+  if (sizes >= kSVGSizesKept)
+  {
+    if (oldest->second.image > 0)
+      DeleteImage(mVG, oldest->second.image);
+    mSVGImages.erase(oldest);
+  }
+
+  const std::vector<uint8_t> pixels = static_cast<const SVGDocument*>(document)->Render(pixelWidth, pixelHeight);
   int image = 0;
   if (!pixels.empty())
     image = nvgCreateImageRGBA(mVG, pixelWidth, pixelHeight, NVG_IMAGE_PREMULTIPLIED, pixels.data());
-  mSVGImages[key] = image; // a failed render is not retried every frame
+  mSVGImages[key] = {image, mSVGSerial++}; // a failed render is not retried every frame
   return image;
 }
 
@@ -162,7 +198,8 @@ void IGraphicsNanoVG::DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend
   const int image = SVGImage(svg, w, h);
   if (image <= 0)
     return;
-  const NVGpaint paint = nvgImagePattern(mVG, bounds.L, bounds.T, bounds.W(), bounds.H(), 0.f, image, BlendWeight(blend));
+  const NVGpaint paint =
+    nvgImagePattern(mVG, bounds.L, bounds.T, bounds.W(), bounds.H(), 0.f, image, BlendWeight(blend));
   nvgBeginPath(mVG);
   nvgRect(mVG, bounds.L, bounds.T, bounds.W(), bounds.H());
   nvgFillPaint(mVG, paint);

@@ -13,8 +13,7 @@ std::unique_ptr<SVGDocument> SVGDocument::Parse(const char* text, const char* /*
   if (!text || !*text)
     return nullptr;
   GError* error = nullptr;
-  RsvgHandle* handle =
-    rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(text), std::strlen(text), &error);
+  RsvgHandle* handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(text), std::strlen(text), &error);
   if (!handle)
   {
     if (error)

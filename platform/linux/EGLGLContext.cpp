@@ -76,9 +76,21 @@ bool EGLGLContext::Init(unsigned platform, void* nativeDisplay, bool windowSurfa
   // NanoVG antialiases in its shaders and needs a stencil buffer only in the
   // framebuffer objects it draws into; a window surface gets one too.
   const EGLint surfaceType = windowSurfaces ? EGL_WINDOW_BIT : 0;
-  const EGLint configAttribs[] = {EGL_SURFACE_TYPE, surfaceType, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                  EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                                  EGL_STENCIL_SIZE, windowSurfaces ? 8 : 0, EGL_NONE};
+  const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                  surfaceType,
+                                  EGL_RENDERABLE_TYPE,
+                                  EGL_OPENGL_BIT,
+                                  EGL_RED_SIZE,
+                                  8,
+                                  EGL_GREEN_SIZE,
+                                  8,
+                                  EGL_BLUE_SIZE,
+                                  8,
+                                  EGL_ALPHA_SIZE,
+                                  8,
+                                  EGL_STENCIL_SIZE,
+                                  windowSurfaces ? 8 : 0,
+                                  EGL_NONE};
   EGLConfig config = nullptr;
   EGLint count = 0;
   if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1)
@@ -93,8 +105,9 @@ bool EGLGLContext::Init(unsigned platform, void* nativeDisplay, bool windowSurfa
   }
   mConfig = config;
 
-  const EGLint contextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                   EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+  const EGLint contextAttribs[] = {
+    EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+    EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
   EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
   if (context == EGL_NO_CONTEXT)
   {
@@ -157,10 +170,7 @@ bool EGLGLContext::MakeCurrent()
   return eglMakeCurrent(mDisplay, surface, surface, mContext) == EGL_TRUE;
 }
 
-void EGLGLContext::ReleaseCurrent()
-{
-  eglMakeCurrent(mDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-}
+void EGLGLContext::ReleaseCurrent() { eglMakeCurrent(mDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT); }
 
 bool EGLGLContext::IsCurrent() const { return mContext && eglGetCurrentContext() == mContext; }
 

@@ -19,14 +19,15 @@ public:
   /** A context with no display and no surface; null (and `error` set) when EGL or the driver lacks it. */
   static std::unique_ptr<EGLGLContext> CreateSurfaceless(std::string& error);
 
-  /** A context on a native display of EGL platform `platform` (for example an X11 Display*), able to
-      draw into window surfaces. */
+  /** A context on a native display of EGL platform `platform`, able to draw into window surfaces:
+      for X11, EGL_PLATFORM_X11_KHR and the Display*. */
   static std::unique_ptr<EGLGLContext> CreateForDisplay(unsigned platform, void* nativeDisplay, std::string& error);
 
   /** The native visual id (an X11 VisualID) a window needs to take this context's surfaces; 0 when any. */
   int NativeVisualId() const;
 
-  /** Creates the surface presenting into `nativeWindow` (replacing an earlier one); false on failure. */
+  /** Creates the surface presenting into `nativeWindow` (replacing an earlier one); false on failure.
+      For X11 `nativeWindow` points at the Window id. While it is attached, framebuffer 0 is the window. */
   bool AttachWindowSurface(void* nativeWindow, std::string& error);
   void DetachWindowSurface();
   bool HasWindowSurface() const { return mSurface != nullptr; }

@@ -1,7 +1,7 @@
 #include "platform/linux/IGraphicsOffscreen.h"
 
-#include <fstream>
-#include <iterator>
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
 
 #include "graphics/drawing/ImageDecoder.h"
 #include "platform/linux/EGLGLContext.h"
@@ -10,7 +10,8 @@
 namespace iplug::igraphics {
 
 IGraphicsOffscreen::IGraphicsOffscreen(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-: IGraphicsNanoVG(dlg, w, h, fps, scale) {}
+: IGraphicsNanoVG(dlg, w, h, fps, scale)
+{}
 
 IGraphicsOffscreen::~IGraphicsOffscreen() { Teardown(); }
 
@@ -77,6 +78,12 @@ bool IGraphicsOffscreen::DrawFrame()
   return true;
 }
 
+void IGraphicsOffscreen::Finish()
+{
+  if (ActivateGLContext())
+    glFinish();
+}
+
 bool IGraphicsOffscreen::ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height)
 {
   width = height = 0;
@@ -98,15 +105,7 @@ bool IGraphicsOffscreen::WritePNG(const char* path)
 
 IFontDataPtr IGraphicsOffscreen::LoadPlatformFont(const char* /*fontID*/, const char* fontName, ETextStyle style)
 {
-  int faceIdx = 0;
-  const std::string path = FindSystemFont(fontName, style, faceIdx);
-  if (path.empty())
-    return nullptr;
-  std::ifstream file(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.empty())
-    return nullptr;
-  return std::make_unique<IFontData>(std::move(bytes), faceIdx);
+  return LoadSystemFont(fontName, style);
 }
 
 } // namespace iplug::igraphics

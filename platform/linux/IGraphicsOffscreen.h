@@ -33,6 +33,8 @@ public:
 
   /** One tick of the frame timer: redraws what is dirty; false when nothing was. */
   bool DrawFrame();
+  /** Waits until the GL has finished every frame drawn so far (for timing). */
+  void Finish();
   /** The composited editor as straight-alpha RGBA rows from the top, at the window's pixel size. */
   bool ReadPixels(std::vector<uint8_t>& rgba, int& width, int& height);
   /** The composited editor as a PNG file. */

@@ -4,6 +4,9 @@
 
 #include <strings.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace iplug {
 
 std::string FindSystemFont(const char* family, igraphics::ETextStyle style, int& faceIdx)
@@ -38,6 +41,19 @@ std::string FindSystemFont(const char* family, igraphics::ETextStyle style, int&
   }
   FcPatternDestroy(pattern);
   return path;
+}
+
+igraphics::IFontDataPtr LoadSystemFont(const char* family, igraphics::ETextStyle style)
+{
+  int faceIdx = 0;
+  const std::string path = FindSystemFont(family, style, faceIdx);
+  if (path.empty())
+    return nullptr;
+  std::ifstream file(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (bytes.empty())
+    return nullptr;
+  return std::make_unique<igraphics::IFontData>(std::move(bytes), faceIdx);
 }
 
 } // namespace iplug

@@ -134,27 +134,6 @@ TEST_F(CorvaneEditorLayout, NineControlsInTableOrderOverTheBackground)
   }
 }
 
-TEST_F(CorvaneEditorLayout, SwitchesToggleTheirParameterAndFrameOnlyOversamplingShowsTheBubble)
-{
-  RecordingGraphics* ui = Open();
-  ASSERT_NE(ui, nullptr);
-  IBubbleControl* bubble = ui->GetBubbleControl(0);
-  for (int i : {0, 1, 2, 3, 8})
-  {
-    IControl* sw = ui->GetControl(i + 1);
-    const int p = kRows[i].paramIdx;
-    const double before = Param(p);
-    Click(*ui, *sw);
-    EXPECT_EQ(Param(p), 1.0 - before) << kRows[i].file;
-    const int frameH = dynamic_cast<IBitmapBase*>(sw)->GetBitmap().FH();
-    EXPECT_EQ(DrawnFrameOffset(*ui, *sw), before == 0.0 ? frameH : 0) << kRows[i].file;
-    EXPECT_EQ(bubble->IsHidden(), !kRows[i].bubble) << kRows[i].file;
-  }
-  EXPECT_STREQ(bubble->GetStr(), "Oversampling On");
-  Click(*ui, *ui->GetControl(9));
-  EXPECT_STREQ(bubble->GetStr(), "Oversampling Off");
-}
-
 TEST_F(CorvaneEditorLayout, DraggingGainStepsThroughItsTextsInTheBubble)
 {
   AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, 0.f, 0); // -20 dB

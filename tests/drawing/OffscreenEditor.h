@@ -46,8 +46,8 @@ struct RGBA
 
 inline std::string Describe(const RGBA& p)
 {
-  return "(" + std::to_string(p.r) + "," + std::to_string(p.g) + "," + std::to_string(p.b) + "," +
-         std::to_string(p.a) + ")";
+  return "(" + std::to_string(p.r) + "," + std::to_string(p.g) + "," + std::to_string(p.b) + "," + std::to_string(p.a) +
+         ")";
 }
 
 class OffscreenEditor
@@ -127,8 +127,8 @@ inline bool WriteTestPNG(const std::string& path, int w, int h, const std::funct
   return WritePNGFile(path.c_str(), rgba.data(), w, h);
 }
 
-#define REQUIRE_GL(editor)                                                                                     \
-  if (!(editor).opened)                                                                                        \
+#define REQUIRE_GL(editor)                                                                                             \
+  if (!(editor).opened)                                                                                                \
     GTEST_FAIL() << "no OpenGL context: " << (editor).g().GetError();
 
 } // namespace iplug::igraphics::test

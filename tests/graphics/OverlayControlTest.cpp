@@ -116,18 +116,6 @@ TEST_F(OverlayFixture, FadeInHoldWhileCapturedFadeOut)
   EXPECT_FALSE(ui.RunFrame()); // nothing left to animate
 }
 
-TEST_F(OverlayFixture, ActionFunctionShowsTheParameterDisplay)
-{
-  dlg.GetParam(1)->InitEnum("Highpass", 0, {"OFF", "45", "70"});
-  auto* knob = new IBKnobControl(IRECT(100, 100, 140, 130), IBitmap(), 1);
-  knob->SetActionFunction(ShowBubbleVerticalActionFuncSTD);
-  ui.AttachControl(knob);
-  knob->SetValue(0.5);
-  knob->SetDirty(true);
-  EXPECT_STREQ(bubble->GetStr(), "45");
-  EXPECT_EQ(bubble->GetCaller(), knob);
-}
-
 TEST_F(OverlayFixture, CornerResizer)
 {
   ui.AttachCornerResizer(EUIResizerMode::Scale, false, COLOR_TRANSLUCENT, COLOR_BLACK, COLOR_RED, 20.f);

@@ -116,4 +116,21 @@ TEST_F(SnapshotProgram, BadRequestsFailInOneLineAndWriteNothing)
   }
 }
 
+TEST_F(SnapshotProgram, ACorruptImageHidesItsControlAndIsNamedOnce)
+{
+  namespace fs = std::filesystem;
+  TempFolder copy;
+  const fs::path bundle = copy.Path("Corvane.component");
+  fs::copy(ProgramFolder() + "/Corvane.component", bundle, fs::copy_options::recursive);
+  const fs::path resources = bundle / "Contents" / "Resources";
+  fs::resize_file(resources / "GAIN.png", 100); // cut off inside the image data
+  fs::remove(resources / "GAIN@2x.png");
+
+  const Outcome run = Snapshot("--scale 2 -o cut.png --component '" + bundle.string() + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("GAIN.png"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(ReadPng(dir.Path("cut.png")).width, 1150u);
+}
+
 } // namespace

@@ -27,11 +27,11 @@ const char* const kUsage =
   "                 show what a saved state (.aupreset) holds\n"
   "  state --save FILE [-p NAME=VALUE ...] [--state FROM]\n"
   "                 write a saved state from settings, without rendering\n"
-  "  --version      print the program's version and the component's\n"
-  "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
-  "                 show the editor in a window, optionally playing a file through the unit\n"
   "  snapshot [-o editor.png] [--scale S] [-p NAME=VALUE ...] [--state FILE]\n"
   "                 draw the editor offscreen into a PNG\n"
+  "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
+  "                 show the editor in a window, optionally playing a file through the unit\n"
+  "  --version      print the program's version and the component's\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
 
