@@ -13,6 +13,7 @@ int RunParams(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunState(const std::vector<std::string>& args);
 int RunSnapshot(const std::vector<std::string>& args);
+int RunEditor(const std::vector<std::string>& args);
 /** "corvane --version": the program's version, then the component's. */
 int RunVersion(const std::vector<std::string>& args);
 

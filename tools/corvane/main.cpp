@@ -29,6 +29,8 @@ const char* const kUsage =
   "                 write a saved state from settings, without rendering\n"
   "  snapshot [-o editor.png] [--scale S] [-p NAME=VALUE ...] [--state FILE]\n"
   "                 draw the editor offscreen into a PNG\n"
+  "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
+  "                 show the editor in a window, optionally playing a file through the unit\n"
   "  --version      print the program's version and the component's\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
@@ -60,7 +62,9 @@ int main(int argc, char** argv)
       return RunState(args);
     if (command == "snapshot")
       return RunSnapshot(args);
-    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, snapshot");
+    if (command == "editor")
+      return RunEditor(args);
+    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, snapshot, editor");
   }
   catch (const Interrupted& e)
   {
@@ -70,7 +74,7 @@ int main(int argc, char** argv)
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
-                       command == "snapshot";
+                       command == "snapshot" || command == "editor";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(), known ? (command + " ").c_str() : "");
     return 2;
   }

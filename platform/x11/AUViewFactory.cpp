@@ -1,6 +1,6 @@
-// The view class of this platform while editors draw offscreen: a host opens
-// the editor without a window, sets the screen scale it wants and reads the
-// drawn editor back as pixels.
+// The view class of this platform (see README.md beside this file). A host
+// gets the editor of a unit inside its own X11 window, or, without a window,
+// an offscreen editor whose pixels it reads back.
 
 #include <cstring>
 #include <vector>
@@ -8,6 +8,7 @@
 #include "au/AUViewFactoryClass.h"
 #include "au/IPlugAU.h"
 #include "platform/linux/IGraphicsOffscreen.h"
+#include "platform/x11/IGraphicsX11.h"
 
 namespace iplug {
 
@@ -22,16 +23,22 @@ IPlugAU* PlugOf(AudioUnit unit)
   return plug;
 }
 
-igraphics::IGraphicsOffscreen* EditorOf(AudioUnit unit)
+template <class Graphics>
+Graphics* EditorOf(AudioUnit unit)
 {
   IPlugAU* plug = PlugOf(unit);
-  return plug ? dynamic_cast<igraphics::IGraphicsOffscreen*>(plug->GetUI()) : nullptr;
+  return plug ? dynamic_cast<Graphics*>(plug->GetUI()) : nullptr;
 }
 
+// `parent`: the host's X11 window (its id as a pointer-sized value) to open the editor in; null for an
+// offscreen editor.
 void* OpenView(AudioUnit unit, void* parent, double /*width*/, double /*height*/)
 {
   IPlugAU* plug = PlugOf(unit);
-  return plug && plug->HasUI() ? plug->OpenWindow(parent) : nullptr;
+  if (!plug || !plug->HasUI())
+    return nullptr;
+  plug->SetEditorOffscreen(parent == nullptr);
+  return plug->OpenWindow(parent);
 }
 
 void CloseView(AudioUnit unit)
@@ -48,7 +55,7 @@ void SetViewScreenScale(AudioUnit unit, float scale)
 
 Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* width, UInt32* height)
 {
-  igraphics::IGraphicsOffscreen* editor = EditorOf(unit);
+  igraphics::IGraphicsOffscreen* editor = EditorOf<igraphics::IGraphicsOffscreen>(unit);
   if (!editor || !width || !height)
     return false;
   editor->DrawFrame();
@@ -63,11 +70,20 @@ Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* wid
   return true;
 }
 
+Boolean IdleView(AudioUnit unit)
+{
+  igraphics::IGraphicsX11* editor = EditorOf<igraphics::IGraphicsX11>(unit);
+  if (!editor)
+    return false;
+  editor->SetTimerEnabled(false); // the host's loop drives this editor from now on
+  return editor->Idle();
+}
+
 } // namespace
 
 const AUViewFactoryClass* PlatformViewFactoryClass(const char* description)
 {
-  static const AUViewFactoryClass table{0, description, OpenView, CloseView, SetViewScreenScale, ReadViewPixels};
+  static const AUViewFactoryClass table{1, description, OpenView, CloseView, SetViewScreenScale, ReadViewPixels, IdleView};
   return &table;
 }
 
