@@ -35,6 +35,6 @@ typedef const AUViewFactoryClass* (*AUViewFactoryClassFunc)(void);
 namespace iplug {
 
 /** This platform's view class table, describing itself as `description`. */
-const AUViewFactoryClass* PlatformViewFactoryClass(const char* description);
+const AUViewFactoryClass* PlatformViewFactoryClass(const char* description) noexcept;
 
 } // namespace iplug

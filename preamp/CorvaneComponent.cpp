@@ -31,7 +31,7 @@ extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface*
 }
 
 // The view class the view property names.
-extern "C" __attribute__((visibility("default"))) const AUViewFactoryClass* Corvane_View()
+extern "C" __attribute__((visibility("default"))) const AUViewFactoryClass* Corvane_View() noexcept
 {
   return iplug::PlatformViewFactoryClass("Corvane View");
 }

@@ -32,28 +32,49 @@ Graphics* EditorOf(AudioUnit unit)
 
 // `parent`: the host's X11 window (its id as a pointer-sized value) to open the editor in; null for an
 // offscreen editor.
-void* OpenView(AudioUnit unit, void* parent, double /*width*/, double /*height*/)
+// The host calls these from C: an exception (out of memory while opening, say) ends as a failed call.
+void* OpenView(AudioUnit unit, void* parent, double /*width*/, double /*height*/) noexcept
 {
-  IPlugAU* plug = PlugOf(unit);
-  if (!plug || !plug->HasUI())
+  try
+  {
+    IPlugAU* plug = PlugOf(unit);
+    if (!plug || !plug->HasUI())
+      return nullptr;
+    plug->SetEditorOffscreen(parent == nullptr);
+    return plug->OpenWindow(parent);
+  }
+  catch (...)
+  {
     return nullptr;
-  plug->SetEditorOffscreen(parent == nullptr);
-  return plug->OpenWindow(parent);
+  }
 }
 
-void CloseView(AudioUnit unit)
+void CloseView(AudioUnit unit) noexcept
 {
-  if (IPlugAU* plug = PlugOf(unit))
-    plug->CloseWindow();
+  try
+  {
+    if (IPlugAU* plug = PlugOf(unit))
+      plug->CloseWindow();
+  }
+  catch (...)
+  {
+  }
 }
 
-void SetViewScreenScale(AudioUnit unit, float scale)
+void SetViewScreenScale(AudioUnit unit, float scale) noexcept
 {
-  if (IPlugAU* plug = PlugOf(unit))
-    plug->SetScreenScale(scale);
+  try
+  {
+    if (IPlugAU* plug = PlugOf(unit))
+      plug->SetScreenScale(scale);
+  }
+  catch (...)
+  {
+  }
 }
 
-Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* width, UInt32* height)
+Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* width, UInt32* height) noexcept
+try
 {
   igraphics::IGraphicsOffscreen* editor = EditorOf<igraphics::IGraphicsOffscreen>(unit);
   if (!editor || !width || !height)
@@ -69,8 +90,13 @@ Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* wid
     std::memcpy(rgba, pixels.data(), pixels.size());
   return true;
 }
+catch (...)
+{
+  return false;
+}
 
-Boolean IdleView(AudioUnit unit)
+Boolean IdleView(AudioUnit unit) noexcept
+try
 {
   igraphics::IGraphicsX11* editor = EditorOf<igraphics::IGraphicsX11>(unit);
   if (!editor)
@@ -78,10 +104,14 @@ Boolean IdleView(AudioUnit unit)
   editor->SetTimerEnabled(false); // the host's loop drives this editor from now on
   return editor->Idle();
 }
+catch (...)
+{
+  return false;
+}
 
 } // namespace
 
-const AUViewFactoryClass* PlatformViewFactoryClass(const char* description)
+const AUViewFactoryClass* PlatformViewFactoryClass(const char* description) noexcept
 {
   static const AUViewFactoryClass table{1, description, OpenView, CloseView, SetViewScreenScale, ReadViewPixels, IdleView};
   return &table;

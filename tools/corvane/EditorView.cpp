@@ -1,4 +1,5 @@
 #include "tools/corvane/EditorView.h"
+#include "tools/corvane/ViewClass.h"
 
 #include "au/AUViewFactoryClass.h"
 #include "tools/corvane/CFText.h"
@@ -13,28 +14,6 @@
 #include <X11/keysym.h>
 
 namespace corvane::host {
-
-const AUViewFactoryClass* FindViewClass(AudioUnit unit)
-{
-  AudioUnitCocoaViewInfo info{};
-  UInt32 size = sizeof(info);
-  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
-  if (status != noErr)
-    throw ToolError("the unit offers no editor view (" + StatusText(status) + ")");
-  const CFOwned url = AdoptCF(info.mCocoaAUViewBundleLocation);
-  const CFOwned className = AdoptCF(info.mCocoaAUViewClass[0]);
-  const CFOwned bundle = AdoptCF(CFBundleCreate(nullptr, static_cast<CFURLRef>(url.get())));
-  void* function = bundle ? CFBundleGetFunctionPointerForName(static_cast<CFBundleRef>(const_cast<void*>(bundle.get())),
-                                                              static_cast<CFStringRef>(className.get()))
-                          : nullptr;
-  if (!function)
-    throw ToolError("the editor view class '" + Utf8(static_cast<CFStringRef>(className.get())) +
-                    "' is not in the component's bundle");
-  const AUViewFactoryClass* viewClass = reinterpret_cast<AUViewFactoryClassFunc>(function)();
-  if (!viewClass || !viewClass->uiViewForAudioUnit || !viewClass->closeView)
-    throw ToolError("the editor view class cannot open an editor");
-  return viewClass;
-}
 
 EditorView::EditorView(AudioUnit unit, const std::string& title)
 : mUnit(unit)

@@ -14,9 +14,6 @@ struct AUViewFactoryClass;
 
 namespace corvane::host {
 
-/** The view class the unit's view property names, from the bundle it points at. Throws ToolError. */
-const AUViewFactoryClass* FindViewClass(AudioUnit unit);
-
 class EditorView
 {
 public:
