@@ -105,22 +105,6 @@ std::vector<std::vector<float>> ReadWholeFile(AudioFileReader& file)
   return channels;
 }
 
-void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml)
-{
-  AtomicOutputFile file(path);
-  size_t done = 0;
-  while (done < xml.size())
-  {
-    const ssize_t n = write(file.Fd(), xml.data() + done, xml.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      throw ToolError("cannot write state file '" + path + "': " + std::strerror(n < 0 ? errno : EIO));
-    done += static_cast<size_t>(n);
-  }
-  file.Commit();
-}
-
 } // namespace
 
 int RunEditor(const std::vector<std::string>& args)

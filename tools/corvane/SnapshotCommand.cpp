@@ -116,20 +116,6 @@ std::vector<uint8_t> DrawEditor(AudioUnit unit, float screenScale, UInt32& width
   return pixels;
 }
 
-void WriteAll(AtomicOutputFile& file, const std::vector<uint8_t>& bytes)
-{
-  size_t done = 0;
-  while (done < bytes.size())
-  {
-    const ssize_t n = ::write(file.Fd(), bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      throw ToolError("cannot write output '" + file.FinalPath() + "': " + std::strerror(errno));
-    done += static_cast<size_t>(n);
-  }
-}
-
 } // namespace
 
 int RunSnapshot(const std::vector<std::string>& args)
@@ -155,7 +141,7 @@ int RunSnapshot(const std::vector<std::string>& args)
   const std::vector<uint8_t> png = EncodePNG(pixels.data(), static_cast<int>(width), static_cast<int>(height));
   if (png.empty())
     throw ToolError("cannot encode the editor as PNG");
-  WriteAll(out, png);
+  out.WriteAll(png.data(), png.size());
   out.Commit();
 
   std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,
