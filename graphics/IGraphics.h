@@ -366,6 +366,8 @@ public:
   bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
   /** The bytes of a resource file; empty when it is not found or cannot be read whole. */
   std::vector<uint8_t> LoadResource(const char* name, const char* type) const;
+  /** The whole file at `path`; empty when it cannot be read or is empty. */
+  static std::vector<uint8_t> ReadFileBytes(const char* path);
   /** Tries the scale variants of `name` (BG@2x.png, ...) in the order that suits `targetScale`. */
   EResourceLocation SearchImageResource(const char* name, const char* type, WDL_String& result, int targetScale,
                                         int& sourceScale) const;

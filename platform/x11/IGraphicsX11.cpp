@@ -263,15 +263,7 @@ void IGraphicsX11::OnFrameComposited()
 
 IFontDataPtr IGraphicsX11::LoadPlatformFont(const char* /*fontID*/, const char* fontName, ETextStyle style)
 {
-  int faceIdx = 0;
-  const std::string path = FindSystemFont(fontName, style, faceIdx);
-  if (path.empty())
-    return nullptr;
-  std::ifstream file(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.empty())
-    return nullptr;
-  return std::make_unique<IFontData>(std::move(bytes), faceIdx);
+  return LoadSystemFont(fontName, style);
 }
 
 // ------------------------------------------------------------------ run loop
