@@ -21,6 +21,10 @@ struct AUViewFactoryClass
   /** Draws the open editor of `unit` and copies its pixels, RGBA rows from the top, into `rgba` when it
       holds `capacity` bytes; always sets the size in pixels. False when no editor can be read. */
   Boolean (*readViewPixels)(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* width, UInt32* height);
+  /** From interface version 1: one turn of the open editor's loop (its window's events, then one frame), for
+      hosts that run their own loop instead of the main run loop. False when no editor window is open or the
+      window asked to be closed. */
+  Boolean (*idleView)(AudioUnit unit);
 };
 
 /** The exported view class function's type. */
@@ -31,6 +35,6 @@ typedef const AUViewFactoryClass* (*AUViewFactoryClassFunc)(void);
 namespace iplug {
 
 /** This platform's view class table, describing itself as `description`. */
-const AUViewFactoryClass* PlatformViewFactoryClass(const char* description);
+const AUViewFactoryClass* PlatformViewFactoryClass(const char* description) noexcept;
 
 } // namespace iplug

@@ -7,9 +7,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "au/AUComponentParams.h"
 #include "au/CFUtilities.h"
+#include "au/HostCallGuard.h"
+#include "au/HostNumber.h"
 
 namespace iplug
 {
@@ -228,68 +231,46 @@ OSStatus IPlugAU::DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUn
 OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
                                         AudioUnitPropertyListenerProc proc, void* userData)
 {
-  for (PropertyListener* listener : plug->propertyListeners)
-    if (listener->propertyId == prop && listener->listenerProc == proc)
-      return noErr;
-  plug->propertyListeners.Add(new PropertyListener{prop, proc, userData});
+  plug->propertyListeners.AddUnless(PropertyListener{prop, proc, userData}, [&](const PropertyListener& l) {
+    return l.propertyId == prop && l.listenerProc == proc;
+  });
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
                                            AudioUnitPropertyListenerProc proc)
 {
-  auto& list = plug->propertyListeners;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    if (list.Get(i)->propertyId == prop && list.Get(i)->listenerProc == proc)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->propertyListeners.RemoveFirst(
+    [&](const PropertyListener& l) { return l.propertyId == prop && l.listenerProc == proc; });
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemovePropertyListenerWithUserData(IPlugAU* plug, AudioUnitPropertyID prop,
                                                        AudioUnitPropertyListenerProc proc, void* userData)
 {
-  auto& list = plug->propertyListeners;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    const PropertyListener* l = list.Get(i);
-    if (l->propertyId == prop && l->listenerProc == proc && l->procArgs == userData)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->propertyListeners.RemoveFirst([&](const PropertyListener& l) {
+    return l.propertyId == prop && l.listenerProc == proc && l.procArgs == userData;
+  });
   return noErr;
 }
 
 void IPlugAU::CallPropertyListeners(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem)
 {
-  for (const PropertyListener* listener : propertyListeners)
-    if (listener->propertyId == prop && listener->listenerProc)
-      listener->listenerProc(listener->procArgs, componentInstance, prop, scope, elem);
+  propertyListeners.ForEach([&](const PropertyListener& listener) {
+    if (listener.propertyId == prop && listener.listenerProc)
+      listener.listenerProc(listener.procArgs, componentInstance, prop, scope, elem);
+  });
 }
 
 OSStatus IPlugAU::DoAddRenderNotify(IPlugAU* plug, AURenderCallback proc, void* userData)
 {
-  plug->renderNotifiers.Add(new AURenderCallbackStruct{proc, userData});
+  plug->renderNotifiers.Add(AURenderCallbackStruct{proc, userData});
   return noErr;
 }
 
 OSStatus IPlugAU::DoRemoveRenderNotify(IPlugAU* plug, AURenderCallback proc, void* /*userData*/)
 {
-  auto& list = plug->renderNotifiers;
-  for (int i = 0; i < list.GetSize(); ++i)
-  {
-    if (list.Get(i)->inputProc == proc)
-    {
-      list.Delete(i);
-      break;
-    }
-  }
+  plug->renderNotifiers.RemoveFirst([&](const AURenderCallbackStruct& n) { return n.inputProc == proc; });
   return noErr;
 }
 
@@ -397,7 +378,14 @@ OSStatus IPlugAU::DoRender(IPlugAU* plug, AudioUnitRenderActionFlags* ioActionFl
 
 // --- Component Manager dispatcher ------------------------------------------
 
-OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorage)
+OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorage) noexcept
+{
+  const bool opening = params && params->what == kComponentOpenSelect;
+  return GuardedHostCall([&] { return DispatchSelector(params, instanceStorage); },
+                         opening ? OSStatus{kAudioUnitErr_FailedInitialization} : OSStatus{kAudio_ParamError});
+}
+
+OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceStorage)
 {
   if (!params)
     return badComponentSelector;
@@ -406,11 +394,11 @@ OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorag
 
   if (select == kComponentOpenSelect)
   {
-    IPlugAU* plug = MakePlug(nullptr);
+    std::unique_ptr<IPlugAU> plug(MakePlug(nullptr));
     plug->PruneUninitializedPresets();
     auto ci = args.Get<AudioComponentInstance>(0);
     plug->componentInstance = ci;
-    SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(ci), reinterpret_cast<Handle>(plug));
+    SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(ci), reinterpret_cast<Handle>(plug.release()));
     return noErr;
   }
 
@@ -501,7 +489,7 @@ OSStatus IPlugAU::IPlugAUEntry(ComponentParameters* params, void* instanceStorag
       auto* noteId = args.Get<NoteInstanceID*>(2);
       const auto* noteParams = args.Get<const MusicDeviceNoteParams*>(4);
       if (noteId && noteParams)
-        *noteId = static_cast<NoteInstanceID>(noteParams->mPitch);
+        *noteId = WholePartOr<NoteInstanceID>(noteParams->mPitch, 0);
       return noErr;
     }
     default:

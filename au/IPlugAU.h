@@ -9,6 +9,7 @@
 #include <CoreMIDI/CoreMIDI.h>
 
 #include "au/InstanceInfo.h"
+#include "au/SnapshotList.h"
 #include "core/IPlugAPIBase.h"
 #include "core/IPlugProcessor.h"
 #include "core/WDL_PtrList.h"
@@ -69,7 +70,7 @@ public:
   IPlugAU& operator=(const IPlugAU&) = delete;
 
   /** Legacy Component Manager dispatcher behind the bundle's `_Entry` export. */
-  static OSStatus IPlugAUEntry(ComponentParameters* params, void* instanceStorage);
+  static OSStatus IPlugAUEntry(ComponentParameters* params, void* instanceStorage) noexcept;
 
   static const char* AUInputTypeStr(int type);
 
@@ -168,6 +169,7 @@ protected:
   void OutputSysexFromEditor();
 
 private:
+  static OSStatus DispatchSelector(ComponentParameters* params, void* instanceStorage);
   OSStatus ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 size,
                          const void* data);
   void CallPropertyListeners(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem);
@@ -200,8 +202,9 @@ private:
   WDL_String contextName;
   WDL_PtrList_OwningDelete<BusChannels> inputBuses, outputBuses;
   WDL_PtrList_OwningDelete<InputBusConnection> inputConnections;
-  WDL_PtrList_OwningDelete<PropertyListener> propertyListeners;
-  WDL_PtrList_OwningDelete<AURenderCallbackStruct> renderNotifiers;
+  // Changed by the host's threads while the audio thread calls them.
+  SnapshotList<PropertyListener> propertyListeners;
+  SnapshotList<AURenderCallbackStruct> renderNotifiers;
   WDL_TypedBuf<float> inputScratch, outputScratch;
   SysExData mSysExFromEditor;
 };

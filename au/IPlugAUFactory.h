@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "au/HostCallGuard.h"
 #include "au/IPlugAU.h"
 
 namespace iplug
@@ -31,7 +32,7 @@ class IPlugAUFactory
 
 public:
   /** Allocates and fills a record; the object is built later by Open. */
-  static AudioComponentPlugInInterface* Factory(const AudioComponentDescription* /*desc*/)
+  static AudioComponentPlugInInterface* Factory(const AudioComponentDescription* /*desc*/) noexcept
   {
     auto* record = static_cast<Record*>(std::malloc(sizeof(Record)));
     if (!record)
@@ -48,19 +49,33 @@ public:
 
   static void* Construct(void* memory, AudioComponentInstance /*ci*/) { return MakePlug(memory); }
 
-  static void Destruct(void* memory) { std::launder(reinterpret_cast<Plug*>(memory))->~Plug(); }
+  static void Destruct(void* memory) noexcept { std::launder(reinterpret_cast<Plug*>(memory))->~Plug(); }
 
-  static OSStatus Open(void* self, AudioComponentInstance ci)
+  /** After a failed Open the host frees only its own side: the record is freed here. */
+  static OSStatus Open(void* self, AudioComponentInstance ci) noexcept
   {
     auto* record = static_cast<Record*>(self);
-    record->mConstruct(record->mInstanceStorage, ci);
-    IPlugAU* plug = Get(self);
-    plug->SetComponentInstance(ci);
-    plug->PruneUninitializedPresets();
-    return noErr;
+    bool constructed = false;
+    const OSStatus status = GuardedHostCall(
+      [&] {
+        record->mConstruct(record->mInstanceStorage, ci);
+        constructed = true;
+        IPlugAU* plug = Get(self);
+        plug->SetComponentInstance(ci);
+        plug->PruneUninitializedPresets();
+        return noErr;
+      },
+      kAudioUnitErr_FailedInitialization);
+    if (status != noErr)
+    {
+      if (constructed)
+        record->mDestruct(record->mInstanceStorage);
+      std::free(record);
+    }
+    return status;
   }
 
-  static OSStatus Close(void* self)
+  static OSStatus Close(void* self) noexcept
   {
     auto* record = static_cast<Record*>(self);
     record->mDestruct(record->mInstanceStorage);
@@ -68,7 +83,7 @@ public:
     return noErr;
   }
 
-  static AudioComponentMethod Lookup(SInt16 selector)
+  static AudioComponentMethod Lookup(SInt16 selector) noexcept
   {
     switch (selector)
     {
@@ -95,7 +110,7 @@ public:
   }
 
   /** The plug-in object inside an instance record. */
-  static IPlugAU* Get(void* self)
+  static IPlugAU* Get(void* self) noexcept
   {
     return std::launder(reinterpret_cast<Plug*>(static_cast<Record*>(self)->mInstanceStorage));
   }
@@ -104,73 +119,82 @@ private:
   template <typename F>
   static AudioComponentMethod Method(F f) { return reinterpret_cast<AudioComponentMethod>(f); }
 
-  static OSStatus AUMethodInitialize(void* self) { return IPlugAU::DoInitialize(Get(self)); }
-  static OSStatus AUMethodUninitialize(void* self) { return IPlugAU::DoUninitialize(Get(self)); }
-  static OSStatus AUMethodGetPropertyInfo(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                          AudioUnitElement elem, UInt32* outDataSize, Boolean* outWritable)
+  static OSStatus AUMethodInitialize(void* self) noexcept
   {
-    return IPlugAU::DoGetPropertyInfo(Get(self), prop, scope, elem, outDataSize, outWritable);
+    return GuardedHostCall([&] { return IPlugAU::DoInitialize(Get(self)); });
+  }
+  static OSStatus AUMethodUninitialize(void* self) noexcept
+  {
+    return GuardedHostCall([&] { return IPlugAU::DoUninitialize(Get(self)); });
+  }
+  static OSStatus AUMethodGetPropertyInfo(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
+                                          AudioUnitElement elem, UInt32* outDataSize, Boolean* outWritable) noexcept
+  {
+    return GuardedHostCall([&] { return IPlugAU::DoGetPropertyInfo(Get(self), prop, scope, elem, outDataSize, outWritable); });
   }
   static OSStatus AUMethodGetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                      AudioUnitElement elem, void* outData, UInt32* ioDataSize)
+                                      AudioUnitElement elem, void* outData, UInt32* ioDataSize) noexcept
   {
-    return IPlugAU::DoGetProperty(Get(self), prop, scope, elem, outData, ioDataSize);
+    return GuardedHostCall([&] { return IPlugAU::DoGetProperty(Get(self), prop, scope, elem, outData, ioDataSize); });
   }
   static OSStatus AUMethodSetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                      AudioUnitElement elem, const void* inData, UInt32 inDataSize)
+                                      AudioUnitElement elem, const void* inData, UInt32 inDataSize) noexcept
   {
-    return IPlugAU::DoSetProperty(Get(self), prop, scope, elem, inData, inDataSize);
+    return GuardedHostCall([&] { return IPlugAU::DoSetProperty(Get(self), prop, scope, elem, inData, inDataSize); });
   }
   static OSStatus AUMethodGetParameter(void* self, AudioUnitParameterID param, AudioUnitScope scope,
-                                       AudioUnitElement elem, AudioUnitParameterValue* value)
+                                       AudioUnitElement elem, AudioUnitParameterValue* value) noexcept
   {
-    return IPlugAU::DoGetParameter(Get(self), param, scope, elem, value);
+    return GuardedHostCall([&] { return IPlugAU::DoGetParameter(Get(self), param, scope, elem, value); });
   }
   static OSStatus AUMethodSetParameter(void* self, AudioUnitParameterID param, AudioUnitScope scope,
-                                       AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset)
+                                       AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset) noexcept
   {
-    return IPlugAU::DoSetParameter(Get(self), param, scope, elem, value, bufferOffset);
+    return GuardedHostCall([&] { return IPlugAU::DoSetParameter(Get(self), param, scope, elem, value, bufferOffset); });
   }
-  static OSStatus AUMethodScheduleParameters(void* self, const AudioUnitParameterEvent* events, UInt32 numEvents)
+  static OSStatus AUMethodScheduleParameters(void* self, const AudioUnitParameterEvent* events, UInt32 numEvents) noexcept
   {
-    return IPlugAU::DoScheduleParameters(Get(self), events, numEvents);
+    return GuardedHostCall([&] { return IPlugAU::DoScheduleParameters(Get(self), events, numEvents); });
   }
-  static OSStatus AUMethodReset(void* self, AudioUnitScope, AudioUnitElement) { return IPlugAU::DoReset(Get(self)); }
+  static OSStatus AUMethodReset(void* self, AudioUnitScope, AudioUnitElement) noexcept
+  {
+    return GuardedHostCall([&] { return IPlugAU::DoReset(Get(self)); });
+  }
   static OSStatus AUMethodAddPropertyListener(void* self, AudioUnitPropertyID prop,
-                                              AudioUnitPropertyListenerProc proc, void* userData)
+                                              AudioUnitPropertyListenerProc proc, void* userData) noexcept
   {
-    return IPlugAU::DoAddPropertyListener(Get(self), prop, proc, userData);
+    return GuardedHostCall([&] { return IPlugAU::DoAddPropertyListener(Get(self), prop, proc, userData); });
   }
   static OSStatus AUMethodRemovePropertyListener(void* self, AudioUnitPropertyID prop,
-                                                 AudioUnitPropertyListenerProc proc)
+                                                 AudioUnitPropertyListenerProc proc) noexcept
   {
-    return IPlugAU::DoRemovePropertyListener(Get(self), prop, proc);
+    return GuardedHostCall([&] { return IPlugAU::DoRemovePropertyListener(Get(self), prop, proc); });
   }
   static OSStatus AUMethodRemovePropertyListenerWithUserData(void* self, AudioUnitPropertyID prop,
-                                                             AudioUnitPropertyListenerProc proc, void* userData)
+                                                             AudioUnitPropertyListenerProc proc, void* userData) noexcept
   {
-    return IPlugAU::DoRemovePropertyListenerWithUserData(Get(self), prop, proc, userData);
+    return GuardedHostCall([&] { return IPlugAU::DoRemovePropertyListenerWithUserData(Get(self), prop, proc, userData); });
   }
-  static OSStatus AUMethodAddRenderNotify(void* self, AURenderCallback proc, void* userData)
+  static OSStatus AUMethodAddRenderNotify(void* self, AURenderCallback proc, void* userData) noexcept
   {
-    return IPlugAU::DoAddRenderNotify(Get(self), proc, userData);
+    return GuardedHostCall([&] { return IPlugAU::DoAddRenderNotify(Get(self), proc, userData); });
   }
-  static OSStatus AUMethodRemoveRenderNotify(void* self, AURenderCallback proc, void* userData)
+  static OSStatus AUMethodRemoveRenderNotify(void* self, AURenderCallback proc, void* userData) noexcept
   {
-    return IPlugAU::DoRemoveRenderNotify(Get(self), proc, userData);
+    return GuardedHostCall([&] { return IPlugAU::DoRemoveRenderNotify(Get(self), proc, userData); });
   }
   static OSStatus AUMethodRender(void* self, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp,
-                                 UInt32 outputBusNumber, UInt32 numFrames, AudioBufferList* ioData)
+                                 UInt32 outputBusNumber, UInt32 numFrames, AudioBufferList* ioData) noexcept
   {
-    return IPlugAU::DoRender(Get(self), ioActionFlags, timeStamp, outputBusNumber, numFrames, ioData);
+    return GuardedHostCall([&] { return IPlugAU::DoRender(Get(self), ioActionFlags, timeStamp, outputBusNumber, numFrames, ioData); });
   }
-  static OSStatus AUMethodMIDIEvent(void* self, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame)
+  static OSStatus AUMethodMIDIEvent(void* self, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame) noexcept
   {
-    return IPlugAU::DoMIDIEvent(Get(self), status, data1, data2, offsetSampleFrame);
+    return GuardedHostCall([&] { return IPlugAU::DoMIDIEvent(Get(self), status, data1, data2, offsetSampleFrame); });
   }
-  static OSStatus AUMethodSysEx(void* self, const UInt8* data, UInt32 length)
+  static OSStatus AUMethodSysEx(void* self, const UInt8* data, UInt32 length) noexcept
   {
-    return IPlugAU::DoSysEx(Get(self), data, length);
+    return GuardedHostCall([&] { return IPlugAU::DoSysEx(Get(self), data, length); });
   }
 };
 

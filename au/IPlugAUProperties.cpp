@@ -561,7 +561,10 @@ OSStatus IPlugAU::ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, 
       AUPreset preset;
       if (!ReadIn(data, size, preset))
         return kAudio_ParamError;
-      RestorePreset(static_cast<int>(preset.presetNumber));
+      // A negative number names a user preset, whose state the host restores
+      // itself; a factory preset that cannot be restored is an error.
+      if (preset.presetNumber >= 0 && !RestorePreset(static_cast<int>(preset.presetNumber)))
+        return kAudioUnitErr_InvalidPropertyValue;
       return noErr;
     }
     case kAudioUnitProperty_OfflineRender:

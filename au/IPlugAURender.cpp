@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "au/HostNumber.h"
 #include "au/IPlugAU.h"
 
 namespace iplug
@@ -42,12 +43,11 @@ OSStatus IPlugAU::RenderProc(void* plug, AudioUnitRenderActionFlags* /*ioActionF
 void IPlugAU::CallRenderNotifiers(AudioUnitRenderActionFlags flags, const AudioTimeStamp* timeStamp, UInt32 bus,
                                   UInt32 numFrames, AudioBufferList* ioData)
 {
-  for (const AURenderCallbackStruct* notifier : renderNotifiers)
-  {
+  renderNotifiers.ForEach([&](const AURenderCallbackStruct& notifier) {
     AudioUnitRenderActionFlags callFlags = flags;
-    if (notifier->inputProc)
-      notifier->inputProc(notifier->inputProcRefCon, &callFlags, timeStamp, bus, numFrames, ioData);
-  }
+    if (notifier.inputProc)
+      notifier.inputProc(notifier.inputProcRefCon, &callFlags, timeStamp, bus, numFrames, ioData);
+  });
 }
 
 int IPlugAU::LastConnectedOutputBus() const
@@ -131,11 +131,13 @@ OSStatus IPlugAU::Render(const AudioTimeStamp* timeStamp, UInt32 outputBusNumber
 
   if (midiEffect || static_cast<int>(outputBusNumber) == LastConnectedOutputBus())
   {
-    const int nOutBuses = outputBuses.GetSize();
-    if (static_cast<int>(outputBusNumber) + 1 < nOutBuses)
+    // The buses after this one are not rendered: disconnect from where the next one starts.
+    const BusChannels* next =
+      outputBusNumber < static_cast<UInt32>(outputBuses.GetSize()) ? outputBuses.Get(static_cast<int>(outputBusNumber) + 1) : nullptr;
+    if (next)
     {
-      const int next = static_cast<int>(outputBusNumber) + 1;
-      SetChannelConnections(ERoute::kOutput, next * 2, (nOutBuses - next) * 2, false);
+      const int from = next->plugChannelStart;
+      SetChannelConnections(ERoute::kOutput, from, MaxNChannels(ERoute::kOutput) - from, false);
     }
 
     if (GetBypassed())
@@ -253,8 +255,9 @@ void IPlugAU::PreProcess()
     Float32 numerator = 0.f;
     Float64 downBeat = 0.0;
     hostCallbacks.musicalTimeLocationProc(user, &offsetToNextBeat, &numerator, &denominator, &downBeat);
-    info.mNumerator = static_cast<int32_t>(numerator);
-    info.mDenominator = static_cast<int32_t>(denominator);
+    // A time signature that does not fit keeps the default.
+    info.mNumerator = WholePartOr<int32_t>(numerator, info.mNumerator);
+    info.mDenominator = WholePartOr<int32_t>(denominator, info.mDenominator);
     info.mLastBar = downBeat > 0.0 ? downBeat : -1.0;
   }
 

@@ -2,6 +2,7 @@
 // notifications the adapter sends the host about parameters, presets and
 // latency.
 
+#include <cstdint>
 #include <cstring>
 
 #include "au/CFAUPreset.h"
@@ -88,8 +89,10 @@ bool IPlugAU::GetDataFromDict(CFDictionaryRef dict, const char* key, IByteChunk&
   if (!value || CFGetTypeID(value) != CFDataGetTypeID())
     return false;
   auto data = static_cast<CFDataRef>(value);
+  // A chunk holds at most INT32_MAX bytes; a longer blob is refused, not truncated.
   const CFIndex length = CFDataGetLength(data);
-  chunk.Resize(static_cast<int>(length));
+  if (length < 0 || length > INT32_MAX || chunk.Resize(static_cast<int>(length)) != length)
+    return false;
   if (length > 0)
     std::memcpy(chunk.Data(), CFDataGetBytePtr(data), static_cast<size_t>(length));
   return true;

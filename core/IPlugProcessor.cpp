@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "core/MakeFourCC.h"
@@ -15,6 +16,14 @@ namespace
 // Channels per side of a layout. A bus that would take a side beyond this is
 // left out, which keeps channel records and pointer arrays to a sane size.
 constexpr int kMaxChannels = 4096;
+
+// A host must never receive inf or NaN: doubles beyond single precision clip
+// to its largest value, and NaN becomes silence.
+inline float ToHostSample(double v)
+{
+  constexpr double kMax = std::numeric_limits<float>::max();
+  return v == v ? static_cast<float>(std::clamp(v, -kMax, kMax)) : 0.f;
+}
 
 int ParseBusCount(const std::string& text)
 {
@@ -391,10 +400,10 @@ void IPlugProcessor::ConvertOutputs(int nFrames, bool accumulate)
     float* to = channel->mIncomingData;
     if (accumulate)
       for (int s = 0; s < nFrames; ++s)
-        to[s] += static_cast<float>(from[s]);
+        to[s] = ToHostSample(static_cast<double>(to[s]) + static_cast<double>(ToHostSample(from[s])));
     else
       for (int s = 0; s < nFrames; ++s)
-        to[s] = static_cast<float>(from[s]);
+        to[s] = ToHostSample(from[s]);
   }
 }
 

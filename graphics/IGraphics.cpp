@@ -400,7 +400,9 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
   if (w == mWidth && h == mHeight && scale == mDrawScale)
     return;
 
-  ReleaseMouseCapture();
+  // A resize can come from a state load while a control is held: it gets its
+  // release and the host the end of the gesture.
+  EndMouseCapture();
   mDrawScale = scale;
   mWidth = w;
   mHeight = h;
@@ -419,6 +421,9 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
 
 void IGraphics::SetScreenScale(float scale)
 {
+  // Pixel alignment divides by the scale: keep the last good one.
+  if (!(scale > 0.f) || !std::isfinite(scale))
+    return;
   mScreenScale = scale;
   PlatformResize(mDelegate->EditorResizeFromUI(WindowWidth(), WindowHeight(), true));
   ForAllControls(&IControl::OnRescale);
@@ -470,6 +475,8 @@ void IGraphics::CloseWindow()
 {
   mWindow = nullptr;
   OnViewDestroyed();
+  // The controls belong to the view: the next opening lays them out afresh.
+  RemoveAllControls();
 }
 
 ECursor IGraphics::SetMouseCursor(ECursor cursor)

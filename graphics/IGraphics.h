@@ -50,6 +50,11 @@ using IKeyHandlerFunc = std::function<bool(const IKeyPress& key, bool isUp)>;
 using IDisplayTickFunc = std::function<void()>;
 using IAppearanceChangedFunc = std::function<void(EUIAppearance)>;
 using IControlFunction = std::function<void(IControl* control)>;
+using IMsgBoxCompletionHandlerFunc = std::function<void(EMsgBoxResult result)>;
+/** Receives the chosen path, empty when the user cancelled. */
+using IFileDialogCompletionHandlerFunc = std::function<void(const WDL_String& path)>;
+/** Receives the chosen colour; not called when the user cancelled. */
+using IColorPickerHandlerFunc = std::function<void(const IColor& color)>;
 
 class IGraphics
 {
@@ -306,6 +311,10 @@ public:
                          IRECT minimumContentBounds = IRECT());
   IPopupMenu& GetPromptMenu() { return mPromptPopupMenu; }
   IControl* GetControlInTextEntry() const { return mInTextEntry; }
+  /** Ends a text entry without a value: the user cancelled it. */
+  void ClearInTextEntryControl() { mInTextEntry = nullptr; }
+  IPopupMenuControl* GetPopupMenuControl() const { return mPopupControl.get(); }
+  ITextEntryControl* GetTextEntryControl() const { return mTextEntryControl.get(); }
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
 
   // ---------------------------------------------------------------- input dispatch
@@ -324,6 +333,9 @@ public:
   IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false, ITouchID touchID = 0);
   int GetMouseControlIdx(float x, float y, bool mouseOver = false);
   void ReleaseMouseCapture();
+  /** Releases the capture as a mouse-up would: held controls get their release
+   *  at the last mouse position and the host the end of their gestures. */
+  void EndMouseCapture();
   bool ControlIsCaptured() const { return !mCapturedMap.empty(); }
   bool ControlIsCaptured(const IControl* control) const;
   /** Whether `control` is listed or is one of the overlays. */
@@ -354,6 +366,8 @@ public:
   bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
   /** The bytes of a resource file; empty when it is not found or cannot be read whole. */
   std::vector<uint8_t> LoadResource(const char* name, const char* type) const;
+  /** The whole file at `path`; empty when it cannot be read or is empty. */
+  static std::vector<uint8_t> ReadFileBytes(const char* path);
   /** Tries the scale variants of `name` (BG@2x.png, ...) in the order that suits `targetScale`. */
   EResourceLocation SearchImageResource(const char* name, const char* type, WDL_String& result, int targetScale,
                                         int& sourceScale) const;
@@ -401,6 +415,25 @@ public:
                                        const char* /*str*/) {}
   /** Shows a native menu. Synchronous platforms return the chosen (sub)menu or null; asynchronous ones set isAsync. */
   virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& /*menu*/, const IRECT& /*bounds*/, bool& /*isAsync*/) { return nullptr; }
+
+  // Desktop services. A prompt answers through its function, later, on the user-interface thread;
+  // false means it could not be shown (no window, no dialog program) and the function is never called.
+  virtual bool ShowMessageBox(const char* /*str*/, const char* /*title*/, EMsgBoxType /*type*/,
+                              IMsgBoxCompletionHandlerFunc /*completion*/ = nullptr) { return false; }
+  /** `extensions`: blank-separated, e.g. "wav aif"; empty or null for any file. */
+  virtual bool PromptForFile(const char* /*initialPath*/, EFileAction /*action*/, const char* /*extensions*/,
+                             IFileDialogCompletionHandlerFunc /*completion*/) { return false; }
+  virtual bool PromptForDirectory(const char* /*initialDir*/, IFileDialogCompletionHandlerFunc /*completion*/) { return false; }
+  virtual bool PromptForColor(const IColor& /*start*/, const char* /*title*/, IColorPickerHandlerFunc /*func*/) { return false; }
+  /** Opens `url` with the desktop's handler; false when that could not be started. */
+  virtual bool OpenURL(const char* /*url*/) { return false; }
+  /** Shows `path` in the file manager (its folder when `select` is set). */
+  virtual bool RevealPathInExplorerOrFinder(const char* /*path*/, bool /*select*/ = false) { return false; }
+  virtual bool GetTextFromClipboard(WDL_String& /*str*/) { return false; }
+  virtual bool SetTextInClipboard(const char* /*str*/) { return false; }
+  /** Editor points to screen pixels, and back. */
+  virtual void PointToScreen(float& /*x*/, float& /*y*/) const {}
+  virtual void ScreenToPoint(float& /*x*/, float& /*y*/) const {}
 
   // ---------------------------------------------------------------- backend bitmaps
   /** The GL context must be current around every drawing, loading and teardown call. */

@@ -1,5 +1,7 @@
 #include "graphics/IGraphicsEditorDelegate.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "graphics/IGraphics.h"
@@ -10,6 +12,9 @@ IGEditorDelegate::IGEditorDelegate(int nParams) : IEditorDelegate(nParams) {}
 
 IGEditorDelegate::~IGEditorDelegate()
 {
+  // An editor still open when the plug-in goes away closes its window first.
+  if (mGraphics)
+    CloseWindow();
   mGraphics.reset();
   mLayoutFunc = nullptr;
   mMakeGraphicsFunc = nullptr;
@@ -31,6 +36,11 @@ void* IGEditorDelegate::OpenWindow(void* parent)
   if (!mGraphics)
   {
     mGraphics.reset(CreateGraphics());
+    if (mGraphics)
+    {
+      mMinStoredScale = mGraphics->GetMinScale();
+      mMaxStoredScale = mGraphics->GetMaxScale();
+    }
     if (mGraphics && mStoredWidth != 0 && mStoredHeight != 0 && mStoredScale != 0.f)
       mGraphics->Resize(mStoredWidth, mStoredHeight, mStoredScale, true);
   }
@@ -149,8 +159,15 @@ int IGEditorDelegate::UnserializeEditorSize(const IByteChunk& chunk, int startPo
 
   if (!mGraphics)
   {
-    mStoredWidth = width;
-    mStoredHeight = height;
+    // Kept within the editor's limits, so a damaged record is not saved back
+    // as it came. Zero keeps its meaning: no size.
+    const auto within = [](int32_t v, int lo, int hi) { return v == 0 ? 0 : std::clamp(v, lo, std::max(lo, hi)); };
+    mStoredWidth = within(width, GetMinWidth(), GetMaxWidth());
+    mStoredHeight = within(height, GetMinHeight(), GetMaxHeight());
+    if (!(scale > 0.f) || !std::isfinite(scale))
+      scale = 0.f;
+    else if (mMaxStoredScale > 0.f)  // the limits are known once an editor existed
+      scale = std::clamp(scale, mMinStoredScale, std::max(mMinStoredScale, mMaxStoredScale));
     mStoredScale = scale;
   }
   else if (width != 0 && height != 0 && scale != 0.f)

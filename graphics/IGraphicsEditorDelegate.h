@@ -56,6 +56,10 @@ public:
   void SetMakeGraphicsFunc(MakeGraphicsFunc func) { mMakeGraphicsFunc = std::move(func); }
   void SetLayoutUIFunc(LayoutFunc func) { mLayoutFunc = std::move(func); }
 
+  /** Whether the next editor draws offscreen (snapshots, tests) rather than in a window. */
+  void SetEditorOffscreen(bool offscreen) { mEditorOffscreen = offscreen; }
+  bool GetEditorOffscreen() const { return mEditorOffscreen; }
+
   /** The graphics context while the editor is open, else null. */
   IGraphics* GetUI() const { return mGraphics.get(); }
   int GetStoredWidth() const { return mStoredWidth; }
@@ -69,7 +73,10 @@ private:
   int mStoredWidth = 0;
   int mStoredHeight = 0;
   float mStoredScale = 0.f;
+  float mMinStoredScale = 0.f;  // the scale limits of the last editor; 0 before the first
+  float mMaxStoredScale = 0.f;
   bool mClosing = false;
+  bool mEditorOffscreen = false;
 };
 
 } // namespace iplug::igraphics

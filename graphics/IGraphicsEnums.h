@@ -121,6 +121,37 @@ enum class EUIAppearance : int
   Dark = 1
 };
 
+/** Buttons of a message box. */
+enum class EMsgBoxType : int
+{
+  OK = 0,
+  OKCancel,
+  AbortRetryIgnore,
+  YesNoCancel,
+  YesNo,
+  RetryCancel
+};
+
+/** The button that closed a message box. */
+enum class EMsgBoxResult : int
+{
+  NoResult = 0,
+  OK,
+  Cancel,
+  Abort,
+  Retry,
+  Ignore,
+  Yes,
+  No
+};
+
+/** Whether a file prompt picks a file to read or a name to write. */
+enum class EFileAction : int
+{
+  Open = 0,
+  Save = 1
+};
+
 /** Touch gestures a control can register a handler for. */
 enum class EGestureType : int
 {

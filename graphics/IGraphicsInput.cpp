@@ -100,6 +100,26 @@ void IGraphics::ReleaseMouseCapture()
     HideMouseCursor(false, true);
 }
 
+void IGraphics::EndMouseCapture()
+{
+  const auto captured = std::move(mCapturedMap);
+  mCapturedMap.clear();
+  for (const auto& [touch, control] : captured)
+  {
+    // An earlier release may have removed this control.
+    if (!IsAttached(control))
+      continue;
+    IMouseMod mod;
+    mod.touchID = touch;
+    control->OnMouseUp(mLastMouseX, mLastMouseY, mod);
+    if (IsAttached(control))
+      for (int v = 0; v < control->NVals(); ++v)
+        if (const int p = control->GetParamIdx(v); p > kNoParameter)
+          mDelegate->EndInformHostOfParamChangeFromUI(p);
+  }
+  ReleaseMouseCapture();
+}
+
 void IGraphics::OnMouseDownPoint(const IMouseInfo& point, bool& stop)
 {
   IControl* control = GetMouseControl(point.x, point.y, true, false, point.ms.touchID);

@@ -252,7 +252,12 @@ std::vector<uint8_t> IGraphics::LoadResource(const char* name, const char* type)
   WDL_String path;
   if (LocateResource(name, type, path, GetBundleID(), nullptr, GetSharedResourcesSubPath()) != kAbsolutePath)
     return {};
-  std::FILE* file = std::fopen(path.Get(), "rb");
+  return ReadFileBytes(path.Get());
+}
+
+std::vector<uint8_t> IGraphics::ReadFileBytes(const char* path)
+{
+  std::FILE* file = std::fopen(path, "rb");
   if (!file)
     return {};
   std::vector<uint8_t> bytes;

@@ -1,5 +1,6 @@
 #include "preamp/CorvaneEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
@@ -16,6 +17,11 @@ constexpr int kGainFactors[13] = {1, 1, 3, 5, 10, 17, 31, 56, 100, 177, 316, 562
 constexpr double kHpfPositions[5] = {0.0, 0.6, 0.75, 0.9, 0.95};
 constexpr double kLpfPositions[5] = {1.0, 0.9992, 0.9943, 0.988, 0.97};
 constexpr double kDrive = 0.01;
+// The fixed 4-5 kHz sections go unstable at and above the Nyquist frequency.
+// At low rates each stays at most at the fraction of the rate that the
+// highest of them (the 5 kHz band) has at 11,025 Hz, which every rate from
+// there up leaves untouched.
+constexpr double kMaxSectionFrequency = 5000.0 / 11025.0;
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
@@ -217,7 +223,7 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
   static_assert(std::size(kBiquadDesigns) * sizeof(PairBiquad) == sizeof(DesignedBiquads),
                 "every designed biquad needs a row in kBiquadDesigns");
   for (const BiquadDesign& d : kBiquadDesigns)
-    (mF.*d.filter).setBiquad(d.type, d.frequencyHz / fs, d.q, d.gainDb);
+    (mF.*d.filter).setBiquad(d.type, std::min(d.frequencyHz / fs, kMaxSectionFrequency), d.q, d.gainDb);
 
   mPreCoefficients[0] = PairCoefficients(mF.preLow);
   mPreCoefficients[1] = PairCoefficients(mF.prePeak);

@@ -68,7 +68,7 @@ bool SameBits(double a, double b)
 // Arguments on every path of tanh and on both sides of each threshold, the
 // first few of them where the library's plain and FMA builds differ, then a
 // spread over the range the curves use.
-bool MatchesLibrary(const CurveRuns& runs)
+bool MatchesLibrary(const CurveRuns& runs, double (*libraryTanh)(double))
 {
   static constexpr double kProbes[] = {
     0x1.d1d4bd660dfd8p-3, -0x1.d225c6719bac3p-4, 0x1.19e91c83da50dp-4, 0.0, -0.0, 0x1p-1074,
@@ -98,7 +98,7 @@ bool MatchesLibrary(const CurveRuns& runs)
     run(v, kCount);
     for (int i = 0; i < kCount; ++i)
     {
-      const double expected = run == runs.tanh ? std::tanh(args[i])
+      const double expected = run == runs.tanh ? libraryTanh(args[i])
                               : run == runs.mic ? MicCurve(args[i])
                                                 : LineCurve(args[i]);
       if (!SameBits(v[i], expected) && !(std::isnan(v[i]) && std::isnan(expected)))
@@ -108,18 +108,23 @@ bool MatchesLibrary(const CurveRuns& runs)
   return true;
 }
 
-CurveRuns Select()
+double LibraryTanh(double x)
+{
+  return std::tanh(x);
+}
+
+} // namespace
+
+CurveRuns SelectCurveRuns(double (*libraryTanh)(double))
 {
   for (CurveRuns::Kind kind : {CurveRuns::kFusedPairs, CurveRuns::kPairs})
   {
     const CurveRuns runs = CurveRunsOfKind(kind);
-    if (MatchesLibrary(runs))
+    if (MatchesLibrary(runs, libraryTanh))
       return runs;
   }
   return CurveRunsOfKind(CurveRuns::kLibrary);
 }
-
-} // namespace
 
 CurveRuns CurveRunsOfKind(CurveRuns::Kind kind)
 {
@@ -146,7 +151,7 @@ CurveRuns CurveRunsOfKind(CurveRuns::Kind kind)
 
 const CurveRuns& SystemCurveRuns()
 {
-  static const CurveRuns runs = Select();
+  static const CurveRuns runs = SelectCurveRuns(LibraryTanh);
   return runs;
 }
 

@@ -29,6 +29,10 @@ struct CurveRuns
 // the result does not change.
 const CurveRuns& SystemCurveRuns();
 
+// The choice SystemCurveRuns makes, against a given tanh of the C library:
+// the first two-lane kind that follows it bit for bit, else the library calls.
+CurveRuns SelectCurveRuns(double (*libraryTanh)(double));
+
 // The run of a given kind, for tests; a kind the CPU cannot run is null.
 CurveRuns CurveRunsOfKind(CurveRuns::Kind kind);
 

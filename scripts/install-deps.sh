@@ -8,10 +8,14 @@ packages=(
   clang libclang-rt-14-dev          # fuzz targets and ThreadSanitizer runtime
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
+  libasound2-dev                    # playing through the editor's live host
   libtinyxml2-dev                   # property-list files
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
+  libx11-dev libxcursor-dev libxkbcommon-dev  # editor window
+  xdg-utils                         # opening URLs and folders from the editor
+  xvfb xauth xdotool                # the editor window's tests: their own X server and input
   dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
   libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
   librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts

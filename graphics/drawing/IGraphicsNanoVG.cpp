@@ -362,18 +362,7 @@ APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* path, int scale, EResource
 {
   if (location != kAbsolutePath || !path)
     return nullptr;
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file)
-    return nullptr;
-  std::vector<uint8_t> bytes;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0 && (size = std::ftell(file)) > 0 && std::fseek(file, 0, SEEK_SET) == 0)
-  {
-    bytes.resize(static_cast<size_t>(size));
-    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
-      bytes.clear();
-  }
-  std::fclose(file);
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
   return CreateImageBitmap(bytes.data(), bytes.size(), scale);
 }
 

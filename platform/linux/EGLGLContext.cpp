@@ -131,6 +131,14 @@ EGLGLContext::~EGLGLContext()
   // eglTerminate here would pull it from under another editor.
 }
 
+int EGLGLContext::NativeVisualId() const
+{
+  EGLint id = 0;
+  if (!mDisplay || !mConfig || !eglGetConfigAttrib(mDisplay, mConfig, EGL_NATIVE_VISUAL_ID, &id))
+    return 0;
+  return id;
+}
+
 bool EGLGLContext::AttachWindowSurface(void* nativeWindow, std::string& error)
 {
   DetachWindowSurface();

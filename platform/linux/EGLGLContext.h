@@ -23,6 +23,9 @@ public:
       for X11, EGL_PLATFORM_X11_KHR and the Display*. */
   static std::unique_ptr<EGLGLContext> CreateForDisplay(unsigned platform, void* nativeDisplay, std::string& error);
 
+  /** The native visual id (an X11 VisualID) a window needs to take this context's surfaces; 0 when any. */
+  int NativeVisualId() const;
+
   /** Creates the surface presenting into `nativeWindow` (replacing an earlier one); false on failure.
       For X11 `nativeWindow` points at the Window id. While it is attached, framebuffer 0 is the window. */
   bool AttachWindowSurface(void* nativeWindow, std::string& error);

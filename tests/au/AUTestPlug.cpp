@@ -1,6 +1,8 @@
 #include "au/AUTestPlug.h"
 
 #include <mutex>
+#include <new>
+#include <stdexcept>
 
 #include "au/IPlugAUFactory.h"
 
@@ -50,6 +52,8 @@ AUTestPlug::AUTestPlug(const InstanceInfo& info)
   GetParam(kParamFrequency)->InitFrequency("Frequency", 1000.0, 20.0, 20000.0, 1.0, 0, "A");
 
   const TestPlugOptions& options = NextTestPlugOptions();
+  if (options.outOfMemory)
+    throw std::bad_alloc();
   SetTailSize(options.tailSize);
   for (int i = 0; i < options.presetCount; ++i)
   {
@@ -70,9 +74,12 @@ void AUTestPlug::OnParamChange(int paramIdx, EParamSource source, int)
 
 void AUTestPlug::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
-  for (int c = 0; c < 2; ++c)
+  if (throwInProcess)
+    throw std::runtime_error("processing failed");
+  // Every output channel, the buses after the main one included.
+  for (int c = 0; c < MaxNChannels(kOutput); ++c)
     for (int i = 0; i < nFrames; ++i)
-      outputs[c][i] = 2.0 * inputs[c][i];
+      outputs[c][i] = 2.0 * inputs[c % 2][i];
   lastFrames = nFrames;
   lastConnectedInputs = NChannelsConnected(kInput);
   lastTimeInfo = GetTimeInfo();

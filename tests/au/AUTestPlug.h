@@ -33,6 +33,7 @@ struct TestPlugOptions
   int presetCount = 0;     // presets made (and kept) by the constructor
   int tailSize = 0;
   const char* channelIO = "1-1 2-2";
+  bool outOfMemory = false;  // the constructor throws std::bad_alloc
 };
 
 TestPlugOptions& NextTestPlugOptions();
@@ -84,6 +85,7 @@ public:
 
   // Set by a test to make the next block report this latency.
   int latencyToReport = -1;
+  bool throwInProcess = false;
   // Cleared to record the thread-safe counters only (concurrency tests).
   bool recordVectors = true;
 };

@@ -63,6 +63,8 @@ protected:
   IGraphicsOffscreen* Open(const AUInstance& unit)
   {
     auto* plug = dynamic_cast<Corvane*>(unit.adapter());
+    if (plug)
+      plug->SetEditorOffscreen(true); // a window editor is the platform's default
     if (!plug || !plug->OpenWindow(nullptr))
       return nullptr;
     auto* g = dynamic_cast<IGraphicsOffscreen*>(plug->GetUI());

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "au/AUHost.h"
 #include "au/IPlugAUFactory.h"
@@ -46,6 +48,33 @@ TEST(AUFactory, OpenPrunesEmptyPresetSlotsAndStoresTheInstance)
   EXPECT_EQ(unit.plug().GetComponentInstance(), unit.unit());
   EXPECT_FALSE(unit.plug().IsActive());
   EXPECT_EQ(unit.plug().GetBlockSize(), 512);
+}
+
+TEST(AUFactory, ExceptionsBecomeStatusesAtTheHostsCBoundary)
+{
+  // Construction out of memory, through the factory and through the Component Manager entry.
+  NextTestPlugOptions().outOfMemory = true;
+  AudioUnit unit = nullptr;
+  EXPECT_EQ(AudioComponentInstanceNew(TestPlugComponent(), &unit), kAudio_MemFullError);
+  NextTestPlugOptions().outOfMemory = false;
+  AUInstance host;
+  NextTestPlugOptions().outOfMemory = true;
+  void* storage = GetComponentInstanceStorage(host.unit());
+  auto open = MakeComponentParameters(kComponentOpenSelect, host.unit());
+  EXPECT_EQ(IPlugAU::IPlugAUEntry(open.get(), nullptr), kAudio_MemFullError);
+  EXPECT_EQ(GetComponentInstanceStorage(host.unit()), storage);
+  NextTestPlugOptions().outOfMemory = false;
+
+  // Processing that throws fails the render call, through both paths.
+  SignalSource source;
+  PrepareStereo(host, source);
+  host.plug().throwInProcess = true;
+  RenderBuffers out(2, 64);
+  EXPECT_EQ(RenderSlice(host, out), kAudio_ParamError);
+  AudioUnitRenderActionFlags flags = 0;
+  const AudioTimeStamp ts = SampleTime(64.0);
+  auto render = MakeComponentParameters(kAudioUnitRenderSelect, &flags, &ts, UInt32{0}, UInt32{64}, out.list());
+  EXPECT_EQ(IPlugAU::IPlugAUEntry(render.get(), host.adapter()), kAudio_ParamError);
 }
 
 // --- Component Manager entry ---------------------------------------------
@@ -120,14 +149,19 @@ TEST_F(ComponentManagerEntry, ParametersTravelThroughTheSlots)
 
 TEST_F(ComponentManagerEntry, StartNoteAnswersTheTruncatedPitch)
 {
-  MusicDeviceNoteParams params{};
-  params.argCount = 2;
-  params.mPitch = 61.9f;
-  NoteInstanceID note = 0;
-  EXPECT_EQ(Call(kMusicDeviceStartNoteSelect, MusicDeviceInstrumentID{0}, MusicDeviceGroupID{0}, &note, UInt32{0},
-                 static_cast<const MusicDeviceNoteParams*>(&params)),
-            noErr);
-  EXPECT_EQ(note, 61u);
+  // A pitch with no whole part in range (negative, NaN, huge) answers 0.
+  const std::pair<float, NoteInstanceID> cases[] = {{61.9f, 61u}, {-5.f, 0u}, {NAN, 0u}, {1e20f, 0u}};
+  for (const auto& [pitch, expected] : cases)
+  {
+    MusicDeviceNoteParams params{};
+    params.argCount = 2;
+    params.mPitch = pitch;
+    NoteInstanceID note = 7;
+    EXPECT_EQ(Call(kMusicDeviceStartNoteSelect, MusicDeviceInstrumentID{0}, MusicDeviceGroupID{0}, &note, UInt32{0},
+                   static_cast<const MusicDeviceNoteParams*>(&params)),
+              noErr);
+    EXPECT_EQ(note, expected) << pitch;
+  }
 }
 
 TEST_F(ComponentManagerEntry, MidiIsRefusedWithoutMidiInput)

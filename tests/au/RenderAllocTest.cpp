@@ -93,10 +93,21 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
   RenderBuffers out(static_cast<int>(channels), 1024);
   Float64 sampleTime = 0.0;
   long allocations = 0;
+  // A second latency listener that comes and goes between the renders.
+  const AudioUnitPropertyListenerProc churnedProc = [](void* c, AudioUnit, AudioUnitPropertyID, AudioUnitScope,
+                                                        AudioUnitElement) { ++static_cast<LatencyListener*>(c)->calls; };
+  LatencyListener churned;
+  bool churnedIn = false;
   for (const auto& mode : modes)
   {
     for (const auto& [param, value] : mode)
       ASSERT_EQ(AudioUnitSetParameter(unit, param, kAudioUnitScope_Global, 0, value, 0), noErr);
+    // The host changes the list between renders; walking the new one allocates nothing either.
+    if (!churnedIn)
+      AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, churnedProc, &churned);
+    else
+      AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_Latency, churnedProc, &churned);
+    churnedIn = !churnedIn;
     for (UInt32 frames : {1024u, 1u, 333u, 64u, 0u})
     {
       AudioUnitRenderActionFlags flags = 0;
@@ -115,6 +126,7 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
   }
   EXPECT_EQ(allocations, 0);
   EXPECT_GT(latency.calls, 0);  // the modes above change the latency
+  EXPECT_GT(churned.calls, 0);
   EXPECT_GT(notifier.calls, 0);
   for (int i = 0; i < 64; ++i)
     ASSERT_TRUE(std::isfinite(out.at(0, i)));

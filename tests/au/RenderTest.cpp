@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,21 @@ TEST(AURenderBuffers, FewerBuffersThanBeforeNeverWriteToEarlierBuffers)
     ASSERT_EQ(first.at(1, i), -7.f) << i;
 }
 
+TEST(AURenderBuffers, RenderingTheMainBusAloneWritesAllItsChannels)
+{
+  // A four-channel main bus before a stereo one: the next bus starts at channel 4.
+  NextTestPlugOptions().channelIO = "2-4.2";
+  AUInstance unit;
+  NextTestPlugOptions().channelIO = "1-1 2-2";
+  SignalSource source;
+  ASSERT_EQ(source.AttachTo(unit), noErr);
+  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  RenderBuffers out(4, kFrames);
+  ASSERT_EQ(RenderSlice(unit, out), noErr);
+  for (int c = 0; c < 4; ++c)
+    EXPECT_FLOAT_EQ(out.at(c, 5), 2.f * SignalSource::Sample(c % 2, 5)) << "channel " << c;
+}
+
 TEST(AURenderBuffers, BuffersTheProcessorCannotServeAreRefused)
 {
   AUInstance unit;
@@ -306,11 +322,13 @@ struct Transport
     *cycleEnd = -3.0;
     return noErr;
   }
+  static inline Float32 numeratorToSend = 6.9f;
+  static inline UInt32 denominatorToSend = 8;
   static OSStatus MusicalTime(void*, UInt32* offset, Float32* numerator, UInt32* denominator, Float64* downBeat)
   {
     *offset = 12;
-    *numerator = 6.9f;
-    *denominator = 8;
+    *numerator = numeratorToSend;
+    *denominator = denominatorToSend;
     *downBeat = 16.0;
     return noErr;
   }
@@ -357,6 +375,18 @@ TEST(AURenderTime, HostCallbacksFillTheTimeInformation)
   EXPECT_EQ(t.mNumerator, 6);
   EXPECT_EQ(t.mDenominator, 8);
   EXPECT_EQ(t.mLastBar, 16.0);
+
+  // A time signature that does not fit an int keeps the default.
+  for (const Float32 numerator : {NAN, 1e10f, -1e10f})
+  {
+    Transport::numeratorToSend = numerator;
+    Transport::denominatorToSend = 0x80000000u;
+    ASSERT_EQ(RenderSlice(unit, out, 64.0), noErr);
+    EXPECT_EQ(unit.plug().lastTimeInfo.mNumerator, 4) << numerator;
+    EXPECT_EQ(unit.plug().lastTimeInfo.mDenominator, 4);
+  }
+  Transport::numeratorToSend = 6.9f;
+  Transport::denominatorToSend = 8;
 }
 
 // --- Latency notifications -------------------------------------------------
@@ -398,6 +428,49 @@ TEST(AURenderLatency, LatencyChangeNotifiesOnlyLatencyListenersBeforeStoring)
   unit.plug().InformHostOfParameterDetailsChange();
   ASSERT_EQ(log.calls.size(), 1u);
   EXPECT_EQ(log.calls[0].first, kAudioUnitProperty_ParameterList);
+}
+
+/** Listeners that change the listener list from inside their own call. */
+struct ReentrantListeners
+{
+  AudioUnit unit = nullptr;
+  std::vector<const char*> calls;
+
+  static ReentrantListeners* Self(void* context) { return static_cast<ReentrantListeners*>(context); }
+  static void First(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    ReentrantListeners* self = Self(context);
+    self->calls.push_back("first");
+    // Enough additions that the list has to grow while it is being walked.
+    for (AudioUnitPropertyID prop = 5000; prop < 5064; ++prop)
+      AudioUnitAddPropertyListener(self->unit, prop, Added, self);
+    AudioUnitAddPropertyListener(self->unit, kAudioUnitProperty_ParameterList, Added, self);
+    AudioUnitRemovePropertyListenerWithUserData(self->unit, kAudioUnitProperty_ParameterList, Last, self);
+  }
+  static void Added(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    Self(context)->calls.push_back("added");
+  }
+  static void Last(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    Self(context)->calls.push_back("last");
+  }
+};
+
+TEST(AUListeners, ChangesMadeFromInsideACallbackTakeEffectFromTheNextNotification)
+{
+  AUInstance unit;
+  ReentrantListeners log;
+  log.unit = unit.unit();
+  AudioUnitAddPropertyListener(unit, kAudioUnitProperty_ParameterList, ReentrantListeners::First, &log);
+  AudioUnitAddPropertyListener(unit, kAudioUnitProperty_ParameterList, ReentrantListeners::Last, &log);
+
+  // The added listener waits for the next notification; the removed one is not called again.
+  unit.plug().InformHostOfParameterDetailsChange();
+  EXPECT_EQ(log.calls, (std::vector<const char*>{"first"}));
+  log.calls.clear();
+  unit.plug().InformHostOfParameterDetailsChange();
+  EXPECT_EQ(log.calls, (std::vector<const char*>{"first", "added"}));
 }
 
 // --- MIDI output -----------------------------------------------------------

@@ -182,6 +182,31 @@ TEST_F(AUState, TruncatedDataIsRefusedWithoutChangingAnyParameter)
   CFRelease(state);
 }
 
+TEST_F(AUState, BlobsAndPresetNumbersOutOfRangeAreRefused)
+{
+  AUInstance unit;
+  const double gain = unit.plug().GetParam(kParamGain)->Value();
+  CFMutableDictionaryRef state = SavedState(unit);
+  IPlugAU::PutStrInDict(state, "name", "");
+  // Longer than a chunk can hold; only the length is ever read.
+  static const UInt8 bytes[16] = {};
+  for (const CFIndex length : {CFIndex(1) << 31, (CFIndex(1) << 32) + 16})
+  {
+    CFDataRef huge = CFDataCreateWithBytesNoCopy(kCFAllocatorDefault, bytes, length, kCFAllocatorNull);
+    CFDictionarySetValue(state, CFSTR("data"), huge);
+    CFRelease(huge);
+    EXPECT_EQ(Restore(unit, state), kAudioUnitErr_InvalidPropertyValue) << length;
+  }
+  CFRelease(state);
+  // A factory preset that does not exist is not selected.
+  for (const AudioUnitPropertyID prop : {kAudioUnitProperty_PresentPreset, kAudioUnitProperty_CurrentPreset})
+  {
+    const AUPreset missing{99, nullptr};
+    EXPECT_EQ(unit.Set(prop, G, 0, missing), kAudioUnitErr_InvalidPropertyValue) << prop;
+  }
+  EXPECT_EQ(unit.plug().GetParam(kParamGain)->Value(), gain);
+}
+
 // --- Presets ---------------------------------------------------------------
 
 TEST_F(AUState, FactoryPresetsAndThePresentPreset)

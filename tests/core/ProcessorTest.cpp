@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "core/IPlugProcessor.h"
@@ -271,6 +272,27 @@ TEST(ProcessorBuffers, AccumulatingAddsAndDoublePathUsesHostBuffers)
   p.ProcessBuffers(0.0, 3);
   EXPECT_EQ(p.seenInputs[0], din.data()); // used in place, no copy
   EXPECT_EQ(dout, (std::vector<double>{2, 4, 6}));
+}
+
+TEST(ProcessorBuffers, OutputBeyondSinglePrecisionClipsAndNaNBecomesSilence)
+{
+  constexpr float kMax = std::numeric_limits<float>::max();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  GainProcessor p(IOConfigFor("1-1"));
+  p.SetBlockSize(4);
+  p.SetChannelConnections(kInput, 0, 1, true);
+  p.SetChannelConnections(kOutput, 0, 1, true);
+  std::vector<float> in = {kMax, -kMax, nan, 1.f};
+  float* ins[] = {in.data()};
+  for (const bool accumulate : {false, true})
+  {
+    std::vector<float> out = {kMax, -kMax, 0.f, 0.f};
+    float* outs[] = {out.data()};
+    p.AttachBuffers(kInput, 0, 1, ins, 4);
+    p.AttachBuffers(kOutput, 0, 1, outs, 4);
+    accumulate ? p.ProcessBuffersAccumulating(4) : p.ProcessBuffers(0.f, 4);
+    EXPECT_EQ(out, (std::vector<float>{kMax, -kMax, 0.f, 2.f})) << "accumulating: " << accumulate;
+  }
 }
 
 TEST(ProcessorBuffers, OutOfRangeChannelRangesAreClamped)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "GraphicsTestSupport.h"
@@ -124,6 +125,51 @@ TEST(IGEditorDelegate, SizeSurvivesCloseReopenAndState)
   zeroWidth.WriteValue(1.f);
   EXPECT_EQ(fresh.UnserializeEditorSize(zeroWidth, 0), 12);
   EXPECT_EQ(fresh.UI()->Width(), 862); // an open editor keeps its size
+}
+
+TEST(IGEditorDelegate, DestroyedWhileOpenClosesTheWindow)
+{
+  int windowCloses = 0;
+  {
+    EditorDelegate dlg;
+    dlg.OpenWindow(&dlg);
+    dlg.UI()->windowCloses = &windowCloses;
+  }
+  EXPECT_EQ(windowCloses, 1);
+}
+
+TEST(IGEditorDelegate, RecordReadWhileClosedStaysWithinTheEditorsLimits)
+{
+  struct Case { Record in; bool openedBefore; Record stored; };
+  const float nan = std::nanf("");
+  const Case cases[] = {
+    {{-5, 2000000000, nan}, false, {100, 2000, 0.f}},
+    {{700, 400, INFINITY}, false, {700, 400, 0.f}},
+    {{700, 400, -1.f}, false, {700, 400, 0.f}},
+    {{0, 0, 0.f}, false, {0, 0, 0.f}},        // no size stays no size
+    {{700, 400, 9.f}, true, {700, 400, 2.f}},  // the editor's scale limits: 0.5 to 2
+    {{700, 400, 0.1f}, true, {700, 400, 0.5f}},
+  };
+  for (const Case& c : cases)
+  {
+    EditorDelegate dlg;
+    if (c.openedBefore)
+    {
+      dlg.OpenWindow(&dlg);
+      dlg.CloseWindow();
+    }
+    IByteChunk record;
+    record.WriteValue(c.in.w);
+    record.WriteValue(c.in.h);
+    record.WriteValue(c.in.scale);
+    ASSERT_EQ(dlg.UnserializeEditorSize(record, 0), 12);
+    IByteChunk saved;
+    dlg.SerializeEditorSize(saved);
+    const Record out = ReadRecord(saved);
+    EXPECT_EQ(out.w, c.stored.w) << c.in.w;
+    EXPECT_EQ(out.h, c.stored.h) << c.in.h;
+    EXPECT_EQ(out.scale, c.stored.scale) << c.in.scale;
+  }
 }
 
 TEST(IGEditorDelegate, ShortRecordFails)

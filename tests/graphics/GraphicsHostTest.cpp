@@ -160,6 +160,11 @@ TEST_F(HostFixture, ScreenScaleAndWindowSize)
   EXPECT_EQ(ui.WindowWidth(), 450);
   EXPECT_EQ(ui.WindowHeight(), 300);
   EXPECT_EQ(ui.drawResizes, 2);
+  for (float broken : {0.f, -1.f, std::nanf(""), INFINITY})
+  {
+    ui.SetScreenScale(broken);
+    EXPECT_EQ(ui.GetBackingPixelScale(), 3.f) << broken;
+  }
 }
 
 TEST_F(HostFixture, DragResizeInBothModes)
@@ -237,13 +242,30 @@ TEST_F(HostFixture, BrokenInputNeverCorruptsState)
 TEST_F(HostFixture, OpeningTwiceLaysOutOnce)
 {
   int layouts = 0;
-  dlg.SetLayoutUIFunc([&](IGraphics* g) { ++layouts; g->AttachControl(new BoxControl(IRECT(0, 0, 5, 5)), 1); });
+  dlg.SetLayoutUIFunc([&](IGraphics* g) {
+    ++layouts;
+    EXPECT_NE(g->AttachControl(new BoxControl(IRECT(0, 0, 5, 5)), 1), nullptr);
+    g->AttachControl(new BoxControl(IRECT(5, 0, 10, 5)));
+  });
   ui.OpenWindow(&dlg);
   ui.OpenWindow(&dlg);
   EXPECT_EQ(layouts, 2);
-  EXPECT_EQ(ui.NControls(), 1);
+  EXPECT_EQ(ui.NControls(), 2);
   EXPECT_TRUE(ui.WindowIsOpen());
   ui.CloseWindow();
   EXPECT_FALSE(ui.WindowIsOpen());
   EXPECT_EQ(ui.NControls(), 0);
+}
+
+TEST_F(HostFixture, ResizeWhileAKnobIsHeldEndsTheGesture)
+{
+  auto* knob = ui.AttachControl(new TestKnob(IRECT(0, 0, 50, 50), 0));
+  ui.OnMouseDown(Point(10, 10, IMouseMod(true)));
+  ASSERT_TRUE(ui.ControlIsCaptured(knob));
+  ui.Resize(400, 300, 1.f);  // for example from a state load
+  EXPECT_FALSE(ui.ControlIsCaptured());
+  EXPECT_EQ(dlg.log, (std::vector<std::string>{"begin 0", "end 0"}));
+  // The real release that follows reports nothing more.
+  ui.OnMouseUp(Point(10, 10, IMouseMod(true)));
+  EXPECT_EQ(dlg.log.size(), 2u);
 }

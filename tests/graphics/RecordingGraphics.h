@@ -50,6 +50,7 @@ public:
   std::vector<std::string> fontsLoaded; // "id=file"
   int platformResizes = 0;
   int drawResizes = 0;
+  int* windowCloses = nullptr;  // counted outside, so it survives the context
 
   std::vector<DrawCall> Ops(const std::string& op) const
   {
@@ -142,7 +143,12 @@ public:
   void UpdateLayer() override { Log("updateLayer"); }
 
   // --- platform ---
-  void OnViewDestroyed() override { RemoveAllControls(); }
+  void CloseWindow() override
+  {
+    if (windowCloses)
+      ++*windowCloses;
+    IGraphics::CloseWindow();
+  }
   void HideMouseCursor(bool hide, bool lock) override
   {
     Log(hide ? "hideCursor" : "showCursor");

@@ -44,8 +44,9 @@ protected:
   {
     program = corvane::host::ProgramFolder() + "/corvane";
     const std::string library = corvane::host::ProgramFolder() + "/Corvane.component/Contents/Linux/Corvane.so";
-    if (!std::filesystem::exists(program) || !std::filesystem::exists(library))
-      GTEST_SKIP() << "corvane or the component is not built";
+    // A missing program or component is a packaging fault, never a pass.
+    ASSERT_TRUE(std::filesystem::exists(program)) << program;
+    ASSERT_TRUE(std::filesystem::exists(library)) << library;
   }
 
   Outcome Corvane(const std::string& args, const std::string& folder = ".")

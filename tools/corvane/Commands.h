@@ -14,6 +14,7 @@ int RunInfo(const std::vector<std::string>& args);
 int RunState(const std::vector<std::string>& args);
 int RunLV2Preset(const std::vector<std::string>& args);
 int RunSnapshot(const std::vector<std::string>& args);
+int RunEditor(const std::vector<std::string>& args);
 /** "corvane --version": the program's version, then the component's. */
 int RunVersion(const std::vector<std::string>& args);
 

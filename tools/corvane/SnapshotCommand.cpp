@@ -12,6 +12,7 @@
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/ViewClass.h"
 
 #include "au/AUViewFactoryClass.h"
 
@@ -92,34 +93,12 @@ SnapshotOptions ParseOptions(const std::vector<std::string>& args)
   return o;
 }
 
-/** The view class the unit's view property names, looked up in the bundle it points at. */
-const AUViewFactoryClass* FindViewClass(AudioUnit unit)
-{
-  AudioUnitCocoaViewInfo info{};
-  UInt32 size = sizeof(info);
-  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
-  if (status != noErr)
-    throw ToolError("the unit offers no editor view (" + StatusText(status) + ")");
-  const CFOwned url = AdoptCF(info.mCocoaAUViewBundleLocation);
-  const CFOwned className = AdoptCF(info.mCocoaAUViewClass[0]);
-  const CFOwned bundle = AdoptCF(CFBundleCreate(nullptr, static_cast<CFURLRef>(url.get())));
-  void* function = bundle ? CFBundleGetFunctionPointerForName(static_cast<CFBundleRef>(const_cast<void*>(bundle.get())),
-                                                              static_cast<CFStringRef>(className.get()))
-                          : nullptr;
-  if (!function)
-    throw ToolError("the editor view class '" + Utf8(static_cast<CFStringRef>(className.get())) +
-                    "' is not in the component's bundle");
-  const AUViewFactoryClass* viewClass = reinterpret_cast<AUViewFactoryClassFunc>(function)();
-  if (!viewClass || !viewClass->uiViewForAudioUnit || !viewClass->closeView || !viewClass->setScreenScale ||
-      !viewClass->readViewPixels)
-    throw ToolError("the editor view class cannot draw offscreen");
-  return viewClass;
-}
-
 /** Opens the editor, draws it at the screen scale and closes it again; returns RGBA rows. */
 std::vector<uint8_t> DrawEditor(AudioUnit unit, float screenScale, UInt32& width, UInt32& height)
 {
   const AUViewFactoryClass* viewClass = FindViewClass(unit);
+  if (!viewClass->setScreenScale || !viewClass->readViewPixels)
+    throw ToolError("the editor view class cannot draw offscreen");
   if (!viewClass->uiViewForAudioUnit(unit, nullptr, 0.0, 0.0))
     throw ToolError("the editor cannot be opened (no offscreen OpenGL: is Mesa's EGL installed?)");
   std::vector<uint8_t> pixels;
@@ -135,20 +114,6 @@ std::vector<uint8_t> DrawEditor(AudioUnit unit, float screenScale, UInt32& width
   if (!ok)
     throw ToolError("the editor's pixels cannot be read back");
   return pixels;
-}
-
-void WriteAll(AtomicOutputFile& file, const std::vector<uint8_t>& bytes)
-{
-  size_t done = 0;
-  while (done < bytes.size())
-  {
-    const ssize_t n = ::write(file.Fd(), bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      throw ToolError("cannot write output '" + file.FinalPath() + "': " + std::strerror(errno));
-    done += static_cast<size_t>(n);
-  }
 }
 
 } // namespace
@@ -176,7 +141,7 @@ int RunSnapshot(const std::vector<std::string>& args)
   const std::vector<uint8_t> png = EncodePNG(pixels.data(), static_cast<int>(width), static_cast<int>(height));
   if (png.empty())
     throw ToolError("cannot encode the editor as PNG");
-  WriteAll(out, png);
+  out.WriteAll(png.data(), png.size());
   out.Commit();
 
   std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,

@@ -184,13 +184,6 @@ std::string FormatStateJson(const StateFile& state, const HostedUnit& unit, cons
   return out + "  ]\n}\n";
 }
 
-void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
-{
-  AtomicOutputFile file(path, noClobber);
-  file.WriteAll(xml.data(), xml.size());
-  file.Commit();
-}
-
 } // namespace
 
 int RunState(const std::vector<std::string>& args)

@@ -1,5 +1,6 @@
 #include "tools/corvane/StateFile.h"
 
+#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/Messages.h"
@@ -274,6 +275,13 @@ std::vector<uint8_t> StateToXml(CFPropertyListRef state)
   const CFOwned owner = AdoptCF(xml);
   const UInt8* p = CFDataGetBytePtr(xml);
   return std::vector<uint8_t>(p, p + CFDataGetLength(xml));
+}
+
+void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
+{
+  AtomicOutputFile file(path, noClobber);
+  file.WriteAll(xml.data(), xml.size());
+  file.Commit();
 }
 
 } // namespace corvane::host

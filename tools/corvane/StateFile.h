@@ -70,6 +70,10 @@ std::string StateRefusedMessage(const std::string& path, OSStatus status);
 /** The property list as XML plist bytes. Throws ToolError. */
 std::vector<uint8_t> StateToXml(CFPropertyListRef state);
 
+/** Writes a state file's bytes all at once: the old file stays until the new one is complete.
+    With `noClobber`, an existing file is never replaced. Throws ToolError. */
+void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber = false);
+
 /** "aufx Qzr1 Vtrn". */
 std::string ComponentCodesText(OSType type, OSType subtype, OSType manufacturer);
 

@@ -31,6 +31,8 @@ const char* const kUsage =
   "                 draw the editor offscreen into a PNG\n"
   "  lv2-preset IN -o OUT\n"
   "                 convert an .aupreset into an LV2 preset bundle, or back\n"
+  "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
+  "                 show the editor in a window, optionally playing a file through the unit\n"
   "  --version      print the program's version and the component's\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
@@ -64,7 +66,10 @@ int main(int argc, char** argv)
       return RunSnapshot(args);
     if (command == "lv2-preset")
       return RunLV2Preset(args);
-    throw UsageError("unknown command '" + command + "'; commands: render, params, info, state, snapshot, lv2-preset");
+    if (command == "editor")
+      return RunEditor(args);
+    throw UsageError("unknown command '" + command +
+                     "'; commands: render, params, info, state, snapshot, editor, lv2-preset");
   }
   catch (const Interrupted& e)
   {
@@ -74,7 +79,7 @@ int main(int argc, char** argv)
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
-                       command == "snapshot" || command == "lv2-preset";
+                       command == "snapshot" || command == "editor" || command == "lv2-preset";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(), known ? (command + " ").c_str() : "");
     return 2;
   }

@@ -1,0 +1,125 @@
+#pragma once
+// The editor in an X11 window: a NanoVG backend presenting to an EGL window
+// surface. The window is a child of the host's window when OpenWindow is
+// given one (a host embedding the editor), else a top-level window named
+// after the plug-in. A frame timer on the main run loop reads the window's
+// events and redraws what is dirty; a host that runs its own loop calls Idle
+// instead. Pointer, wheel and key events become the graphics host's input
+// calls in editor points; menus and text entry are drawn in the editor;
+// clipboard, URLs and dialogs go through the desktop.
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "graphics/drawing/IGraphicsNanoVG.h"
+#include "platform/x11/ClickCounter.h"
+
+typedef struct _XDisplay Display;
+typedef unsigned long XID;
+union _XEvent;
+
+namespace iplug {
+class EGLGLContext;
+class Timer;
+}
+
+namespace iplug::igraphics {
+
+namespace x11 {
+class X11Clipboard;
+class DesktopServices;
+}
+
+class IGraphicsX11 : public IGraphicsNanoVG
+{
+public:
+  IGraphicsX11(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
+  ~IGraphicsX11() override;
+
+  /** `parent`: the X11 window id of the host's window (as a pointer-sized value), or null for a
+      top-level window. Returns the editor's window id the same way, or null (see GetError) when
+      there is no display or no OpenGL. */
+  void* OpenWindow(void* parent) override;
+  void CloseWindow() override;
+  const char* GetPlatformAPIStr() override { return "X11"; }
+
+  /** Reads the pending events, then draws one frame if anything is dirty. For hosts that drive
+      their own loop; the frame timer calls it too. False once the window manager has asked a
+      top-level window to close (the host then closes the editor). */
+  bool Idle();
+  /** Handles one event of this editor's window. Public for hosts that read events themselves. */
+  void HandleEvent(_XEvent& event);
+  /** Whether the window manager or Ctrl+Q asked the top-level window to close. */
+  bool CloseRequested() const { return mCloseRequested; }
+  /** Runs the frame timer on the main run loop (on by default); off when the host calls Idle. */
+  void SetTimerEnabled(bool enabled);
+  /** The X display connection of this editor (each editor has its own), or null while closed. */
+  Display* GetDisplay() const { return mDisplay; }
+  XID GetXWindow() const { return mXWindow; }
+  const std::string& GetError() const { return mError; }
+
+  // Platform operations
+  void HideMouseCursor(bool hide = true, bool lock = true) override;
+  void MoveMouseCursor(float x, float y) override;
+  ECursor SetMouseCursor(ECursor cursor = ECursor::ARROW) override;
+  void ForceEndUserEdit() override;
+  void PlatformResize(bool parentHasResized) override;
+  bool GetTextFromClipboard(WDL_String& str) override;
+  bool SetTextInClipboard(const char* str) override;
+  bool ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
+                      IMsgBoxCompletionHandlerFunc completion = nullptr) override;
+  bool PromptForFile(const char* initialPath, EFileAction action, const char* extensions,
+                     IFileDialogCompletionHandlerFunc completion) override;
+  bool PromptForDirectory(const char* initialDir, IFileDialogCompletionHandlerFunc completion) override;
+  bool PromptForColor(const IColor& start, const char* title, IColorPickerHandlerFunc func) override;
+  bool OpenURL(const char* url) override;
+  bool RevealPathInExplorerOrFinder(const char* path, bool select = false) override;
+  void PointToScreen(float& x, float& y) const override;
+  void ScreenToPoint(float& x, float& y) const override;
+
+  bool ActivateGLContext() override;
+  void DeactivateGLContext() override;
+
+protected:
+  unsigned GetWindowFramebuffer() override { return 0; }
+  void OnFrameComposited() override;
+  IFontDataPtr LoadPlatformFont(const char* fontID, const char* fontName, ETextStyle style) override;
+  using IGraphics::LoadPlatformFont;
+
+private:
+  bool CreateWindow(XID parent);
+  void DestroyWindow();
+  void DrawFrame();
+  float Scale() const { return GetScreenScale() * GetDrawScale(); }
+  void OnButton(_XEvent& event, bool press);
+  void OnMotion(_XEvent& event);
+  void OnKey(_XEvent& event, bool press);
+  void ApplyCursor();
+  unsigned long CursorFor(ECursor cursor);
+
+  Display* mDisplay = nullptr;
+  XID mXWindow = 0;
+  XID mParent = 0;
+  std::unique_ptr<EGLGLContext> mGL;
+  std::unique_ptr<Timer> mTimer;
+  std::unique_ptr<x11::X11Clipboard> mClipboard;
+  std::unique_ptr<x11::DesktopServices> mDesktop;
+  x11::ClickCounter mClicks;
+  std::array<unsigned long, 14> mCursors{};
+  unsigned long mBlankCursor = 0;
+  unsigned long mWMDeleteWindow = 0;
+  bool mTimerEnabled = true;
+  bool mCloseRequested = false;
+  bool mNeedsPresent = false;
+  bool mResized = false;
+  bool mMouseOutDuringDrag = false;
+  bool mCursorLocked = false;
+  float mPrevX = 0.f; // previous pointer position, editor points
+  float mPrevY = 0.f;
+  int mLockX = 0;     // where the hidden pointer is held, window pixels
+  int mLockY = 0;
+  std::string mError;
+};
+
+} // namespace iplug::igraphics

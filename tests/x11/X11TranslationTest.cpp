@@ -1,0 +1,200 @@
+// What the X11 view host computes without a display: virtual keys, click
+// counts, scales, cursor shapes, dialog command lines and their answers, and
+// the helper-process runner behind them.
+
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <chrono>
+
+#include "graphics/IVirtualKeys.h"
+#include "platform/x11/ChildProcess.h"
+#include "platform/x11/ClickCounter.h"
+#include "platform/x11/DesktopDialogs.h"
+#include "platform/x11/ScreenScale.h"
+#include "platform/x11/X11Cursors.h"
+#include "platform/x11/X11KeyMap.h"
+
+using namespace iplug::igraphics;
+using namespace iplug::igraphics::x11;
+
+TEST(X11KeyMap, KeysymsGiveVirtualKeys)
+{
+  struct { uint32_t keysym; int vk; } cases[] = {
+    {XK_a, 'A'}, {XK_Z, 'Z'}, {XK_0, '0'}, {XK_9, '9'}, {XK_KP_0, kVK_NUMPAD0}, {XK_KP_9, kVK_NUMPAD9},
+    {XK_F1, kVK_F1}, {XK_F24, kVK_F24}, {XK_BackSpace, kVK_BACK}, {XK_Tab, kVK_TAB}, {XK_ISO_Left_Tab, kVK_TAB},
+    {XK_Return, kVK_RETURN}, {XK_KP_Enter, 32781}, {XK_Escape, kVK_ESCAPE}, {XK_space, kVK_SPACE},
+    {XK_Prior, kVK_PRIOR}, {XK_Next, kVK_NEXT}, {XK_Home, kVK_HOME}, {XK_End, kVK_END},
+    {XK_Left, kVK_LEFT}, {XK_Up, kVK_UP}, {XK_Right, kVK_RIGHT}, {XK_Down, kVK_DOWN},
+    {XK_KP_Left, kVK_LEFT}, {XK_KP_Delete, kVK_DELETE}, {XK_Insert, kVK_INSERT}, {XK_Delete, kVK_DELETE},
+    {XK_KP_Decimal, kVK_DECIMAL}, {XK_KP_Multiply, kVK_MULTIPLY}, {XK_KP_Add, kVK_ADD},
+    {XK_KP_Subtract, kVK_SUBTRACT}, {XK_KP_Divide, kVK_DIVIDE}, {XK_KP_Equal, kVK_SEPARATOR},
+    {XK_Num_Lock, kVK_NUMLOCK},
+    // No virtual key: modifiers alone, punctuation, non-Latin letters.
+    {XK_Shift_L, 0}, {XK_Control_R, 0}, {XK_comma, 0}, {XK_eacute, 0}, {XK_F35, 0}, {0, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(VirtualKeyFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
+}
+
+TEST(ClickCounter, SeriesContinueOnlyCloseInTimeAndPlace)
+{
+  struct Press { unsigned button; int x, y; uint32_t t; int count; };
+  struct { const char* name; std::vector<Press> presses; } cases[] = {
+    {"single, double, triple, fourth", {{1, 10, 10, 1000, 1}, {1, 11, 9, 1200, 2}, {1, 12, 10, 1500, 3}, {1, 12, 10, 1800, 4}}},
+    {"too slow", {{1, 10, 10, 1000, 1}, {1, 10, 10, 1401, 1}}},
+    {"just in time", {{1, 10, 10, 1000, 1}, {1, 10, 10, 1400, 2}}},
+    {"too far", {{1, 10, 10, 1000, 1}, {1, 15, 10, 1100, 1}, {1, 15, 14, 1200, 2}}},
+    {"other button", {{1, 10, 10, 1000, 1}, {3, 10, 10, 1100, 1}, {3, 10, 10, 1200, 2}}},
+    {"server time wraps", {{1, 10, 10, 0xFFFFFF00u, 1}, {1, 10, 10, 0x40u, 2}}},
+    {"first press at time zero", {{1, 0, 0, 0, 1}, {1, 0, 0, 10, 2}}},
+  };
+  for (const auto& c : cases)
+  {
+    ClickCounter counter;
+    for (const Press& p : c.presses)
+      EXPECT_EQ(counter.Press(p.button, p.x, p.y, p.t), p.count) << c.name << " at " << p.t;
+  }
+  ClickCounter counter;
+  counter.Press(1, 0, 0, 0);
+  counter.Reset();
+  EXPECT_EQ(counter.Press(1, 0, 0, 10), 1);
+}
+
+TEST(ScreenScale, FromXftDpiElseGdkScaleElseOne)
+{
+  struct { const char* resources; const char* gdk; float scale; } cases[] = {
+    {"Xft.dpi:\t192\n", nullptr, 2.f},
+    {"Xft.antialias:\t1\nXft.dpi:\t120\nXft.hinting:\t1\n", "3", 1.25f},
+    {"Xft.dpi:\t72\n", "2", 1.f},        // never below 1, and Xft.dpi wins over GDK_SCALE
+    {"Xft.dpi:\t96\nXft.dpi:\t144", nullptr, 1.5f}, // the last entry counts
+    {"Xft.antialias:\t1\n", "2", 2.f},
+    {nullptr, "2", 2.f},
+    {"Xft.dpi: lots\n", "2", 2.f},       // unreadable values fall through
+    {"Xft.dpi: 1e9\n", nullptr, 1.f},
+    {"Xft.dpi: nan\n", nullptr, 1.f},
+    {"Xft.dpi: -192\n", nullptr, 1.f},
+    {"MyXft.dpi: 192\n", nullptr, 1.f},
+    {nullptr, "1.5", 1.f},               // GDK_SCALE is a whole number
+    {nullptr, "0", 1.f},
+    {nullptr, "", 1.f},
+    {nullptr, nullptr, 1.f},
+  };
+  for (const auto& c : cases)
+    EXPECT_FLOAT_EQ(ScreenScaleFromSettings(c.resources, c.gdk), c.scale)
+      << (c.resources ? c.resources : "null") << " / " << (c.gdk ? c.gdk : "null");
+}
+
+TEST(ScreenScale, DevicePixelsToEditorPoints)
+{
+  struct { float pixel, screen, draw, point; } cases[] = {
+    {100.f, 1.f, 1.f, 100.f}, {100.f, 2.f, 1.f, 50.f}, {100.f, 1.f, 2.f, 50.f}, {150.f, 2.f, 1.5f, 50.f}, {0.f, 2.f, 2.f, 0.f},
+  };
+  for (const auto& c : cases)
+  {
+    EXPECT_FLOAT_EQ(PointFromPixel(c.pixel, c.screen, c.draw), c.point);
+    EXPECT_FLOAT_EQ(PixelFromPoint(c.point, c.screen, c.draw), c.pixel);
+  }
+}
+
+TEST(X11Cursors, EveryCursorHasANameAndACoreShape)
+{
+  for (int i = 0; i <= static_cast<int>(ECursor::HELP); ++i)
+  {
+    const CursorChoice& shape = CursorShapeFor(static_cast<ECursor>(i));
+    ASSERT_NE(shape.names[0], nullptr) << i;
+    EXPECT_LT(shape.fontShape, 154u) << i; // the core cursor font has 154 glyphs
+  }
+  EXPECT_STREQ(CursorShapeFor(ECursor::HAND).names[0], "pointer");
+  EXPECT_STREQ(CursorShapeFor(ECursor::SIZENWSE).names[0], "nwse-resize");
+  EXPECT_STREQ(CursorShapeFor(ECursor::IBEAM).names[0], "text");
+  EXPECT_EQ(&CursorShapeFor(static_cast<ECursor>(99)), &CursorShapeFor(ECursor::ARROW));
+}
+
+TEST(DesktopDialogs, MessageBoxButtonsAndAnswers)
+{
+  using R = EMsgBoxResult;
+  struct { EMsgBoxType type; int exit; const char* out; R result; } cases[] = {
+    {EMsgBoxType::OK, 0, "", R::OK},
+    {EMsgBoxType::OK, 1, "", R::OK}, // closing an information box acknowledges it
+    {EMsgBoxType::OKCancel, 1, "", R::Cancel},
+    {EMsgBoxType::YesNo, 0, "", R::Yes},
+    {EMsgBoxType::YesNo, 1, "", R::No},
+    {EMsgBoxType::YesNoCancel, 1, "Cancel\n", R::Cancel},
+    {EMsgBoxType::YesNoCancel, 1, "", R::No},
+    {EMsgBoxType::AbortRetryIgnore, 0, "", R::Retry},
+    {EMsgBoxType::AbortRetryIgnore, 1, "Ignore\n", R::Ignore},
+    {EMsgBoxType::AbortRetryIgnore, 1, "", R::Abort},
+    {EMsgBoxType::RetryCancel, 5, "", R::NoResult}, // timeout or failure
+    {EMsgBoxType::YesNo, -1, "", R::NoResult},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MessageBoxResult(c.type, c.exit, c.out), c.result) << static_cast<int>(c.type) << "/" << c.exit;
+
+  const Command cmd = MessageBoxCommand("a <b> & c", "Title", EMsgBoxType::YesNoCancel);
+  const Command expected{"zenity", "--question", "--no-markup", "--title=Title", "--text=a <b> & c",
+                         "--ok-label=Yes", "--cancel-label=No", "--extra-button=Cancel"};
+  EXPECT_EQ(cmd, expected);
+  EXPECT_EQ(MessageBoxCommand(nullptr, nullptr, EMsgBoxType::OK)[1], "--info");
+}
+
+TEST(DesktopDialogs, FilePromptsAndColours)
+{
+  EXPECT_EQ(FileDialogCommand("/tmp/a.wav", EFileAction::Save, "wav aif"),
+            (Command{"zenity", "--file-selection", "--save", "--confirm-overwrite", "--filename=/tmp/a.wav",
+                     "--file-filter=*.wav *.aif"}));
+  EXPECT_EQ(FileDialogCommand(nullptr, EFileAction::Open, " ;"), (Command{"zenity", "--file-selection"}));
+  EXPECT_EQ(DirectoryDialogCommand("/home"), (Command{"zenity", "--file-selection", "--directory", "--filename=/home/"}));
+  EXPECT_EQ(ColorDialogCommand(IColor(255, 1, 2, 3), "Pick")[3], "--color=rgb(1,2,3)");
+  EXPECT_EQ(OpenCommand("https://example.org/?a=1;b"), (Command{"xdg-open", "https://example.org/?a=1;b"}));
+
+  EXPECT_EQ(ChosenPath(0, "/tmp/x y.wav\n"), "/tmp/x y.wav");
+  EXPECT_EQ(ChosenPath(1, ""), "");
+
+  struct { const char* text; bool ok; IColor color; } colours[] = {
+    {"rgb(255,0,10)\n", true, IColor(255, 255, 0, 10)},
+    {"rgba(1,2,3,0.5)", true, IColor(128, 1, 2, 3)},
+    {"#0a0B0c", true, IColor(255, 10, 11, 12)},
+    {"rgb(256,0,0)", false, {}},
+    {"rgb(1,2)", false, {}},
+    {"rgb(1,2,3)x", false, {}},
+    {"#12345", false, {}},
+    {"#12345g", false, {}},
+    {"", false, {}},
+  };
+  for (const auto& c : colours)
+  {
+    IColor color;
+    EXPECT_EQ(ParseColor(c.text, color), c.ok) << c.text;
+    if (c.ok)
+    {
+      EXPECT_EQ(color, c.color) << c.text;
+    }
+  }
+}
+
+TEST(ChildProcess, RunsCollectsAndReaps)
+{
+  EXPECT_FALSE(FindProgram("sh").empty());
+  EXPECT_TRUE(FindProgram("no-such-program-here").empty());
+
+  ChildProcess missing;
+  EXPECT_FALSE(missing.Start({"no-such-program-here"}));
+  EXPECT_FALSE(missing.Start({}));
+
+  ChildProcess child;
+  ASSERT_TRUE(child.Start({"sh", "-c", "printf 'one\\ntwo'; exit 3"}));
+  child.Wait();
+  EXPECT_EQ(child.ExitCode(), 3);
+  EXPECT_EQ(child.Output(), "one\ntwo");
+  EXPECT_FALSE(child.Running());
+
+  // A child still running when its owner goes is ended, not waited for.
+  const auto start = std::chrono::steady_clock::now();
+  {
+    ChildProcess sleeper;
+    ASSERT_TRUE(sleeper.Start({"sleep", "30"}));
+    EXPECT_FALSE(sleeper.Poll());
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}

@@ -1,0 +1,462 @@
+// The editor in a real X11 window (the test runs under its own X server):
+// top-level and embedded windows, what reaches the screen, and how window
+// events become the editor's input. Events are built here and handed to the
+// window the way its event loop hands them over, so timing and positions are
+// exact.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "graphics/GraphicsTestSupport.h"
+#include "graphics/IPopupMenuControl.h"
+#include "graphics/ITextEntryControl.h"
+#include "graphics/IVirtualKeys.h"
+#include "platform/x11/IGraphicsX11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+using namespace iplug;
+using namespace iplug::igraphics;
+using namespace iplug::igraphics::test;
+
+namespace {
+
+/** Logs what it receives, with drag deltas. */
+class Probe : public BoxControl
+{
+public:
+  using BoxControl::BoxControl;
+  std::vector<std::pair<float, float>> deltas;
+  IKeyPress lastKey;
+  void OnMouseDrag(float, float, float dX, float dY, const IMouseMod&) override
+  {
+    events.push_back("drag");
+    deltas.emplace_back(dX, dY);
+  }
+  bool OnKeyDown(float x, float y, const IKeyPress& key) override
+  {
+    lastKey = key;
+    return BoxControl::OnKeyDown(x, y, key);
+  }
+};
+
+struct EditorDelegate : TestDelegate
+{
+  Probe* probe = nullptr;
+  EditorDelegate()
+  {
+    SetMakeGraphicsFunc([this] {
+      auto* g = new IGraphicsX11(*this, 200, 100);
+      g->SetSharedResourcesSubPath("Probe");
+      g->SetTimerEnabled(false);
+      return g;
+    });
+    SetLayoutUIFunc([this](IGraphics* g) {
+      g->AttachControl(new BoxControl(IRECT(0, 0, 200, 100), COLOR_BLUE));
+      probe = static_cast<Probe*>(g->AttachControl(new Probe(IRECT(50, 25, 150, 75), COLOR_RED, 0)));
+      g->EnableMouseOver(true);
+    });
+  }
+  IGraphicsX11* UI() { return static_cast<IGraphicsX11*>(GetUI()); }
+};
+
+struct WindowFixture : ::testing::Test
+{
+  Display* display = nullptr;
+  EditorDelegate dlg;
+  Time now = 10000;
+
+  void SetUp() override
+  {
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "these tests run under their own X server (xvfb-run)";
+  }
+  void TearDown() override
+  {
+    dlg.CloseWindow();
+    if (display)
+      XCloseDisplay(display);
+  }
+
+  IGraphicsX11* Open(Window parent = 0)
+  {
+    void* view = dlg.OpenWindow(reinterpret_cast<void*>(parent));
+    IGraphicsX11* ui = dlg.UI();
+    EXPECT_NE(view, nullptr) << (ui ? ui->GetError() : "no graphics");
+    return ui;
+  }
+
+  XEvent Button(int type, unsigned button, int x, int y, unsigned state = 0, Time advance = 50)
+  {
+    now += advance;
+    XEvent e{};
+    e.xbutton.type = type;
+    e.xbutton.display = dlg.UI()->GetDisplay();
+    e.xbutton.window = dlg.UI()->GetXWindow();
+    e.xbutton.button = button;
+    e.xbutton.x = x;
+    e.xbutton.y = y;
+    e.xbutton.state = state;
+    e.xbutton.time = now;
+    return e;
+  }
+  void Click(unsigned button, int x, int y, Time advance = 50)
+  {
+    XEvent down = Button(ButtonPress, button, x, y, 0, advance);
+    dlg.UI()->HandleEvent(down);
+    XEvent up = Button(ButtonRelease, button, x, y, button == Button1 ? Button1Mask : Button3Mask, 10);
+    dlg.UI()->HandleEvent(up);
+  }
+  void Move(int x, int y, unsigned state)
+  {
+    XEvent e{};
+    e.xmotion.type = MotionNotify;
+    e.xmotion.window = dlg.UI()->GetXWindow();
+    e.xmotion.x = x;
+    e.xmotion.y = y;
+    e.xmotion.state = state;
+    dlg.UI()->HandleEvent(e);
+  }
+  void Cross(int type)
+  {
+    XEvent e{};
+    e.xcrossing.type = type;
+    e.xcrossing.window = dlg.UI()->GetXWindow();
+    e.xcrossing.mode = NotifyNormal;
+    dlg.UI()->HandleEvent(e);
+  }
+  XEvent Key(KeySym sym, unsigned state = 0)
+  {
+    XEvent e{};
+    e.xkey.type = KeyPress;
+    e.xkey.display = dlg.UI()->GetDisplay();
+    e.xkey.window = dlg.UI()->GetXWindow();
+    e.xkey.keycode = XKeysymToKeycode(dlg.UI()->GetDisplay(), sym);
+    e.xkey.state = state;
+    e.xkey.x = 100;
+    e.xkey.y = 50;
+    return e;
+  }
+  /** The window's pixel at (x, y) as 0xRRGGBB. */
+  unsigned long Pixel(int x, int y)
+  {
+    XImage* image = XGetImage(display, dlg.UI()->GetXWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+      return 0xFFFFFFFF;
+    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+  }
+};
+
+} // namespace
+
+TEST_F(WindowFixture, TopLevelWindowShowsTheEditor)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  EXPECT_NE(ui->GetPopupMenuControl(), nullptr);
+  EXPECT_NE(ui->GetTextEntryControl(), nullptr);
+  ASSERT_TRUE(ui->Idle());
+  XSync(ui->GetDisplay(), False);
+
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(display, ui->GetXWindow(), &attrs));
+  EXPECT_EQ(attrs.width, 200);
+  EXPECT_EQ(attrs.height, 100);
+  char* name = nullptr;
+  ASSERT_TRUE(XFetchName(display, ui->GetXWindow(), &name));
+  EXPECT_STREQ(name, "Probe");
+  XFree(name);
+  XClassHint hint{};
+  ASSERT_TRUE(XGetClassHint(display, ui->GetXWindow(), &hint));
+  EXPECT_STREQ(hint.res_class, "IGraphicsView_vProbe");
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+
+  EXPECT_EQ(Pixel(10, 10), 0x0000FFu);  // background
+  EXPECT_EQ(Pixel(100, 50), 0xFF0000u); // the probe
+
+  // Twice the size at draw scale 2: the window and what is drawn follow.
+  ui->Resize(200, 100, 2.f);
+  ui->Idle();
+  XSync(ui->GetDisplay(), False);
+  ASSERT_TRUE(XGetWindowAttributes(display, ui->GetXWindow(), &attrs));
+  EXPECT_EQ(attrs.width, 400);
+  EXPECT_EQ(Pixel(20, 20), 0x0000FFu);
+  EXPECT_EQ(Pixel(90, 40), 0x0000FFu);
+  EXPECT_EQ(Pixel(110, 60), 0xFF0000u);
+
+  // Pointer positions are divided by the scale: (200, 100) is the probe's middle, (90, 40) is outside it.
+  Click(Button1, 200, 100);
+  Click(Button1, 90, 40, 1000);
+  EXPECT_EQ(std::count(dlg.probe->events.begin(), dlg.probe->events.end(), "down"), 1);
+}
+
+TEST_F(WindowFixture, EmbeddedWindowLivesInTheHostWindowAndPassesKeysOn)
+{
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0, 0);
+  XSelectInput(display, host, KeyPressMask);
+  XMapWindow(display, host);
+  XSync(display, False);
+
+  IGraphicsX11* ui = Open(host);
+  ASSERT_NE(ui, nullptr);
+  ui->Idle();
+  Move(100, 50, 0); // keys go to the control under the pointer
+  XSync(ui->GetDisplay(), False);
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  ASSERT_TRUE(XQueryTree(display, ui->GetXWindow(), &root, &parent, &children, &n));
+  if (children)
+    XFree(children);
+  EXPECT_EQ(parent, host);
+
+  // The probe takes keys over it; others go to the host.
+  XEvent a = Key(XK_a);
+  dlg.probe->handlesKeys = true;
+  ui->HandleEvent(a);
+  EXPECT_EQ(dlg.probe->lastKey.VK, 'A');
+  EXPECT_STREQ(dlg.probe->lastKey.utf8, "a");
+  dlg.probe->handlesKeys = false;
+  XEvent f5 = Key(XK_F5, ControlMask);
+  ui->HandleEvent(f5);
+  EXPECT_EQ(dlg.probe->lastKey.VK, kVK_F1 + 4);
+  EXPECT_TRUE(dlg.probe->lastKey.C);
+  XSync(display, False);
+  XEvent forwarded{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  bool got = false;
+  while (!got && std::chrono::steady_clock::now() < deadline)
+  {
+    got = XCheckTypedWindowEvent(display, host, KeyPress, &forwarded);
+    if (!got)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(got);
+  EXPECT_EQ(forwarded.xkey.keycode, f5.xkey.keycode);
+  EXPECT_FALSE(ui->CloseRequested()); // Ctrl+Q belongs to the host when embedded
+
+  dlg.CloseWindow();
+  XDestroyWindow(display, host);
+}
+
+TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  Probe& p = *dlg.probe;
+  struct Case
+  {
+    const char* name;
+    std::function<void()> act;
+    std::vector<std::string> events;
+  } cases[] = {
+    {"double click", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 61, 31); }, {"down", "up", "dbl"}},
+    {"triple click is a press", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 60, 30); Click(Button1, 60, 30); },
+     {"down", "up", "dbl", "down", "up"}},
+    {"slow second click", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 60, 30, 600); }, {"down", "up", "down", "up"}},
+    {"wheel", [&] { Click(Button4, 60, 30, 1000); Click(6, 60, 30); }, {"wheel"}},
+    {"drag with deltas", [&] {
+       ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonPress, Button1, 60, 30, 0, 1000)));
+       Move(63, 26, Button1Mask);
+       Move(63, 26, Button1Mask); // no movement: nothing sent
+       ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonRelease, Button1, 63, 26, Button1Mask)));
+     }, {"down", "drag", "up"}},
+    {"leaving during a drag sends out after the release", [&] {
+       ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonPress, Button1, 60, 30, 0, 1000)));
+       Move(250, 30, Button1Mask);
+       Cross(LeaveNotify);
+       p.events.push_back("|");
+       ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonRelease, Button1, 250, 30, Button1Mask)));
+     }, {"down", "drag", "|", "up", "out"}},
+    {"leaving without a drag", [&] { Move(60, 30, 0); Cross(LeaveNotify); }, {"out"}},
+  };
+  for (const Case& c : cases)
+  {
+    p.events.clear();
+    p.deltas.clear();
+    c.act();
+    // A release also refreshes the hover state (over / out); that is not what is checked here.
+    std::vector<std::string> seen;
+    for (size_t i = 0; i < p.events.size(); ++i)
+      if (p.events[i] != "over" && !(p.events[i] == "out" && i > 0 && p.events[i - 1] == "up" && seen.back() != "|"))
+        seen.push_back(p.events[i]);
+    EXPECT_EQ(seen, c.events) << c.name;
+    if (std::string(c.name) == "drag with deltas")
+    {
+      EXPECT_EQ(p.deltas, (std::vector<std::pair<float, float>>{{3.f, -4.f}}));
+    }
+  }
+}
+
+TEST_F(WindowFixture, LockedPointerDragsByMovementAndIgnoresItsOwnWarps)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  ui->Idle();
+  XWarpPointer(display, None, ui->GetXWindow(), 0, 0, 0, 0, 100, 50);
+  XSync(display, False);
+  XEvent press = Button(ButtonPress, Button1, 100, 50, 0, 1000);
+  ui->HandleEvent(press);
+  ui->HideMouseCursor(true, true);
+  Move(100, 40, Button1Mask);  // moved 10 up
+  Move(100, 50, Button1Mask);  // the warp back: no movement
+  Move(104, 45, Button1Mask);  // again from the held position
+  ASSERT_EQ(dlg.probe->deltas.size(), 2u);
+  EXPECT_EQ(dlg.probe->deltas[0], std::make_pair(0.f, -10.f));
+  EXPECT_EQ(dlg.probe->deltas[1], std::make_pair(4.f, -5.f));
+  ui->HideMouseCursor(false);
+  EXPECT_FALSE(ui->CursorIsHidden());
+}
+
+TEST_F(WindowFixture, CloseRequestsOfATopLevelWindow)
+{
+  struct { const char* name; std::function<void(IGraphicsX11&)> act; bool closes; } cases[] = {
+    {"window manager", [&](IGraphicsX11& ui) {
+       XEvent e{};
+       e.xclient.type = ClientMessage;
+       e.xclient.window = ui.GetXWindow();
+       e.xclient.message_type = XInternAtom(ui.GetDisplay(), "WM_PROTOCOLS", False);
+       e.xclient.format = 32;
+       e.xclient.data.l[0] = static_cast<long>(XInternAtom(ui.GetDisplay(), "WM_DELETE_WINDOW", False));
+       ui.HandleEvent(e);
+     }, true},
+    {"Ctrl+Q", [&](IGraphicsX11& ui) { XEvent k = Key(XK_q, ControlMask); ui.HandleEvent(k); }, true},
+    {"Q alone", [&](IGraphicsX11& ui) { XEvent k = Key(XK_q); ui.HandleEvent(k); }, false},
+  };
+  for (const auto& c : cases)
+  {
+    IGraphicsX11* ui = Open();
+    ASSERT_NE(ui, nullptr);
+    c.act(*ui);
+    EXPECT_EQ(ui->CloseRequested(), c.closes) << c.name;
+    EXPECT_EQ(ui->Idle(), !c.closes) << c.name;
+    dlg.CloseWindow();
+  }
+}
+
+TEST_F(WindowFixture, ClipboardAnswersOtherClientsAndReadsTheirs)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  const Atom prop = XInternAtom(display, "TEST_PASTE", False);
+  const Window requestor = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+
+  // The editor copies; another client pastes while the editor's loop runs.
+  ASSERT_TRUE(ui->SetTextInClipboard("gain \xC3\xA9 +3"));
+  XConvertSelection(display, clipboard, utf8, prop, requestor, CurrentTime);
+  XFlush(display);
+  XEvent e{};
+  bool answered = false;
+  for (int i = 0; i < 500 && !answered; ++i)
+  {
+    ui->Idle();
+    answered = XCheckTypedWindowEvent(display, requestor, SelectionNotify, &e);
+    if (!answered)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_TRUE(answered);
+  Atom type;
+  int format;
+  unsigned long count, remaining;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(display, requestor, prop, 0, 1024, True, AnyPropertyType, &type, &format, &count, &remaining, &data);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "gain \xC3\xA9 +3");
+  XFree(data);
+
+  // Another client copies; the editor pastes. That client answers from its own thread.
+  std::thread owner([] {
+    Display* d = XOpenDisplay(nullptr);
+    const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    const Atom cb = XInternAtom(d, "CLIPBOARD", False);
+    XSetSelectionOwner(d, cb, w, CurrentTime);
+    XSync(d, False);
+    XEvent ev;
+    for (;;)
+    {
+      XNextEvent(d, &ev);
+      if (ev.type != SelectionRequest)
+        continue;
+      const char text[] = "-6.5";
+      XChangeProperty(d, ev.xselectionrequest.requestor, ev.xselectionrequest.property, ev.xselectionrequest.target, 8,
+                      PropModeReplace, reinterpret_cast<const unsigned char*>(text), 4);
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = ev.xselectionrequest.requestor;
+      reply.xselection.selection = cb;
+      reply.xselection.target = ev.xselectionrequest.target;
+      reply.xselection.property = ev.xselectionrequest.property;
+      XSendEvent(d, ev.xselectionrequest.requestor, False, NoEventMask, &reply);
+      XSync(d, False);
+      break;
+    }
+    XCloseDisplay(d);
+  });
+  // Wait until the other client owns the selection.
+  while (XGetSelectionOwner(display, clipboard) != None && XGetSelectionOwner(display, clipboard) == ui->GetXWindow())
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  WDL_String pasted;
+  EXPECT_TRUE(ui->GetTextFromClipboard(pasted));
+  owner.join();
+  EXPECT_STREQ(pasted.Get(), "-6.5");
+  XDestroyWindow(display, requestor);
+}
+
+TEST_F(WindowFixture, TwoEditorsInOneProcess)
+{
+  EditorDelegate other;
+  IGraphicsX11* a = Open();
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(other.OpenWindow(nullptr), nullptr);
+  IGraphicsX11* b = other.UI();
+  EXPECT_NE(a->GetXWindow(), b->GetXWindow());
+  XMoveWindow(b->GetDisplay(), b->GetXWindow(), 300, 0); // side by side
+  for (int i = 0; i < 3; ++i)
+  {
+    EXPECT_TRUE(a->Idle());
+    EXPECT_TRUE(b->Idle());
+  }
+  other.CloseWindow();
+  // The other editor's context went with it; this one still draws.
+  dlg.probe->SetDirty(false);
+  EXPECT_TRUE(a->Idle());
+  XSync(a->GetDisplay(), False);
+  EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
+}
+
+TEST(X11Window, WithoutADisplayOpeningFailsWithAReason)
+{
+  EditorDelegate dlg;
+  const char* saved = std::getenv("DISPLAY");
+  const std::string display = saved ? saved : "";
+  setenv("DISPLAY", ":987", 1);
+  EXPECT_EQ(dlg.OpenWindow(nullptr), nullptr);
+  ASSERT_NE(dlg.UI(), nullptr);
+  EXPECT_EQ(dlg.UI()->GetError(), "cannot open the X display ':987'");
+  dlg.CloseWindow();
+  setenv("DISPLAY", display.c_str(), 1);
+}
+
+TEST(X11Window, EditorsOpenOneAfterAnother)
+{
+  // Each editor has its own connection; one closed must not spoil the next (no other client holds the server).
+  for (int round = 0; round < 4; ++round)
+  {
+    EditorDelegate dlg;
+    ASSERT_NE(dlg.OpenWindow(nullptr), nullptr) << "round " << round << ": " << dlg.UI()->GetError();
+    dlg.UI()->Resize(200, 100, round % 2 ? 2.f : 1.f);
+    EXPECT_TRUE(dlg.UI()->Idle());
+    dlg.CloseWindow();
+  }
+}

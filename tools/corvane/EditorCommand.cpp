@@ -1,0 +1,175 @@
+// corvane editor: the unit's editor in a window, with the unit playing a file
+// in a loop when asked, until the window is closed; then the state (editor
+// size and parameters) is saved when asked.
+
+#include "tools/corvane/AtomicOutputFile.h"
+#include "tools/corvane/AudioFileReader.h"
+#include "tools/corvane/Commands.h"
+#include "tools/corvane/ComponentLocator.h"
+#include "tools/corvane/EditorView.h"
+#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/LoopPlayer.h"
+#include "tools/corvane/StateFile.h"
+#include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSettings.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace corvane::host {
+namespace {
+
+const char* const kEditorUsage =
+  "usage: corvane editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE]\n"
+  "                      [--play INPUT [--device NAME]] [--component PATH]\n"
+  "  shows the editor in a window until it is closed (window manager or Ctrl+Q)\n"
+  "  -p NAME=VALUE      set a parameter first (repeatable)\n"
+  "  --state FILE       start from a saved state (.aupreset)\n"
+  "  --save-state FILE  save the state (parameters and editor size) when the window closes\n"
+  "  --play INPUT       play the file through the unit in a loop while the editor is open\n"
+  "  --device NAME      ALSA device to play through (default: 'default')\n";
+
+struct EditorOptions
+{
+  std::vector<std::string> params;
+  std::string stateIn;
+  std::string stateOut;
+  std::string play;
+  std::string device = "default";
+  std::string component;
+};
+
+EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
+{
+  EditorOptions o;
+  for (size_t i = 0; i < args.size(); ++i)
+  {
+    const std::string& a = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size())
+        throw UsageError("option " + a + " needs a value");
+      return args[++i];
+    };
+    if (a == "-p")
+      o.params.push_back(value());
+    else if (a == "--state")
+      o.stateIn = value();
+    else if (a == "--save-state")
+      o.stateOut = value();
+    else if (a == "--play")
+      o.play = value();
+    else if (a == "--device")
+      o.device = value();
+    else if (a == "--component")
+      o.component = value();
+    else if (a.starts_with("--component="))
+      o.component = a.substr(12);
+    else
+      throw UsageError("unexpected argument '" + a + "'");
+  }
+  if (!o.play.empty() && o.play == o.stateOut)
+    throw UsageError("--save-state would overwrite the file being played");
+  return o;
+}
+
+volatile std::sig_atomic_t gCloseRequested = 0;
+void RequestClose(int) { gCloseRequested = 1; }
+
+/** The whole file in memory, one vector per channel. */
+std::vector<std::vector<float>> ReadWholeFile(AudioFileReader& file)
+{
+  std::vector<std::vector<float>> channels(static_cast<size_t>(file.Channels()),
+                                           std::vector<float>(static_cast<size_t>(file.Frames())));
+  std::vector<float*> pointers;
+  for (auto& c : channels)
+    pointers.push_back(c.data());
+  size_t done = 0;
+  while (done < static_cast<size_t>(file.Frames()))
+  {
+    std::vector<float*> at;
+    for (float* p : pointers)
+      at.push_back(p + done);
+    const size_t n = file.Read(at.data(), static_cast<size_t>(file.Frames()) - done);
+    if (n == 0)
+      break;
+    done += n;
+  }
+  for (auto& c : channels)
+    c.resize(done);
+  return channels;
+}
+
+} // namespace
+
+int RunEditor(const std::vector<std::string>& args)
+{
+  for (const std::string& a : args)
+    if (a == "-h" || a == "--help")
+    {
+      std::fputs(kEditorUsage, stdout);
+      return 0;
+    }
+  const EditorOptions options = ParseEditorOptions(args);
+
+  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
+  const std::vector<ParamDesc> params = unit->Parameters();
+  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
+
+  constexpr int kBlockSize = 256;
+  std::unique_ptr<AudioFileReader> input;
+  if (!options.play.empty())
+    input = std::make_unique<AudioFileReader>(options.play);
+  unit->Configure(input ? input->SampleRate() : 48000, input ? input->Channels() : 2, kBlockSize);
+  if (!options.stateIn.empty())
+    ApplyStateFile(*unit, options.stateIn, params.size());
+  ApplySettings(*unit, params, settings);
+  unit->Initialize();
+
+  // The device is opened before the window, so a missing one fails at once.
+  std::unique_ptr<AlsaOutput> device;
+  std::unique_ptr<LoopPlayer> player;
+  if (input)
+  {
+    device = std::make_unique<AlsaOutput>(options.device, input->SampleRate(), input->Channels(), kBlockSize);
+    player = std::make_unique<LoopPlayer>(ReadWholeFile(*input), *unit, *device, kBlockSize);
+  }
+
+  EditorView view(unit->Instance(), "Corvane");
+  if (player)
+    player->Start();
+
+  gCloseRequested = 0;
+  struct sigaction action {};
+  action.sa_handler = RequestClose;
+  sigemptyset(&action.sa_mask);
+  struct sigaction previousInt {}, previousTerm {};
+  sigaction(SIGINT, &action, &previousInt);
+  sigaction(SIGTERM, &action, &previousTerm);
+  // The main run loop runs the editor's frame timer and the unit's own timers.
+  while (!gCloseRequested && view.ProcessEvents() && !(player && player->Failed()))
+    CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.005, false);
+  sigaction(SIGINT, &previousInt, nullptr);
+  sigaction(SIGTERM, &previousTerm, nullptr);
+
+  if (player)
+  {
+    player->Stop();
+    if (player->Failed())
+      throw ToolError("playback stopped: " + player->Error());
+  }
+  // Saved while the editor is still open, so the state carries its size as shown.
+  if (!options.stateOut.empty())
+  {
+    const CFOwned state = AdoptCF(unit->CopyState());
+    WriteStateFile(options.stateOut, StateToXml(state.get()));
+  }
+  return 0;
+}
+
+} // namespace corvane::host

@@ -1,0 +1,102 @@
+#include "tools/corvane/EditorView.h"
+#include "tools/corvane/ViewClass.h"
+
+#include "au/AUViewFactoryClass.h"
+#include "tools/corvane/CFText.h"
+#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/StateFile.h"
+#include "tools/corvane/ToolError.h"
+
+#include <cstdlib>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace corvane::host {
+
+EditorView::EditorView(AudioUnit unit, const std::string& title)
+: mUnit(unit)
+{
+  mDisplay = XOpenDisplay(nullptr);
+  if (!mDisplay)
+  {
+    const char* name = std::getenv("DISPLAY");
+    throw ToolError(name && *name ? "cannot open the X display '" + std::string(name) + "'"
+                                  : std::string("no X display to show the editor on (DISPLAY is not set)"));
+  }
+  try
+  {
+    mViewClass = FindViewClass(unit);
+    const int screen = DefaultScreen(mDisplay);
+    mWindow = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, 575, 333, 0, 0,
+                                  BlackPixel(mDisplay, screen));
+    XStoreName(mDisplay, mWindow, title.c_str());
+    XChangeProperty(mDisplay, mWindow, XInternAtom(mDisplay, "_NET_WM_NAME", False),
+                    XInternAtom(mDisplay, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    XClassHint hint{const_cast<char*>("corvane"), const_cast<char*>("Corvane")};
+    XSetClassHint(mDisplay, mWindow, &hint);
+    Atom deleteWindow = XInternAtom(mDisplay, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(mDisplay, mWindow, &deleteWindow, 1);
+    mDeleteWindow = deleteWindow;
+    XSelectInput(mDisplay, mWindow, KeyPressMask | StructureNotifyMask);
+    XSync(mDisplay, False);
+
+    void* view = mViewClass->uiViewForAudioUnit(unit, reinterpret_cast<void*>(mWindow), 0.0, 0.0);
+    if (!view)
+      throw ToolError("the editor cannot be opened on this display (is Mesa's EGL for X11 installed?)");
+    mOpen = true;
+    mEditorWindow = reinterpret_cast<unsigned long>(view);
+    // The host window takes the editor's size, now and whenever the editor resizes itself.
+    XSelectInput(mDisplay, mEditorWindow, StructureNotifyMask);
+    XWindowAttributes attrs{};
+    if (XGetWindowAttributes(mDisplay, mEditorWindow, &attrs))
+      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height));
+    XMapWindow(mDisplay, mWindow);
+    XFlush(mDisplay);
+  }
+  catch (...)
+  {
+    Close();
+    throw;
+  }
+}
+
+EditorView::~EditorView() { Close(); }
+
+void EditorView::Close()
+{
+  if (mOpen)
+    mViewClass->closeView(mUnit);
+  mOpen = false;
+  if (mDisplay)
+  {
+    if (mWindow)
+      XDestroyWindow(mDisplay, mWindow);
+    XCloseDisplay(mDisplay);
+  }
+  mDisplay = nullptr;
+  mWindow = 0;
+}
+
+bool EditorView::ProcessEvents()
+{
+  bool keepOpen = true;
+  while (XPending(mDisplay))
+  {
+    XEvent event;
+    XNextEvent(mDisplay, &event);
+    if (event.type == ClientMessage && static_cast<unsigned long>(event.xclient.data.l[0]) == mDeleteWindow)
+      keepOpen = false;
+    else if (event.type == KeyPress && (event.xkey.state & ControlMask) &&
+             XLookupKeysym(&event.xkey, 0) == XK_q) // passed on by the editor, which does not use it
+      keepOpen = false;
+    else if (event.type == ConfigureNotify && event.xconfigure.window == mEditorWindow)
+      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(event.xconfigure.width),
+                    static_cast<unsigned>(event.xconfigure.height));
+  }
+  return keepOpen;
+}
+
+} // namespace corvane::host
