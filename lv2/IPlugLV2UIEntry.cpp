@@ -23,6 +23,25 @@ const void* FindFeature(const LV2_Feature* const* features, const char* uri)
   return nullptr;
 }
 
+// Makes the LV2 bundle known as a bundle (Contents/Info.plist and Resources),
+// so that resource lookups by the bundle identifier find it. Opened once and
+// kept for the life of the process, as a loaded bundle is.
+void OpenBundle(const char* path)
+{
+  static const CFBundleRef bundle = [path]() -> CFBundleRef {
+    if (!path || !*path)
+      return nullptr;
+    CFURLRef url = CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(path),
+                                                           static_cast<CFIndex>(std::strlen(path)), true);
+    if (!url)
+      return nullptr;
+    CFBundleRef created = CFBundleCreate(kCFAllocatorDefault, url);
+    CFRelease(url);
+    return created;
+  }();
+  (void)bundle;
+}
+
 LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char* pluginURI, const char* bundlePath,
                          LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                          const LV2_Feature* const* features)
@@ -57,6 +76,8 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char* pluginURI, const c
   host.resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
   plug->SetUIHost(host);
 
+  // The editor finds its resources through the bundle it comes from.
+  OpenBundle(info.bundlePath);
   void* view = plug->OpenWindow(parent);
   if (!view)
   {

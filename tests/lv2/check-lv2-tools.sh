@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the built Corvane.lv2 bundle with LV2 tools that nobody here wrote.
 #   check-lv2-tools.sh CHECK BUNDLE-DIR BIN-DIR
-# CHECK: validate | exports | info | render | preset | jalv
+# CHECK: validate | exports | info | render | preset | jalv | ui
 set -euo pipefail
 check=$1 bundle=$2 bin=$3
 stereo=urn:veltrano:corvane
@@ -121,6 +121,47 @@ jalv)
   fi
   grep -q "latency = 81" "$work/jalv.out" || fail "the latency port did not follow: $(tail -5 "$work/jalv.out")"
   echo "jalv ran 20 s with changing controls; latency port at 81 after the last change"
+  ;;
+
+ui)
+  # The editor in jalv.gtk3 under a virtual X server: a click on the
+  # oversampling switch reaches the host's port, and the plug-in behind it
+  # then reports 64 frames of latency, which the host gives its JACK ports.
+  grep -q "ui:X11UI" "$bundle/manifest.ttl" || { echo "this build has no editor"; exit 77; }
+  export JACK_DEFAULT_SERVER=corvane_test_$$
+  jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+  jackd_pid=$!
+  for _ in $(seq 50); do
+    jack_lsp >/dev/null 2>&1 && break
+    kill -0 "$jackd_pid" 2>/dev/null || fail "jackd did not start: $(cat "$work/jackd.log")"
+    sleep 0.1
+  done
+  cat >"$work/click.sh" <<'CLICK'
+#!/usr/bin/env bash
+# Runs inside the virtual X server: the host, one click, the host's report.
+out=$1 uri=$2
+jalv.gtk3 --print-controls "$uri" >"$out/jalv.out" 2>"$out/jalv.err" &
+host=$!
+view=$(timeout 20 xdotool search --sync --class IGraphicsView_vCorvane | head -1)
+if [ -n "$view" ]; then
+  sleep 1
+  jack_lsp -l >"$out/before.txt" 2>&1
+  xdotool mousemove --window "$view" 270 320 click 1
+  sleep 1.5
+  jack_lsp -l >"$out/after.txt" 2>&1
+fi
+kill "$host" 2>/dev/null
+wait "$host" 2>/dev/null
+[ -n "$view" ]
+CLICK
+  chmod +x "$work/click.sh"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$work/click.sh" "$work" "$stereo" ||
+    fail "the editor did not open in jalv.gtk3: $(cat "$work/jalv.err")"
+  grep -q "cannot load" "$work/jalv.err" && fail "the editor misses resources: $(cat "$work/jalv.err")"
+  grep -q "\[ 64 64 \]" "$work/before.txt" && fail "the latency was 64 before the click"
+  grep -A2 "^Corvane:out_1" "$work/after.txt" | grep -q "playback latency = \[ 64 64 \]" ||
+    fail "the click did not reach the host: $(cat "$work/after.txt")"
+  echo "jalv.gtk3 embedded the editor; a click on the oversampling switch set the host's port"
   ;;
 
 *)
