@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace iplug
-{
+namespace iplug {
 std::vector<UInt32> LayoutTagsForChannelCount(int nChannels)
 {
   const auto n = static_cast<UInt32>(nChannels);
@@ -13,12 +12,14 @@ std::vector<UInt32> LayoutTagsForChannelCount(int nChannels)
     case 1: return {kAudioChannelLayoutTag_Mono};
     case 2: return {kAudioChannelLayoutTag_Stereo};
     case 3: return {kAudioChannelLayoutTag_MPEG_3_0_A};
-    case 4: return {kAudioChannelLayoutTag_Quadraphonic, kAudioChannelLayoutTag_Ambisonic_B_Format,
-                    kAudioChannelLayoutTag_HOA_ACN_SN3D | 4};
+    case 4:
+      return {kAudioChannelLayoutTag_Quadraphonic, kAudioChannelLayoutTag_Ambisonic_B_Format,
+              kAudioChannelLayoutTag_HOA_ACN_SN3D | 4};
     case 5: return {kAudioChannelLayoutTag_AudioUnit_5_0}; // 0x760005: L R C Ls Rs, the order hosts expect of an effect
     case 6: return {kAudioChannelLayoutTag_MPEG_5_1_A, kAudioChannelLayoutTag_AudioUnit_6_0};
-    case 7: return {kAudioChannelLayoutTag_MPEG_6_1_A, kAudioChannelLayoutTag_AudioUnit_7_0,
-                    kAudioChannelLayoutTag_MPEG_7_1_A};
+    case 7:
+      return {kAudioChannelLayoutTag_MPEG_6_1_A, kAudioChannelLayoutTag_AudioUnit_7_0,
+              kAudioChannelLayoutTag_MPEG_7_1_A};
     case 8: return {kAudioChannelLayoutTag_MPEG_7_1_C, kAudioChannelLayoutTag_MPEG_7_1_A};
     case 9:
     case 16: return {kAudioChannelLayoutTag_HOA_ACN_SN3D | n};

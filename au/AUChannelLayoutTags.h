@@ -8,8 +8,7 @@
 
 #include "core/IPlugProcessor.h"
 
-namespace iplug
-{
+namespace iplug {
 /** Candidate layout tags for a bus of `nChannels` channels, in preference order. */
 std::vector<UInt32> LayoutTagsForChannelCount(int nChannels);
 

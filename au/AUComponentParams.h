@@ -8,8 +8,7 @@
 
 #include <CoreServices/CoreServices.h>
 
-namespace iplug
-{
+namespace iplug {
 class AUComponentParams
 {
 public:

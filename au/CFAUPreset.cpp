@@ -1,9 +1,7 @@
 #include "au/CFAUPreset.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 CFAUPreset* Mutable(const void* preset) { return static_cast<CFAUPreset*>(const_cast<void*>(preset)); }
 
 const void* RetainCallBack(CFAllocatorRef, const void* value) { return CFAUPresetRetain(value); }
@@ -52,7 +50,8 @@ void CFAUPresetRelease(const void* value)
 CFStringRef CFAUPresetCopyDescription(const void* value)
 {
   const auto* preset = static_cast<const CFAUPreset*>(value);
-  return CFStringCreateWithFormat(kCFAllocatorDefault, nullptr, CFSTR("AUPreset:\npreset number = %d\npreset name = %@"),
+  return CFStringCreateWithFormat(kCFAllocatorDefault, nullptr,
+                                  CFSTR("AUPreset:\npreset number = %d\npreset name = %@"),
                                   static_cast<int>(preset->auPreset.presetNumber), preset->auPreset.presetName);
 }
 

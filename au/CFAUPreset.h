@@ -6,8 +6,7 @@
 #include <AudioUnit/AudioUnit.h>
 #include <CoreFoundation/CoreFoundation.h>
 
-namespace iplug
-{
+namespace iplug {
 struct CFAUPreset
 {
   AUPreset auPreset;        // number and an owned copy of the name

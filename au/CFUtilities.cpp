@@ -2,8 +2,7 @@
 
 #include <vector>
 
-namespace iplug
-{
+namespace iplug {
 CFStringRef MakeCFString(const char* utf8)
 {
   CFStringRef str = CFStringCreateWithCString(kCFAllocatorDefault, utf8 ? utf8 : "", kCFStringEncodingUTF8);
@@ -17,7 +16,7 @@ std::string UTF8Prefix(const std::string& utf8, int maxChars)
   {
     ++end;
     while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-      ++end;  // continuation bytes belong to the same character
+      ++end; // continuation bytes belong to the same character
   }
   return utf8.substr(0, end);
 }

@@ -7,8 +7,7 @@
 
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 /** A new CFString (the caller releases it) of UTF-8 text; null or text that
  *  is not valid UTF-8 gives an empty string, never null. */
 CFStringRef MakeCFString(const char* utf8);

@@ -6,8 +6,7 @@
 #include <AudioUnit/AudioUnit.h>
 #include <CoreAudio/CoreAudioTypes.h>
 
-namespace iplug
-{
+namespace iplug {
 /** Runs one call from the host and returns its status; an exception becomes
  *  kAudio_MemFullError when memory ran out, else `otherFailure`. */
 template <typename Call>

@@ -3,8 +3,7 @@
 
 #include <limits>
 
-namespace iplug
-{
+namespace iplug {
 /** The whole part of `v` when it fits in T, else `fallback` (NaN included). */
 template <typename T>
 T WholePartOr(double v, T fallback)

@@ -14,8 +14,7 @@
 #include "au/HostCallGuard.h"
 #include "au/HostNumber.h"
 
-namespace iplug
-{
+namespace iplug {
 IPlugAU::IPlugAU(const InstanceInfo& info, const Config& config)
 : IPlugAPIBase(config, kAPIAU)
 , IPlugProcessor(config, kAPIAU)
@@ -209,8 +208,8 @@ OSStatus IPlugAU::DoGetPropertyInfo(IPlugAU* plug, AudioUnitPropertyID prop, Aud
   return plug->GetProperty(prop, scope, elem, size, writable, nullptr);
 }
 
-OSStatus IPlugAU::DoGetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, void* outData, UInt32* ioDataSize)
+OSStatus IPlugAU::DoGetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                void* outData, UInt32* ioDataSize)
 {
   Boolean writable = false;
   UInt32 localSize = 0;
@@ -220,16 +219,16 @@ OSStatus IPlugAU::DoGetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUn
   return plug->GetProperty(prop, scope, elem, ioDataSize ? ioDataSize : &localSize, &writable, outData);
 }
 
-OSStatus IPlugAU::DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, const void* inData, UInt32 inDataSize)
+OSStatus IPlugAU::DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                const void* inData, UInt32 inDataSize)
 {
   return plug->SetProperty(prop, scope, elem, inDataSize, inData);
 }
 
 // --- Property listeners and render notifiers -------------------------------
 
-OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
-                                        AudioUnitPropertyListenerProc proc, void* userData)
+OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
+                                        void* userData)
 {
   plug->propertyListeners.AddUnless(PropertyListener{prop, proc, userData}, [&](const PropertyListener& l) {
     return l.propertyId == prop && l.listenerProc == proc;
@@ -237,8 +236,7 @@ OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
   return noErr;
 }
 
-OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
-                                           AudioUnitPropertyListenerProc proc)
+OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc)
 {
   plug->propertyListeners.RemoveFirst(
     [&](const PropertyListener& l) { return l.propertyId == prop && l.listenerProc == proc; });
@@ -305,7 +303,7 @@ OSStatus IPlugAU::SetParamValue(AudioUnitParameterID param, AudioUnitScope scope
   // NaN or infinity would pass the clamp and reach the processing.
   if (!std::isfinite(received))
     return kAudioUnitErr_InvalidParameterValue;
-  p->Set(received);  // rounds to the step and clamps to the range
+  p->Set(received); // rounds to the step and clamps to the range
   // The editor is given the value as the host sent it.
   SendParameterValueFromAPI(idx, received, false);
   OnParamChange(idx, kHost, -1);
@@ -334,14 +332,14 @@ OSStatus IPlugAU::DoScheduleParameters(IPlugAU* plug, const AudioUnitParameterEv
   return noErr;
 }
 
-OSStatus IPlugAU::GetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                               AudioUnitElement elem, AudioUnitParameterValue* value)
+OSStatus IPlugAU::GetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                               AudioUnitParameterValue* value)
 {
   return DoGetParameter(static_cast<IPlugAU*>(plug), param, scope, elem, value);
 }
 
-OSStatus IPlugAU::SetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                               AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset)
+OSStatus IPlugAU::SetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                               AudioUnitParameterValue value, UInt32 bufferOffset)
 {
   return DoSetParameter(static_cast<IPlugAU*>(plug), param, scope, elem, value, bufferOffset);
 }
@@ -428,17 +426,12 @@ OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceSt
         case kAudioUnitRenderSelect:
         case kAudioUnitAddRenderNotifySelect:
         case kAudioUnitRemoveRenderNotifySelect:
-        case kAudioUnitScheduleParametersSelect:
-          return 1;
-        default:
-          return 0;
+        case kAudioUnitScheduleParametersSelect: return 1;
+        default: return 0;
       }
-    case kComponentVersionSelect:
-      return plug->GetPluginVersion(false);
-    case kAudioUnitInitializeSelect:
-      return DoInitialize(plug);
-    case kAudioUnitUninitializeSelect:
-      return DoUninitialize(plug);
+    case kComponentVersionSelect: return plug->GetPluginVersion(false);
+    case kAudioUnitInitializeSelect: return DoInitialize(plug);
+    case kAudioUnitUninitializeSelect: return DoUninitialize(plug);
     case kAudioUnitGetPropertyInfoSelect:
       return DoGetPropertyInfo(plug, args.Get<AudioUnitPropertyID>(0), args.Get<AudioUnitScope>(1),
                                args.Get<AudioUnitElement>(2), args.Get<UInt32*>(3), args.Get<Boolean*>(4));
@@ -453,15 +446,13 @@ OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceSt
                             args.Get<AudioUnitElement>(2), args.Get<AudioUnitParameterValue*>(3));
     case kAudioUnitSetParameterSelect:
       return DoSetParameter(plug, args.Get<AudioUnitParameterID>(0), args.Get<AudioUnitScope>(1),
-                            args.Get<AudioUnitElement>(2), args.Get<AudioUnitParameterValue>(3),
-                            args.Get<UInt32>(4));
+                            args.Get<AudioUnitElement>(2), args.Get<AudioUnitParameterValue>(3), args.Get<UInt32>(4));
     case kAudioUnitScheduleParametersSelect:
       return DoScheduleParameters(plug, args.Get<const AudioUnitParameterEvent*>(0), args.Get<UInt32>(1));
-    case kAudioUnitResetSelect:
-      return DoReset(plug);
+    case kAudioUnitResetSelect: return DoReset(plug);
     case kAudioUnitAddPropertyListenerSelect:
-      return DoAddPropertyListener(plug, args.Get<AudioUnitPropertyID>(0),
-                                   args.Get<AudioUnitPropertyListenerProc>(1), args.Get<void*>(2));
+      return DoAddPropertyListener(plug, args.Get<AudioUnitPropertyID>(0), args.Get<AudioUnitPropertyListenerProc>(1),
+                                   args.Get<void*>(2));
     case kAudioUnitRemovePropertyListenerSelect:
       return DoRemovePropertyListener(plug, args.Get<AudioUnitPropertyID>(0),
                                       args.Get<AudioUnitPropertyListenerProc>(1));
@@ -477,12 +468,10 @@ OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceSt
       return DoRemoveRenderNotify(plug, args.Get<AURenderCallback>(0), args.Get<void*>(1));
     case kMusicDeviceMIDIEventSelect:
       return DoMIDIEvent(plug, args.Get<UInt32>(0), args.Get<UInt32>(1), args.Get<UInt32>(2), args.Get<UInt32>(3));
-    case kMusicDeviceSysExSelect:
-      return DoSysEx(plug, args.Get<const UInt8*>(0), args.Get<UInt32>(1));
+    case kMusicDeviceSysExSelect: return DoSysEx(plug, args.Get<const UInt8*>(0), args.Get<UInt32>(1));
     case kMusicDevicePrepareInstrumentSelect:
     case kMusicDeviceReleaseInstrumentSelect:
-    case kMusicDeviceStopNoteSelect:
-      return noErr;
+    case kMusicDeviceStopNoteSelect: return noErr;
     case kMusicDeviceStartNoteSelect:
     {
       // instrument, group, note-instance-ID out, offset, note parameters
@@ -492,8 +481,7 @@ OSStatus IPlugAU::DispatchSelector(ComponentParameters* params, void* instanceSt
         *noteId = WholePartOr<NoteInstanceID>(noteParams->mPitch, 0);
       return noErr;
     }
-    default:
-      return badComponentSelector;
+    default: return badComponentSelector;
   }
 }
 

@@ -16,8 +16,7 @@
 #include "core/WDL_String.h"
 #include "core/WDL_TypedBuf.h"
 
-namespace iplug
-{
+namespace iplug {
 /** Private property: a pointer to the adapter object itself (used by the view factory). */
 inline constexpr AudioUnitPropertyID kPluginInstanceProperty = 0xFFFFFF9B;
 
@@ -40,7 +39,7 @@ public:
   struct BusChannels
   {
     bool connected = false;
-    int hostChannelCount = 0;  // -1: the host has not set a stream format
+    int hostChannelCount = 0; // -1: the host has not set a stream format
     int plugChannelCount = 0;
     int plugChannelStart = 0;
   };
@@ -83,44 +82,41 @@ public:
   static OSStatus DoUninitialize(IPlugAU* plug);
   static OSStatus DoGetPropertyInfo(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope,
                                     AudioUnitElement elem, UInt32* outDataSize, Boolean* outWritable);
-  static OSStatus DoGetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, void* outData, UInt32* ioDataSize);
-  static OSStatus DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, const void* inData, UInt32 inDataSize);
-  static OSStatus DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
-                                        AudioUnitPropertyListenerProc proc, void* userData);
-  static OSStatus DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop,
-                                           AudioUnitPropertyListenerProc proc);
+  static OSStatus DoGetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                void* outData, UInt32* ioDataSize);
+  static OSStatus DoSetProperty(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                const void* inData, UInt32 inDataSize);
+  static OSStatus DoAddPropertyListener(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
+                                        void* userData);
+  static OSStatus DoRemovePropertyListener(IPlugAU* plug, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc);
   static OSStatus DoRemovePropertyListenerWithUserData(IPlugAU* plug, AudioUnitPropertyID prop,
                                                        AudioUnitPropertyListenerProc proc, void* userData);
   static OSStatus DoAddRenderNotify(IPlugAU* plug, AURenderCallback proc, void* userData);
   static OSStatus DoRemoveRenderNotify(IPlugAU* plug, AURenderCallback proc, void* userData);
-  static OSStatus DoGetParameter(IPlugAU* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                                 AudioUnitElement elem, AudioUnitParameterValue* value);
-  static OSStatus DoSetParameter(IPlugAU* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                                 AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset);
+  static OSStatus DoGetParameter(IPlugAU* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                                 AudioUnitParameterValue* value);
+  static OSStatus DoSetParameter(IPlugAU* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                                 AudioUnitParameterValue value, UInt32 bufferOffset);
   static OSStatus DoScheduleParameters(IPlugAU* plug, const AudioUnitParameterEvent* events, UInt32 numEvents);
-  static OSStatus DoRender(IPlugAU* plug, AudioUnitRenderActionFlags* ioActionFlags,
-                           const AudioTimeStamp* timeStamp, UInt32 outputBusNumber, UInt32 numFrames,
-                           AudioBufferList* ioData);
+  static OSStatus DoRender(IPlugAU* plug, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp,
+                           UInt32 outputBusNumber, UInt32 numFrames, AudioBufferList* ioData);
   static OSStatus DoReset(IPlugAU* plug);
   static OSStatus DoMIDIEvent(IPlugAU* plug, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame);
   static OSStatus DoSysEx(IPlugAU* plug, const UInt8* data, UInt32 length);
 
-  static OSStatus GetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                               AudioUnitElement elem, AudioUnitParameterValue* value);
-  static OSStatus SetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope,
-                               AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset);
+  static OSStatus GetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                               AudioUnitParameterValue* value);
+  static OSStatus SetParamProc(void* plug, AudioUnitParameterID param, AudioUnitScope scope, AudioUnitElement elem,
+                               AudioUnitParameterValue value, UInt32 bufferOffset);
 
-  static OSStatus RenderProc(void* plug, AudioUnitRenderActionFlags* ioActionFlags,
-                             const AudioTimeStamp* timeStamp, UInt32 outputBusNumber, UInt32 numFrames,
-                             AudioBufferList* ioData);
+  static OSStatus RenderProc(void* plug, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp,
+                             UInt32 outputBusNumber, UInt32 numFrames, AudioBufferList* ioData);
 
   /** Property traffic. `outData` null asks for size and writability only. */
-  OSStatus GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
-                       UInt32* ioDataSize, Boolean* outWritable, void* outData);
-  OSStatus SetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
-                       UInt32 inDataSize, const void* inData);
+  OSStatus GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32* ioDataSize,
+                       Boolean* outWritable, void* outData);
+  OSStatus SetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 inDataSize,
+                       const void* inData);
 
   // State and presets.
   virtual OSStatus GetState(CFPropertyListRef* outState);

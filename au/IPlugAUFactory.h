@@ -10,8 +10,7 @@
 #include "au/HostCallGuard.h"
 #include "au/IPlugAU.h"
 
-namespace iplug
-{
+namespace iplug {
 /** One heap block per instance: the plug-in interface, construct/destruct
  *  hooks, and storage for the plug-in object itself. */
 template <class Plug>
@@ -117,7 +116,10 @@ public:
 
 private:
   template <typename F>
-  static AudioComponentMethod Method(F f) { return reinterpret_cast<AudioComponentMethod>(f); }
+  static AudioComponentMethod Method(F f)
+  {
+    return reinterpret_cast<AudioComponentMethod>(f);
+  }
 
   static OSStatus AUMethodInitialize(void* self) noexcept
   {
@@ -130,15 +132,16 @@ private:
   static OSStatus AUMethodGetPropertyInfo(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
                                           AudioUnitElement elem, UInt32* outDataSize, Boolean* outWritable) noexcept
   {
-    return GuardedHostCall([&] { return IPlugAU::DoGetPropertyInfo(Get(self), prop, scope, elem, outDataSize, outWritable); });
+    return GuardedHostCall(
+      [&] { return IPlugAU::DoGetPropertyInfo(Get(self), prop, scope, elem, outDataSize, outWritable); });
   }
-  static OSStatus AUMethodGetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                      AudioUnitElement elem, void* outData, UInt32* ioDataSize) noexcept
+  static OSStatus AUMethodGetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                      void* outData, UInt32* ioDataSize) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoGetProperty(Get(self), prop, scope, elem, outData, ioDataSize); });
   }
-  static OSStatus AUMethodSetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                      AudioUnitElement elem, const void* inData, UInt32 inDataSize) noexcept
+  static OSStatus AUMethodSetProperty(void* self, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                      const void* inData, UInt32 inDataSize) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoSetProperty(Get(self), prop, scope, elem, inData, inDataSize); });
   }
@@ -148,11 +151,13 @@ private:
     return GuardedHostCall([&] { return IPlugAU::DoGetParameter(Get(self), param, scope, elem, value); });
   }
   static OSStatus AUMethodSetParameter(void* self, AudioUnitParameterID param, AudioUnitScope scope,
-                                       AudioUnitElement elem, AudioUnitParameterValue value, UInt32 bufferOffset) noexcept
+                                       AudioUnitElement elem, AudioUnitParameterValue value,
+                                       UInt32 bufferOffset) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoSetParameter(Get(self), param, scope, elem, value, bufferOffset); });
   }
-  static OSStatus AUMethodScheduleParameters(void* self, const AudioUnitParameterEvent* events, UInt32 numEvents) noexcept
+  static OSStatus AUMethodScheduleParameters(void* self, const AudioUnitParameterEvent* events,
+                                             UInt32 numEvents) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoScheduleParameters(Get(self), events, numEvents); });
   }
@@ -160,8 +165,8 @@ private:
   {
     return GuardedHostCall([&] { return IPlugAU::DoReset(Get(self)); });
   }
-  static OSStatus AUMethodAddPropertyListener(void* self, AudioUnitPropertyID prop,
-                                              AudioUnitPropertyListenerProc proc, void* userData) noexcept
+  static OSStatus AUMethodAddPropertyListener(void* self, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
+                                              void* userData) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoAddPropertyListener(Get(self), prop, proc, userData); });
   }
@@ -171,9 +176,11 @@ private:
     return GuardedHostCall([&] { return IPlugAU::DoRemovePropertyListener(Get(self), prop, proc); });
   }
   static OSStatus AUMethodRemovePropertyListenerWithUserData(void* self, AudioUnitPropertyID prop,
-                                                             AudioUnitPropertyListenerProc proc, void* userData) noexcept
+                                                             AudioUnitPropertyListenerProc proc,
+                                                             void* userData) noexcept
   {
-    return GuardedHostCall([&] { return IPlugAU::DoRemovePropertyListenerWithUserData(Get(self), prop, proc, userData); });
+    return GuardedHostCall(
+      [&] { return IPlugAU::DoRemovePropertyListenerWithUserData(Get(self), prop, proc, userData); });
   }
   static OSStatus AUMethodAddRenderNotify(void* self, AURenderCallback proc, void* userData) noexcept
   {
@@ -186,9 +193,11 @@ private:
   static OSStatus AUMethodRender(void* self, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* timeStamp,
                                  UInt32 outputBusNumber, UInt32 numFrames, AudioBufferList* ioData) noexcept
   {
-    return GuardedHostCall([&] { return IPlugAU::DoRender(Get(self), ioActionFlags, timeStamp, outputBusNumber, numFrames, ioData); });
+    return GuardedHostCall(
+      [&] { return IPlugAU::DoRender(Get(self), ioActionFlags, timeStamp, outputBusNumber, numFrames, ioData); });
   }
-  static OSStatus AUMethodMIDIEvent(void* self, UInt32 status, UInt32 data1, UInt32 data2, UInt32 offsetSampleFrame) noexcept
+  static OSStatus AUMethodMIDIEvent(void* self, UInt32 status, UInt32 data1, UInt32 data2,
+                                    UInt32 offsetSampleFrame) noexcept
   {
     return GuardedHostCall([&] { return IPlugAU::DoMIDIEvent(Get(self), status, data1, data2, offsetSampleFrame); });
   }

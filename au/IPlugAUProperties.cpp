@@ -15,10 +15,8 @@
 #include "au/AUChannelLayoutTags.h"
 #include "au/CFUtilities.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 /** Upper bound for the maximum frames per slice; keeps scratch sizes sane. */
 constexpr UInt32 kMaxFramesPerSliceLimit = 1u << 20;
 
@@ -64,17 +62,19 @@ void IPlugAU::FillStreamFormat(const BusChannels& bus, AudioStreamBasicDescripti
   std::memset(&format, 0, sizeof(format));
   format.mSampleRate = GetSampleRate();
   format.mFormatID = kAudioFormatLinearPCM;
-  format.mFormatFlags = static_cast<AudioFormatFlags>(kAudioFormatFlagsNativeFloatPacked) | kAudioFormatFlagIsNonInterleaved;
+  format.mFormatFlags =
+    static_cast<AudioFormatFlags>(kAudioFormatFlagsNativeFloatPacked) | kAudioFormatFlagIsNonInterleaved;
   format.mBytesPerPacket = sizeof(Float32);
   format.mFramesPerPacket = 1;
   format.mBytesPerFrame = sizeof(Float32);
-  format.mChannelsPerFrame = static_cast<UInt32>(bus.hostChannelCount >= 0 ? bus.hostChannelCount : bus.plugChannelCount);
+  format.mChannelsPerFrame =
+    static_cast<UInt32>(bus.hostChannelCount >= 0 ? bus.hostChannelCount : bus.plugChannelCount);
   format.mBitsPerChannel = 32;
   format.mReserved = 0;
 }
 
-OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
-                              UInt32* size, Boolean* writable, void* data)
+OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32* size,
+                              Boolean* writable, void* data)
 {
   const PropertyOut out{data, data ? *size : 0};
   const int nParams = NParams();
@@ -129,8 +129,7 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       if (auto* info = out.As<AudioUnitParameterInfo>())
         return GetParameterInfo(elem, info);
       return kAudio_ParamError;
-    case kAudioUnitProperty_FastDispatch:
-      return kAudioUnitErr_InvalidElement;
+    case kAudioUnitProperty_FastDispatch: return kAudioUnitErr_InvalidElement;
     case kAudioUnitProperty_StreamFormat:
     {
       const BusChannels* bus = GetBus(global ? AudioUnitScope{kAudioUnitScope_Output} : scope, elem);
@@ -220,8 +219,7 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       *slot = texts;
       return noErr;
     }
-    case kAudioUnitProperty_AudioChannelLayout:
-      return kAudioUnitErr_InvalidPropertyValue;
+    case kAudioUnitProperty_AudioChannelLayout: return kAudioUnitErr_InvalidPropertyValue;
     case kAudioUnitProperty_TailTime:
       if (!global)
         return kAudioUnitErr_InvalidProperty;
@@ -352,7 +350,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       auto* request = out.As<AudioUnitParameterStringFromValue>();
       if (!request)
         return kAudio_ParamError;
-      const IParam* param = request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      const IParam* param =
+        request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
       // A null value pointer asks for the parameter's current value.
@@ -370,7 +369,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       auto* request = out.As<AudioUnitParameterIDName>();
       if (!request)
         return kAudio_ParamError;
-      const IParam* param = request->inID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inID)) : nullptr;
+      const IParam* param =
+        request->inID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
       std::string name = param->GetName();
@@ -400,7 +400,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
       auto* request = out.As<AudioUnitParameterValueFromString>();
       if (!request)
         return kAudio_ParamError;
-      const IParam* param = request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
+      const IParam* param =
+        request->inParamID < static_cast<UInt32>(nParams) ? GetParam(static_cast<int>(request->inParamID)) : nullptr;
       if (!param)
         return kAudioUnitErr_InvalidParameter;
       if (!request->inString || CFGetTypeID(request->inString) != CFStringGetTypeID())
@@ -451,21 +452,20 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, Au
         return kAudioUnitErr_InvalidProperty;
       *size = sizeof(UInt32);
       return data ? out.Put<UInt32>(1) : noErr;
-    default:
-      return kAudioUnitErr_InvalidProperty;
+    default: return kAudioUnitErr_InvalidProperty;
   }
 }
 
-OSStatus IPlugAU::SetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
-                              UInt32 size, const void* data)
+OSStatus IPlugAU::SetProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 size,
+                              const void* data)
 {
   // Listeners hear of every write before it is applied, failing ones included.
   CallPropertyListeners(prop, scope, 0);
   return ApplyProperty(prop, scope, elem, size, data);
 }
 
-OSStatus IPlugAU::ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
-                                UInt32 size, const void* data)
+OSStatus IPlugAU::ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 size,
+                                const void* data)
 {
   switch (prop)
   {
@@ -603,15 +603,13 @@ OSStatus IPlugAU::ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, 
       midiOutputCallback = callback;
       return noErr;
     }
-    default:
-      return kAudioUnitErr_InvalidProperty;
+    default: return kAudioUnitErr_InvalidProperty;
   }
 }
 
 // --- Parameter info --------------------------------------------------------
 
-namespace
-{
+namespace {
 AudioUnitParameterUnit AUUnitFor(IParam::EParamUnit unit)
 {
   switch (unit)
@@ -683,12 +681,8 @@ OSStatus IPlugAU::GetParameterInfo(AudioUnitElement elem, AudioUnitParameterInfo
   switch (param->Type())
   {
     case IParam::kTypeInt:
-    case IParam::kTypeEnum:
-      info->unit = kAudioUnitParameterUnit_Indexed;
-      break;
-    case IParam::kTypeBool:
-      info->unit = kAudioUnitParameterUnit_Boolean;
-      break;
+    case IParam::kTypeEnum: info->unit = kAudioUnitParameterUnit_Indexed; break;
+    case IParam::kTypeBool: info->unit = kAudioUnitParameterUnit_Boolean; break;
     default:
       info->unit = AUUnitFor(param->Unit());
       if (info->unit == kAudioUnitParameterUnit_CustomUnit)
@@ -734,7 +728,8 @@ bool IPlugAU::CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels)
   return LegalIO(nIn, nOut);
 }
 
-OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement elem, const AudioStreamBasicDescription& format)
+OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement elem,
+                                  const AudioStreamBasicDescription& format)
 {
   if (scope == kAudioUnitScope_Global)
     scope = kAudioUnitScope_Output;

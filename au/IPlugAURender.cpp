@@ -9,10 +9,8 @@
 #include "au/HostNumber.h"
 #include "au/IPlugAU.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 /** A buffer list with room for one input bus: a count and kMaxInputBusChannels buffers. */
 struct InputBufferList
 {
@@ -107,7 +105,8 @@ OSStatus IPlugAU::Render(const AudioTimeStamp* timeStamp, UInt32 outputBusNumber
     {
       const int n = std::max(outBus->hostChannelCount, nBuffers);
       SetChannelConnections(ERoute::kOutput, outBus->plugChannelStart, n, true);
-      SetChannelConnections(ERoute::kOutput, outBus->plugChannelStart + n, std::max(outBus->plugChannelCount - n, 0), false);
+      SetChannelConnections(ERoute::kOutput, outBus->plugChannelStart + n, std::max(outBus->plugChannelCount - n, 0),
+                            false);
       outBus->connected = true;
     }
 
@@ -132,8 +131,9 @@ OSStatus IPlugAU::Render(const AudioTimeStamp* timeStamp, UInt32 outputBusNumber
   if (midiEffect || static_cast<int>(outputBusNumber) == LastConnectedOutputBus())
   {
     // The buses after this one are not rendered: disconnect from where the next one starts.
-    const BusChannels* next =
-      outputBusNumber < static_cast<UInt32>(outputBuses.GetSize()) ? outputBuses.Get(static_cast<int>(outputBusNumber) + 1) : nullptr;
+    const BusChannels* next = outputBusNumber < static_cast<UInt32>(outputBuses.GetSize())
+                                ? outputBuses.Get(static_cast<int>(outputBusNumber) + 1)
+                                : nullptr;
     if (next)
     {
       const int from = next->plugChannelStart;
@@ -202,11 +202,10 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* timeStamp, UInt32 numFrames)
       case eRenderCallback:
         for (int k = 0; k < nChannels; ++k)
           buffers[k].mData = inputScratch.Get() + static_cast<size_t>(bus->plugChannelStart + k) * numFrames;
-        status = conn->upstreamRenderCallback.inputProc(conn->upstreamRenderCallback.inputProcRefCon, &flags,
-                                                        timeStamp, static_cast<UInt32>(i), numFrames, list);
+        status = conn->upstreamRenderCallback.inputProc(conn->upstreamRenderCallback.inputProcRefCon, &flags, timeStamp,
+                                                        static_cast<UInt32>(i), numFrames, list);
         break;
-      default:
-        continue;
+      default: continue;
     }
     if (status != noErr)
       return status;
@@ -318,8 +317,7 @@ OSStatus IPlugAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection
   UInt32 size = sizeof(format);
   if (AudioUnitGetProperty(connection.sourceAudioUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output,
                            connection.sourceOutputNumber, &format, &size) != noErr ||
-      size < sizeof(format) ||
-      SetStreamFormat(kAudioUnitScope_Input, connection.destInputNumber, format) != noErr)
+      size < sizeof(format) || SetStreamFormat(kAudioUnitScope_Input, connection.destInputNumber, format) != noErr)
   {
     AssessInputConnections();
     return kAudioUnitErr_InvalidProperty;
@@ -385,8 +383,7 @@ bool IPlugAU::SendMidiMsg(const IMidiMsg& msg)
   return SendPacketList(&list);
 }
 
-namespace
-{
+namespace {
 /** Collects bytes into packet lists, handing each full list to `flush`. */
 template <typename Flush>
 class PacketListWriter

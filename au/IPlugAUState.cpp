@@ -9,10 +9,8 @@
 #include "au/CFUtilities.h"
 #include "au/IPlugAU.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 constexpr const char* kVersionKey = "version";
 constexpr const char* kTypeKey = "type";
 constexpr const char* kSubtypeKey = "subtype";
@@ -106,8 +104,8 @@ OSStatus IPlugAU::GetState(CFPropertyListRef* outState)
   const SInt32 subtype = GetUniqueID();
   const SInt32 manufacturer = GetMfrID();
 
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                          &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+    CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   PutNumberInDict(dict, kVersionKey, static_cast<SInt32>(GetPluginVersion(false)));
   PutNumberInDict(dict, kTypeKey, type);
   PutNumberInDict(dict, kSubtypeKey, subtype);
@@ -230,9 +228,6 @@ void IPlugAU::SetLatency(int samples)
   IPlugProcessor::SetLatency(samples);
 }
 
-void IPlugAU::GetTrackName(WDL_String& str)
-{
-  str.Set(contextName.Get());
-}
+void IPlugAU::GetTrackName(WDL_String& str) { str.Set(contextName.Get()); }
 
 } // namespace iplug

@@ -2,8 +2,7 @@
 
 #include "au/IPlugAU.h"
 
-namespace iplug
-{
+namespace iplug {
 IPlugAUViewFactory* IPlugAUViewFactory::init()
 {
   mPlug = nullptr;

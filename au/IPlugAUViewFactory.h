@@ -6,8 +6,7 @@
 
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 class IPlugAU;
 
 class IPlugAUViewFactory

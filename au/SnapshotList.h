@@ -20,8 +20,7 @@
 #include <utility>
 #include <vector>
 
-namespace iplug
-{
+namespace iplug {
 template <typename T>
 class SnapshotList
 {
@@ -211,8 +210,8 @@ private:
   std::atomic<const Snapshot*> mCurrent;
   mutable Slot mSlots[kSlots];
   std::mutex mWriteMutex;
-  std::vector<std::unique_ptr<Node>> mNodes;  // the live entries, under the write mutex
-  std::vector<Retired> mRetired;              // under the write mutex
+  std::vector<std::unique_ptr<Node>> mNodes; // the live entries, under the write mutex
+  std::vector<Retired> mRetired;             // under the write mutex
 };
 
 } // namespace iplug

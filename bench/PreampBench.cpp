@@ -52,8 +52,14 @@ void Configure(Chain& c, benchmark::State& state)
   const bool hot = state.range(3) >= 0;
   const double gain = hot ? 12.0 : 4.0;
   const double mic = hot ? static_cast<double>(state.range(3)) : 0.0;
-  for (auto [idx, v] : {std::pair{0, gain}, {2, 2.0}, {3, 2.0}, {1, -3.0}, {4, double(filter)},
-                        {5, double(preamp)}, {6, mic}, {8, double(oversampling)}})
+  for (auto [idx, v] : {std::pair{0, gain},
+                        {2, 2.0},
+                        {3, 2.0},
+                        {1, -3.0},
+                        {4, double(filter)},
+                        {5, double(preamp)},
+                        {6, mic},
+                        {8, double(oversampling)}})
     c.OnParamChange(idx, v);
 }
 
@@ -112,9 +118,7 @@ void BM_Engine(benchmark::State& state)
   iplug::CorvaneEngine engine;
   Configure(engine, state);
   engine.Reset(kFs);
-  Run(state, engine, [](iplug::CorvaneEngine& e, double** in, double** out) {
-    e.ProcessBlock(in, out, kFrames, 2);
-  });
+  Run(state, engine, [](iplug::CorvaneEngine& e, double** in, double** out) { e.ProcessBlock(in, out, kFrames, 2); });
 }
 
 void BM_Plain(benchmark::State& state)
@@ -123,9 +127,8 @@ void BM_Plain(benchmark::State& state)
   chain->fs = kFs;
   Configure(*chain, state);
   chain->OnReset();
-  Run(state, *chain, [](corvane_test::ReferenceChain& c, double** in, double** out) {
-    c.ProcessBlock(in, out, kFrames);
-  });
+  Run(state, *chain,
+      [](corvane_test::ReferenceChain& c, double** in, double** out) { c.ProcessBlock(in, out, kFrames); });
 }
 
 // Arguments: oversampling, preamp in, filter section in, and -1 for "0dB" on

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace iplug
-{
+namespace iplug {
 /** Encodes n bytes; every three bytes become four characters. */
 std::string Base64Encode(const uint8_t* data, size_t n);
 

@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-namespace iplug
-{
+namespace iplug {
 struct Config
 {
   int paramCount = 0;
@@ -14,15 +13,15 @@ struct Config
   const char* pluginName = "";
   const char* productName = "";
   const char* makerName = "";
-  int versionCode = 0;  // major * 65536 + minor * 256 + bugfix
-  int uniqueId = 0;     // four-character plug-in code
-  int makerId = 0;      // four-character maker code
-  int latency = 0;      // samples
+  int versionCode = 0; // major * 65536 + minor * 256 + bugfix
+  int uniqueId = 0;    // four-character plug-in code
+  int makerId = 0;     // four-character maker code
+  int latency = 0;     // samples
   bool midiIn = false;
   bool midiOut = false;
   bool mpe = false;
   bool stateChunks = false;
-  int pluginKind = 0;   // EIPlugPluginType
+  int pluginKind = 0; // EIPlugPluginType
   bool hasEditor = false;
   int editorWidth = 0;
   int editorHeight = 0;

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace iplug
-{
+namespace iplug {
 int IByteChunk::WriteBytes(const void* data, int n)
 {
   if (data && n > 0)

@@ -12,8 +12,7 @@
 
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 class IByteChunk
 {
 public:
@@ -73,10 +72,7 @@ public:
   bool IsEqual(const IByteChunk& other) const { return mBytes == other.mBytes; }
 
   /** True when [pos, pos + n) lies inside a chunk of `size` bytes. */
-  static bool Fits(int pos, int n, int size)
-  {
-    return pos >= 0 && n >= 0 && static_cast<int64_t>(pos) + n <= size;
-  }
+  static bool Fits(int pos, int n, int size) { return pos >= 0 && n >= 0 && static_cast<int64_t>(pos) + n <= size; }
 
 private:
   std::vector<uint8_t> mBytes;

@@ -5,8 +5,7 @@
 #include "core/WDL_String.h"
 #include "core/WDL_TypedBuf.h"
 
-namespace iplug
-{
+namespace iplug {
 template <class TIN = float, class TOUT = double>
 struct IChannelData
 {

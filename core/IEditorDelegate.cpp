@@ -4,8 +4,7 @@
 
 #include "core/IByteChunk.h"
 
-namespace iplug
-{
+namespace iplug {
 IEditorDelegate::IEditorDelegate(int nParams)
 {
   for (int i = 0; i < nParams; ++i)

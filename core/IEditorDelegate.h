@@ -13,8 +13,7 @@
 #include "core/IPlugStructs.h"
 #include "core/WDL_PtrList.h"
 
-namespace iplug
-{
+namespace iplug {
 class IByteChunk;
 
 class IEditorDelegate
@@ -87,7 +86,11 @@ public:
   // --- editor size and limits ---
   int GetEditorWidth() const { return mEditorWidth; }
   int GetEditorHeight() const { return mEditorHeight; }
-  void SetEditorSize(int width, int height) { mEditorWidth = width; mEditorHeight = height; }
+  void SetEditorSize(int width, int height)
+  {
+    mEditorWidth = width;
+    mEditorHeight = height;
+  }
   int GetMinWidth() const { return mMinWidth; }
   int GetMaxWidth() const { return mMaxWidth; }
   int GetMinHeight() const { return mMinHeight; }

@@ -6,8 +6,7 @@
 #include "core/IPlugConstants.h"
 #include "core/WDL_PtrList.h"
 
-namespace iplug
-{
+namespace iplug {
 struct IBusInfo
 {
   ERoute mDirection = kInput;

@@ -8,10 +8,8 @@
 #include <cstring>
 #include <limits>
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 // Copies into a fixed field, always terminated, cut to the field size.
 template <size_t N>
 void CopyField(char (&field)[N], const char* text)
@@ -68,10 +66,14 @@ double IParam::ShapeLinear::ValueToNormalized(double v, const IParam& p) const
 
 IParam::EDisplayType IParam::ShapePowCurve::GetDisplayType() const
 {
-  if (mShape > 2.5) return kDisplayCubeRoot;
-  if (mShape > 1.5) return kDisplaySquareRoot;
-  if (mShape < 0.4) return kDisplayCubed;
-  if (mShape < 2.0 / 3.0) return kDisplaySquared;
+  if (mShape > 2.5)
+    return kDisplayCubeRoot;
+  if (mShape > 1.5)
+    return kDisplaySquareRoot;
+  if (mShape < 0.4)
+    return kDisplayCubed;
+  if (mShape < 2.0 / 3.0)
+    return kDisplaySquared;
   return kDisplayLinear;
 }
 
@@ -111,8 +113,8 @@ void IParam::InitBool(const char* name, bool defaultValue, const char* label, in
   SetDisplayText(1.0, onText);
 }
 
-void IParam::InitEnum(const char* name, int defaultValue, int nEnums, const char* label, int flags,
-                      const char* group, const char* firstText, ...)
+void IParam::InitEnum(const char* name, int defaultValue, int nEnums, const char* label, int flags, const char* group,
+                      const char* firstText, ...)
 {
   SetTypeIfUnset(kTypeEnum);
   InitDouble(name, defaultValue, 0.0, nEnums - 1.0, 1.0, label, flags | kFlagStepped, group);
@@ -130,8 +132,7 @@ void IParam::InitEnum(const char* name, int defaultValue, std::initializer_list<
                       const char* group)
 {
   SetTypeIfUnset(kTypeEnum);
-  InitDouble(name, defaultValue, 0.0, static_cast<double>(texts.size()) - 1.0, 1.0, "", flags | kFlagStepped,
-             group);
+  InitDouble(name, defaultValue, 0.0, static_cast<double>(texts.size()) - 1.0, 1.0, "", flags | kFlagStepped, group);
   int i = 0;
   for (const char* text : texts)
     SetDisplayText(i++, text);

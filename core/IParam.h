@@ -14,8 +14,7 @@
 #include "core/IPlugConstants.h"
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 class IParam
 {
 public:
@@ -132,39 +131,37 @@ public:
 
   // Initialisers. The first one called on a parameter fixes its type.
 
-  void InitBool(const char* name, bool defaultValue, const char* label = "", int flags = 0,
-                const char* group = "", const char* offText = "off", const char* onText = "on");
+  void InitBool(const char* name, bool defaultValue, const char* label = "", int flags = 0, const char* group = "",
+                const char* offText = "off", const char* onText = "on");
   /** The further text arguments (const char*) name values 1 ... nEnums - 1. */
   void InitEnum(const char* name, int defaultValue, int nEnums, const char* label = "", int flags = 0,
                 const char* group = "", const char* firstText = nullptr, ...);
-  void InitEnum(const char* name, int defaultValue, std::initializer_list<const char*> texts,
-                int flags = 0, const char* group = "");
-  void InitInt(const char* name, int defaultValue, int minVal, int maxVal, const char* label = "",
-               int flags = 0, const char* group = "");
+  void InitEnum(const char* name, int defaultValue, std::initializer_list<const char*> texts, int flags = 0,
+                const char* group = "");
+  void InitInt(const char* name, int defaultValue, int minVal, int maxVal, const char* label = "", int flags = 0,
+               const char* group = "");
   void InitDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
-                  const char* label = "", int flags = 0, const char* group = "",
-                  const Shape& shape = ShapeLinear(), EParamUnit unit = kUnitCustom,
-                  DisplayFunc displayFunc = nullptr);
-  void InitFrequency(const char* name, double defaultVal = 1000.0, double minVal = 0.1,
-                     double maxVal = 10000.0, double step = 0.1, int flags = 0, const char* group = "");
-  void InitSeconds(const char* name, double defaultVal = 1.0, double minVal = 0.0,
-                   double maxVal = 10.0, double step = 0.1, int flags = 0, const char* group = "");
-  void InitMilliseconds(const char* name, double defaultVal = 1.0, double minVal = 0.0,
-                        double maxVal = 100.0, int flags = 0, const char* group = "");
+                  const char* label = "", int flags = 0, const char* group = "", const Shape& shape = ShapeLinear(),
+                  EParamUnit unit = kUnitCustom, DisplayFunc displayFunc = nullptr);
+  void InitFrequency(const char* name, double defaultVal = 1000.0, double minVal = 0.1, double maxVal = 10000.0,
+                     double step = 0.1, int flags = 0, const char* group = "");
+  void InitSeconds(const char* name, double defaultVal = 1.0, double minVal = 0.0, double maxVal = 10.0,
+                   double step = 0.1, int flags = 0, const char* group = "");
+  void InitMilliseconds(const char* name, double defaultVal = 1.0, double minVal = 0.0, double maxVal = 100.0,
+                        int flags = 0, const char* group = "");
   void InitGain(const char* name, double defaultVal = 0.0, double minVal = -70.0, double maxVal = 24.0,
                 double step = 0.5, int flags = 0, const char* group = "");
-  void InitPercentage(const char* name, double defaultVal = 0.0, double minVal = 0.0,
-                      double maxVal = 100.0, int flags = 0, const char* group = "");
-  void InitAngleDegrees(const char* name, double defaultVal = 0.0, double minVal = 0.0,
-                        double maxVal = 360.0, int flags = 0, const char* group = "");
+  void InitPercentage(const char* name, double defaultVal = 0.0, double minVal = 0.0, double maxVal = 100.0,
+                      int flags = 0, const char* group = "");
+  void InitAngleDegrees(const char* name, double defaultVal = 0.0, double minVal = 0.0, double maxVal = 360.0,
+                        int flags = 0, const char* group = "");
   /** Enumerated MIDI notes minNote ... maxNote named like "C 4", "C#4". */
-  void InitPitch(const char* name, int defaultValue = 60, int minNote = 0, int maxNote = 128,
-                 int flags = 0, const char* group = "", bool middleCisC4 = false);
+  void InitPitch(const char* name, int defaultValue = 60, int minNote = 0, int maxNote = 128, int flags = 0,
+                 const char* group = "", bool middleCisC4 = false);
   /** Becomes a copy of `source`; the first occurrence of searchText in the
       name is replaced by replaceText, and newGroup (if not empty) replaces
       the group. */
-  void Init(const IParam& source, const char* searchText, const char* replaceText,
-            const char* newGroup = "");
+  void Init(const IParam& source, const char* searchText, const char* replaceText, const char* newGroup = "");
 
   // Values
 
@@ -222,7 +219,11 @@ public:
   double GetDefault(bool normalized = false) const { return normalized ? NormalizedFromReal(mDefault) : mDefault; }
   double GetMin() const { return mMin; }
   double GetMax() const { return mMax; }
-  void GetBounds(double& lo, double& hi) const { lo = mMin; hi = mMax; }
+  void GetBounds(double& lo, double& hi) const
+  {
+    lo = mMin;
+    hi = mMax;
+  }
   double GetRange() const { return mMax - mMin; }
   double GetStep() const { return mStep; }
   int GetDisplayPrecision() const { return mDisplayPrecision; }
@@ -241,7 +242,11 @@ private:
     char mText[MAX_PARAM_DISPLAY_LEN];
   };
 
-  void SetTypeIfUnset(EParamType type) { if (mType == kTypeNone) mType = type; }
+  void SetTypeIfUnset(EParamType type)
+  {
+    if (mType == kTypeNone)
+      mType = type;
+  }
 
   EParamType mType = kTypeNone;
   EParamUnit mUnit = kUnitCustom;

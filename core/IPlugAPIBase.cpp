@@ -3,11 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace iplug
-{
+namespace iplug {
 
-IPlugAPIBase::IPlugAPIBase(const Config& config, EAPI plugAPI)
-: IPluginBase(config, plugAPI)
+IPlugAPIBase::IPlugAPIBase(const Config& config, EAPI plugAPI) : IPluginBase(config, plugAPI)
 {
   SetEditorSize(config.editorWidth, config.editorHeight);
   SetSizeConstraints(config.editorMinWidth, config.editorMaxWidth, config.editorMinHeight, config.editorMaxHeight);
@@ -65,7 +63,8 @@ bool IPlugAPIBase::CompareState(const unsigned char* data, int startIdx) const
   for (int i = 0; i < NParams(); ++i)
   {
     double stored;
-    std::memcpy(&stored, data + (static_cast<size_t>(startIdx) + static_cast<size_t>(i)) * sizeof(double), sizeof(double));
+    std::memcpy(&stored, data + (static_cast<size_t>(startIdx) + static_cast<size_t>(i)) * sizeof(double),
+                sizeof(double));
     const float current = static_cast<float>(GetParam(i)->Value());
     if (!(std::fabs(current - stored) < 1e-5))
       return false;

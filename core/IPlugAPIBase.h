@@ -12,8 +12,7 @@
 #include "core/Timer.h"
 #include "core/WDL_TypedBuf.h"
 
-namespace iplug
-{
+namespace iplug {
 
 class IPlugAPIBase : public IPluginBase
 {

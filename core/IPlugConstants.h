@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-namespace iplug
-{
+namespace iplug {
 /** Text limits, including the terminating NUL. */
 inline constexpr int MAX_PARAM_NAME_LEN = 32;
 inline constexpr int MAX_PARAM_LABEL_LEN = 32;

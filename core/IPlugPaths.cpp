@@ -11,10 +11,8 @@
 #include <fstream>
 #include <string>
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 
 bool FileExists(const std::string& path)
 {
@@ -151,7 +149,8 @@ bool GetResourcePathFromSharedLocation(const char* fileName, const char* searchE
   if (!fileName || !ExtensionMatches(fileName, searchExt) || !sharedResourcesSubPath || !*sharedResourcesSubPath)
     return false;
   const std::string base = WithoutExtension(LastComponent(fileName));
-  const std::string candidate = UserDirectories::Music() + "/" + sharedResourcesSubPath + "/Resources/" + base + "." + searchExt;
+  const std::string candidate =
+    UserDirectories::Music() + "/" + sharedResourcesSubPath + "/Resources/" + base + "." + searchExt;
   if (!FileExists(candidate))
     return false;
   fullPath.Set(candidate.c_str());
@@ -174,7 +173,8 @@ void PluginPath(WDL_String& path, const char* bundleId)
 
 void BundleResourcePath(WDL_String& path, const char* bundleId)
 {
-  const std::string resources = BundleUrlPath(bundleId, [](CFBundleRef b) { return CFBundleCopyResourcesDirectoryURL(b); });
+  const std::string resources =
+    BundleUrlPath(bundleId, [](CFBundleRef b) { return CFBundleCopyResourcesDirectoryURL(b); });
   if (!resources.empty())
     path.Set(resources.c_str());
 }

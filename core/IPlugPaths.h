@@ -12,8 +12,7 @@
 
 #include "core/WDL_String.h"
 
-namespace iplug
-{
+namespace iplug {
 
 enum EResourceLocation : int
 {

@@ -9,10 +9,8 @@
 
 #include "core/MakeFourCC.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 // Channels per side of a layout. A bus that would take a side beyond this is
 // left out, which keeps channel records and pointer arrays to a sane size.
 constexpr int kMaxChannels = 4096;
@@ -60,11 +58,11 @@ int ParsePart(const std::string& part, ERoute direction, IOConfig& config, int& 
 } // namespace
 
 IPlugProcessor::IPlugProcessor(const Config& config, EAPI)
-  : mPlugType(config.pluginKind)
-  , mDoesMIDIIn(config.midiIn)
-  , mDoesMIDIOut(config.midiOut)
-  , mDoesMPE(config.mpe)
-  , mLatency(config.latency)
+: mPlugType(config.pluginKind)
+, mDoesMIDIIn(config.midiIn)
+, mDoesMIDIOut(config.midiOut)
+, mDoesMPE(config.mpe)
+, mLatency(config.latency)
 {
   int totalIn = 0, totalOut = 0, inBuses = 0, outBuses = 0;
   ParseChannelIOStr(config.channelIO, mIOConfigs, totalIn, totalOut, inBuses, outBuses);
@@ -171,22 +169,17 @@ int IPlugProcessor::GetAUPluginType() const
 {
   switch (mPlugType)
   {
-    case kEffect:
-      return mDoesMIDIIn ? MakeFourCC("aumf") : MakeFourCC("aufx");
-    case kInstrument:
-      return MakeFourCC("aumu");
-    case kMIDIEffect:
-      return MakeFourCC("aumi");
-    default:
-      return MakeFourCC("aufx");
+    case kEffect: return mDoesMIDIIn ? MakeFourCC("aumf") : MakeFourCC("aufx");
+    case kInstrument: return MakeFourCC("aumu");
+    case kMIDIEffect: return MakeFourCC("aumi");
+    default: return MakeFourCC("aufx");
   }
 }
 
 // --- channel layouts --------------------------------------------------------
 
 int IPlugProcessor::ParseChannelIOStr(const char* IOStr, WDL_PtrList_OwningDelete<IOConfig>& configs,
-                                      int& totalNInChans, int& totalNOutChans, int& totalNInBuses,
-                                      int& totalNOutBuses)
+                                      int& totalNInChans, int& totalNOutChans, int& totalNInBuses, int& totalNOutBuses)
 {
   totalNInChans = totalNOutChans = totalNInBuses = totalNOutBuses = 0;
   const std::string text(IOStr ? IOStr : "");
@@ -293,8 +286,7 @@ bool IPlugProcessor::IsChannelConnected(ERoute direction, int chIdx) const
   return channel && channel->mConnected;
 }
 
-namespace
-{
+namespace {
 // [first, end) of a channel range clamped to the channels that exist.
 std::pair<int, int> ClampRange(int idx, int n, int count)
 {

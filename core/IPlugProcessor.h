@@ -16,8 +16,7 @@
 #include "core/WDL_String.h"
 #include "core/WDL_TypedBuf.h"
 
-namespace iplug
-{
+namespace iplug {
 class IPlugProcessor
 {
 public:

@@ -9,19 +9,15 @@
 #include <cstddef>
 #include <memory>
 
-namespace iplug
-{
+namespace iplug {
 
 template <typename T>
 class IPlugQueue final
 {
 public:
   /** @param size number of slots N; the queue holds N - 1 elements. */
-  explicit IPlugQueue(int size)
-  : mSize(size > 1 ? static_cast<size_t>(size) : 2)
-  , mData(std::make_unique<T[]>(mSize))
-  {
-  }
+  explicit IPlugQueue(int size) : mSize(size > 1 ? static_cast<size_t>(size) : 2), mData(std::make_unique<T[]>(mSize))
+  {}
 
   IPlugQueue(const IPlugQueue&) = delete;
   IPlugQueue& operator=(const IPlugQueue&) = delete;

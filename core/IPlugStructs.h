@@ -6,8 +6,7 @@
 
 #include "core/IPlugConstants.h"
 
-namespace iplug
-{
+namespace iplug {
 /** (parameter index, real value) pair carried to the editor. */
 struct ParamTuple
 {
@@ -25,7 +24,11 @@ struct IMidiMsg
 
   IMidiMsg() = default;
   IMidiMsg(int offset, uint8_t status, uint8_t data1, uint8_t data2)
-    : mOffset(offset), mStatus(status), mData1(data1), mData2(data2) {}
+  : mOffset(offset)
+  , mStatus(status)
+  , mData1(data1)
+  , mData2(data2)
+  {}
 };
 
 /** A SysEx message viewed in place; the bytes are not owned. */
@@ -59,15 +62,18 @@ struct SysExData
 /** A key press delivered to the editor. */
 struct IKeyPress
 {
-  int32_t VK = 0;     // virtual key code
-  char utf8[5] = {};  // typed character, UTF-8, NUL-terminated
-  bool S = false;     // shift
-  bool C = false;     // control
-  bool A = false;     // alt / option
+  int32_t VK = 0;    // virtual key code
+  char utf8[5] = {}; // typed character, UTF-8, NUL-terminated
+  bool S = false;    // shift
+  bool C = false;    // control
+  bool A = false;    // alt / option
 
   IKeyPress() = default;
   IKeyPress(const char* text, int vk, bool shift = false, bool ctrl = false, bool alt = false)
-    : VK(vk), S(shift), C(ctrl), A(alt)
+  : VK(vk)
+  , S(shift)
+  , C(ctrl)
+  , A(alt)
   {
     if (text)
       std::strncpy(utf8, text, sizeof(utf8) - 1);

@@ -9,10 +9,8 @@
 
 #include "core/Base64.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 int DecodeVersion(int packed, bool decimal)
 {
   if (!decimal)
@@ -25,8 +23,7 @@ int DecodeVersion(int packed, bool decimal)
 
 void VersionStr(int packed, WDL_String& str)
 {
-  str.SetFormatted(MAX_PARAM_NAME_LEN, "v%d.%d.%d", (packed & 0xFFFF0000) >> 16, (packed >> 8) & 0xFF,
-                   packed & 0xFF);
+  str.SetFormatted(MAX_PARAM_NAME_LEN, "v%d.%d.%d", (packed & 0xFFFF0000) >> 16, (packed >> 8) & 0xFF, packed & 0xFF);
 }
 
 // Substrings tested in this order; the first one found names the host.
@@ -94,18 +91,18 @@ void Claim(IPreset& preset, const char* name)
 } // namespace
 
 IPluginBase::IPluginBase(const Config& config, EAPI plugAPI)
-  : IGEditorDelegate(config.paramCount)
-  , mStateChunks(config.stateChunks)
-  , mPluginName(config.pluginName, MAX_PARAM_NAME_LEN * 4)
-  , mProductName(config.productName, MAX_PARAM_NAME_LEN * 4)
-  , mMfrName(config.makerName, MAX_PARAM_NAME_LEN * 4)
-  , mUniqueID(config.uniqueId)
-  , mMfrID(config.makerId)
-  , mVersion(config.versionCode)
-  , mAPI(plugAPI)
-  , mBundleID(config.bundleId)
-  , mHasUI(config.hasEditor)
-  , mHostResize(config.hostResize)
+: IGEditorDelegate(config.paramCount)
+, mStateChunks(config.stateChunks)
+, mPluginName(config.pluginName, MAX_PARAM_NAME_LEN * 4)
+, mProductName(config.productName, MAX_PARAM_NAME_LEN * 4)
+, mMfrName(config.makerName, MAX_PARAM_NAME_LEN * 4)
+, mUniqueID(config.uniqueId)
+, mMfrID(config.makerId)
+, mVersion(config.versionCode)
+, mAPI(plugAPI)
+, mBundleID(config.bundleId)
+, mHasUI(config.hasEditor)
+, mHostResize(config.hostResize)
 {
   for (int i = 0; i < config.presetCount; ++i)
     mPresets.Add(new IPreset());
@@ -133,8 +130,8 @@ void IPluginBase::GetBuildInfoStr(WDL_String& str, const char* date, const char*
 {
   WDL_String version;
   GetPluginVersionStr(version);
-  str.SetFormatted(MAX_PARAM_NAME_LEN * 8, "%s %s (%s), built on %s at %.5s ", version.Get(), GetAPIStr(),
-                   GetArchStr(), date ? date : "", time ? time : "");
+  str.SetFormatted(MAX_PARAM_NAME_LEN * 8, "%s %s (%s), built on %s at %.5s ", version.Get(), GetAPIStr(), GetArchStr(),
+                   date ? date : "", time ? time : "");
 }
 
 // --- host -------------------------------------------------------------------
@@ -425,9 +422,9 @@ const char* IPluginBase::GetParamGroupName(int idx) const
 
 // --- ranges and groups ------------------------------------------------------
 
-void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const char* nameFmtStr,
-                                 double defaultVal, double minVal, double maxVal, double step, const char* label,
-                                 int flags, const char* group, const IParam::Shape& shape, IParam::EParamUnit unit,
+void IPluginBase::InitParamRange(int startIdx, int endIdx, int countStart, const char* nameFmtStr, double defaultVal,
+                                 double minVal, double maxVal, double step, const char* label, int flags,
+                                 const char* group, const IParam::Shape& shape, IParam::EParamUnit unit,
                                  IParam::DisplayFunc displayFunc)
 {
   for (int i = startIdx; i <= endIdx; ++i)
@@ -507,8 +504,7 @@ void IPluginBase::DefaultParamValues(const char* paramGroup)
   ForParamInGroup(paramGroup, [](int, IParam& p) { p.ResetToDefault(); });
 }
 
-namespace
-{
+namespace {
 void Randomise(int, IParam& p) { p.SetNormalizedValue(static_cast<double>(std::rand()) / 2147483648.0); }
 } // namespace
 
@@ -535,16 +531,10 @@ void IPluginBase::ParamValueText(int paramIdx, WDL_String& out) const
   const double v = param->GetValue();
   switch (param->Type())
   {
-    case IParam::kTypeBool:
-      out.Set(v >= 0.5 ? "true" : "false");
-      break;
+    case IParam::kTypeBool: out.Set(v >= 0.5 ? "true" : "false"); break;
     case IParam::kTypeInt:
-    case IParam::kTypeEnum:
-      out.SetFormatted(MAX_PARAM_DISPLAY_LEN, "%d", param->Int());
-      break;
-    default:
-      out.SetFormatted(MAX_PARAM_DISPLAY_LEN * 16, "%.6f", v);
-      break;
+    case IParam::kTypeEnum: out.SetFormatted(MAX_PARAM_DISPLAY_LEN, "%d", param->Int()); break;
+    default: out.SetFormatted(MAX_PARAM_DISPLAY_LEN * 16, "%.6f", v); break;
   }
 }
 } // namespace iplug

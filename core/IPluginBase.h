@@ -13,8 +13,7 @@
 #include "core/WDL_String.h"
 #include "graphics/IGraphicsEditorDelegate.h"
 
-namespace iplug
-{
+namespace iplug {
 class IPluginBase : public igraphics::IGEditorDelegate
 {
 public:

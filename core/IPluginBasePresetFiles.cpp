@@ -9,10 +9,8 @@
 #include "core/IPluginBase.h"
 #include "core/MakeFourCC.h"
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 using FilePtr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 FilePtr Open(const char* file, const char* mode)
@@ -27,7 +25,7 @@ constexpr int32_t kBankParamsMagic = MakeFourCC("FxBk");
 constexpr int32_t kBankChunkMagic = MakeFourCC("FBCh");
 constexpr int kProgramNameLen = 28;
 constexpr int kBankFutureLen = 124;
-constexpr int kBankHeaderSize = 8 * 4 + kBankFutureLen;     // CcnK ... future
+constexpr int kBankHeaderSize = 8 * 4 + kBankFutureLen; // CcnK ... future
 
 // Header in front of an opaque state chunk, in native (little-endian) order.
 constexpr int32_t kStateChunkMagic = 0x70666674; // bytes "tffp"
@@ -147,8 +145,7 @@ bool WriteFile(const char* file, const IByteChunk& chunk)
   FilePtr f = Open(file, "wb");
   if (!f)
     return false;
-  return std::fwrite(chunk.Data(), 1, static_cast<size_t>(chunk.Size()), f.get()) ==
-         static_cast<size_t>(chunk.Size());
+  return std::fwrite(chunk.Data(), 1, static_cast<size_t>(chunk.Size()), f.get()) == static_cast<size_t>(chunk.Size());
 }
 
 // Files larger than this are not preset files; refuse rather than allocate.
@@ -226,8 +223,7 @@ void IPluginBase::DumpPresetBlob(const char* file) const
   const IByteChunk& chunk = preset ? preset->mChunk : empty;
   // The whole chunk is encoded: a cut blob would restore a corrupted preset.
   const std::string blob = Base64Encode(chunk.Data(), static_cast<size_t>(chunk.Size()));
-  std::fprintf(f.get(), "MakePresetFromBlob(\"%s\", \"%s\", %i);\n", CurrentPresetName(), blob.c_str(),
-               chunk.Size());
+  std::fprintf(f.get(), "MakePresetFromBlob(\"%s\", \"%s\", %i);\n", CurrentPresetName(), blob.c_str(), chunk.Size());
 }
 
 // --- FXP --------------------------------------------------------------------
@@ -275,8 +271,7 @@ bool IPluginBase::LoadPresetFromFXPChunk(const IByteChunk& in)
   }
   else if (header.fxMagic == kProgramParamsMagic)
   {
-    if (numParams < 0 || !IByteChunk::Fits(pos, 0, in.Size()) ||
-        static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
+    if (numParams < 0 || !IByteChunk::Fits(pos, 0, in.Size()) || static_cast<int64_t>(numParams) * 4 > in.Size() - pos)
       return false;
     GetParamValues(in, pos, numParams, *this);
     OnParamReset(kPresetRecall);

@@ -6,8 +6,7 @@
 #include "core/IByteChunk.h"
 #include "core/IPlugConstants.h"
 
-namespace iplug
-{
+namespace iplug {
 struct IPreset
 {
   bool mInitialized = false;

@@ -3,8 +3,7 @@
 
 #include <cstdint>
 
-namespace iplug
-{
+namespace iplug {
 constexpr int32_t MakeFourCC(const char (&code)[5])
 {
   return static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint8_t>(code[0])) << 24) |

@@ -2,18 +2,15 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 
 // A run-loop timer on the main run loop, in the common modes, so it keeps
 // firing while the host pumps the run loop in any mode.
 class Timer_impl final : public Timer
 {
 public:
-  Timer_impl(ITimerFunction function, uint32_t periodMs)
-  : mFunction(std::move(function))
+  Timer_impl(ITimerFunction function, uint32_t periodMs) : mFunction(std::move(function))
   {
     CFRunLoopTimerContext context = {0, this, nullptr, nullptr, nullptr};
     const CFTimeInterval interval = periodMs / 1000.0;
@@ -33,7 +30,10 @@ public:
   }
 
 private:
-  static void Fire(CFRunLoopTimerRef, void* info) { static_cast<Timer_impl*>(info)->mFunction(*static_cast<Timer_impl*>(info)); }
+  static void Fire(CFRunLoopTimerRef, void* info)
+  {
+    static_cast<Timer_impl*>(info)->mFunction(*static_cast<Timer_impl*>(info));
+  }
 
   ITimerFunction mFunction;
   CFRunLoopTimerRef mTimer = nullptr;
@@ -41,6 +41,9 @@ private:
 
 } // namespace
 
-Timer* Timer::Create(ITimerFunction function, uint32_t periodMs) { return new Timer_impl(std::move(function), periodMs); }
+Timer* Timer::Create(ITimerFunction function, uint32_t periodMs)
+{
+  return new Timer_impl(std::move(function), periodMs);
+}
 
 } // namespace iplug

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace iplug
-{
+namespace iplug {
 
 class Timer
 {

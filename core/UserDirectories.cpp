@@ -7,10 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-namespace iplug
-{
-namespace
-{
+namespace iplug {
+namespace {
 
 std::string Environment(const char* name)
 {
@@ -61,7 +59,8 @@ std::string UserDirectories::Data()
 
 std::string UserDirectories::SystemData() { return "/usr/local/share"; }
 
-std::string UserDirectories::ParseUserDirsEntry(const std::string& text, const std::string& key, const std::string& home)
+std::string UserDirectories::ParseUserDirsEntry(const std::string& text, const std::string& key,
+                                                const std::string& home)
 {
   std::istringstream lines(text);
   std::string line;

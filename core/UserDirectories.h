@@ -3,8 +3,7 @@
 
 #include <string>
 
-namespace iplug
-{
+namespace iplug {
 
 struct UserDirectories
 {

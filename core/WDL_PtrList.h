@@ -21,7 +21,11 @@ public:
   T* const* GetList() const { return mItems.data(); }
   T* GetLast() const { return mItems.empty() ? nullptr : mItems.back(); }
 
-  T* Add(T* item) { mItems.push_back(item); return item; }
+  T* Add(T* item)
+  {
+    mItems.push_back(item);
+    return item;
+  }
   /** Inserts before `index`, clamped to [0, size]. */
   T* Insert(int index, T* item)
   {
@@ -29,7 +33,11 @@ public:
     mItems.insert(mItems.begin() + index, item);
     return item;
   }
-  void Set(int index, T* item) { if (index >= 0 && index < GetSize()) mItems[static_cast<size_t>(index)] = item; }
+  void Set(int index, T* item)
+  {
+    if (index >= 0 && index < GetSize())
+      mItems[static_cast<size_t>(index)] = item;
+  }
 
   int Find(const T* item) const
   {

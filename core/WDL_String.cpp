@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace
-{
+namespace {
 std::string Bounded(const char* text, int maxLen)
 {
   if (!text)

@@ -9,7 +9,12 @@ class APIBitmap
 public:
   APIBitmap() = default;
   APIBitmap(int handle, int width, int height, float scale, float drawScale)
-  : mBitmap(handle), mWidth(width), mHeight(height), mScale(scale), mDrawScale(drawScale) {}
+  : mBitmap(handle)
+  , mWidth(width)
+  , mHeight(height)
+  , mScale(scale)
+  , mDrawScale(drawScale)
+  {}
   APIBitmap(const APIBitmap&) = delete;
   APIBitmap& operator=(const APIBitmap&) = delete;
   virtual ~APIBitmap() = default;

@@ -12,10 +12,12 @@ class IBButtonControl : public IButtonControlBase, public IBitmapBase
 {
 public:
   IBButtonControl(float x, float y, const IBitmap& bitmap, IActionFunction actionFunc = DefaultClickActionFunc)
-  : IBButtonControl(IRECT(x, y, bitmap), bitmap, std::move(actionFunc)) {}
+  : IBButtonControl(IRECT(x, y, bitmap), bitmap, std::move(actionFunc))
+  {}
 
   IBButtonControl(const IRECT& bounds, const IBitmap& bitmap, IActionFunction actionFunc = DefaultClickActionFunc)
-  : IButtonControlBase(bounds, std::move(actionFunc)), IBitmapBase(bitmap)
+  : IButtonControlBase(bounds, std::move(actionFunc))
+  , IBitmapBase(bitmap)
   {
     AttachIControl(this);
   }

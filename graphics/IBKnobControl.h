@@ -13,11 +13,13 @@ public:
   /** On one frame's rectangle with its top-left at (x, y). */
   IBKnobControl(float x, float y, const IBitmap& bitmap, int paramIdx, EDirection direction = EDirection::Vertical,
                 double gearing = DEFAULT_GEARING)
-  : IBKnobControl(IRECT(x, y, bitmap), bitmap, paramIdx, direction, gearing) {}
+  : IBKnobControl(IRECT(x, y, bitmap), bitmap, paramIdx, direction, gearing)
+  {}
 
   IBKnobControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx, EDirection direction = EDirection::Vertical,
                 double gearing = DEFAULT_GEARING)
-  : IKnobControlBase(bounds, paramIdx, direction, gearing), IBitmapBase(bitmap)
+  : IKnobControlBase(bounds, paramIdx, direction, gearing)
+  , IBitmapBase(bitmap)
   {
     AttachIControl(this);
   }

@@ -13,11 +13,13 @@ class IBKnobRotaterControl : public IKnobControlBase, public IBitmapBase
 public:
   IBKnobRotaterControl(float x, float y, const IBitmap& bitmap, int paramIdx,
                        EDirection direction = EDirection::Vertical, double gearing = DEFAULT_GEARING)
-  : IBKnobRotaterControl(IRECT(x, y, bitmap), bitmap, paramIdx, direction, gearing) {}
+  : IBKnobRotaterControl(IRECT(x, y, bitmap), bitmap, paramIdx, direction, gearing)
+  {}
 
   IBKnobRotaterControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx,
                        EDirection direction = EDirection::Vertical, double gearing = DEFAULT_GEARING)
-  : IKnobControlBase(bounds, paramIdx, direction, gearing), IBitmapBase(bitmap)
+  : IKnobControlBase(bounds, paramIdx, direction, gearing)
+  , IBitmapBase(bitmap)
   {
     AttachIControl(this);
   }

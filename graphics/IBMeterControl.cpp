@@ -16,8 +16,11 @@ std::vector<int> Unlinked(int n) { return std::vector<int>(static_cast<size_t>(s
 
 IBMeterControl::IBMeterControl(float x, float y, const IBitmap& bitmap, int nChannels, bool dbMode, double lowRangeDB,
                                double highRangeDB)
-: IControl(IRECT(x, y, bitmap), Unlinked(nChannels)), IBitmapBase(bitmap), mDBMode(dbMode), mLowRangeDB(lowRangeDB),
-  mHighRangeDB(highRangeDB)
+: IControl(IRECT(x, y, bitmap), Unlinked(nChannels))
+, IBitmapBase(bitmap)
+, mDBMode(dbMode)
+, mLowRangeDB(lowRangeDB)
+, mHighRangeDB(highRangeDB)
 {
   mIgnoreMouse = true;
   AttachIControl(this);

@@ -19,14 +19,14 @@ IBSliderControl::IBSliderControl(float x, float y, float trackLength, const IBit
                                  const IBitmap& trackBitmap, int paramIdx, EDirection direction, double gearing)
 : IBSliderControl(TrackRECT(x, y, trackLength, handleBitmap, direction), handleBitmap, trackBitmap, paramIdx, direction,
                   gearing)
-{
-}
+{}
 
 IBSliderControl::IBSliderControl(const IRECT& bounds, const IBitmap& handleBitmap, const IBitmap& trackBitmap,
                                  int paramIdx, EDirection direction, double gearing)
 : ISliderControlBase(bounds, paramIdx, direction, gearing,
-                     static_cast<float>(direction == EDirection::Vertical ? handleBitmap.FH() : handleBitmap.FW())),
-  IBitmapBase(handleBitmap), mTrackBitmap(trackBitmap)
+                     static_cast<float>(direction == EDirection::Vertical ? handleBitmap.FH() : handleBitmap.FW()))
+, IBitmapBase(handleBitmap)
+, mTrackBitmap(trackBitmap)
 {
   AttachIControl(this);
 }

@@ -3,15 +3,16 @@
 namespace iplug::igraphics {
 
 IBSwitchControl::IBSwitchControl(float x, float y, const IBitmap& bitmap, int paramIdx)
-: ISwitchControlBase(IRECT(x, y, bitmap), paramIdx, nullptr, 2), IBitmapBase(bitmap)
+: ISwitchControlBase(IRECT(x, y, bitmap), paramIdx, nullptr, 2)
+, IBitmapBase(bitmap)
 {
   AttachIControl(this);
 }
 
 IBSwitchControl::IBSwitchControl(const IRECT& bounds, const IBitmap& bitmap, int paramIdx)
 : ISwitchControlBase(bounds.GetCentredInside(static_cast<float>(bitmap.FW()), static_cast<float>(bitmap.FH())),
-                     paramIdx, nullptr, 2),
-  IBitmapBase(bitmap)
+                     paramIdx, nullptr, 2)
+, IBitmapBase(bitmap)
 {
   AttachIControl(this);
 }

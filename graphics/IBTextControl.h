@@ -15,10 +15,16 @@ class IBTextControl : public IControl, public IBitmapBase
 {
 public:
   IBTextControl(const IRECT& bounds, const IBitmap& bitmap, const IText& text = DEFAULT_TEXT, const char* str = "",
-                int charWidth = 6, int charHeight = 12, int charOffset = 0, bool multiLine = false,
-                bool vCentre = true, EBlend blend = EBlend::SrcOver)
-  : IControl(bounds), IBitmapBase(bitmap), mStr(str), mCharWidth(charWidth), mCharHeight(charHeight),
-    mCharOffset(charOffset), mMultiLine(multiLine), mVCentre(vCentre)
+                int charWidth = 6, int charHeight = 12, int charOffset = 0, bool multiLine = false, bool vCentre = true,
+                EBlend blend = EBlend::SrcOver)
+  : IControl(bounds)
+  , IBitmapBase(bitmap)
+  , mStr(str)
+  , mCharWidth(charWidth)
+  , mCharHeight(charHeight)
+  , mCharOffset(charOffset)
+  , mMultiLine(multiLine)
+  , mVCentre(vCentre)
   {
     mText = text;
     mBlend = IBlend(blend, 1.f);

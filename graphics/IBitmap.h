@@ -12,7 +12,10 @@ class IBitmap
 public:
   IBitmap() = default;
   IBitmap(APIBitmap* bitmap, int nFrames, bool framesAreHorizontal, const char* name = "")
-  : mAPIBitmap(bitmap), mN(nFrames < 1 ? 1 : nFrames), mFramesAreHorizontal(framesAreHorizontal), mResourceName(name)
+  : mAPIBitmap(bitmap)
+  , mN(nFrames < 1 ? 1 : nFrames)
+  , mFramesAreHorizontal(framesAreHorizontal)
+  , mResourceName(name)
   {
     if (bitmap && bitmap->GetScale() > 0.f)
     {

@@ -11,7 +11,8 @@ class IBitmapControl : public IControl, public IBitmapBase
 {
 public:
   IBitmapControl(float x, float y, const IBitmap& bitmap, int paramIdx = kNoParameter, EBlend blend = EBlend::SrcOver)
-  : IControl(IRECT(x, y, bitmap), paramIdx), IBitmapBase(bitmap)
+  : IControl(IRECT(x, y, bitmap), paramIdx)
+  , IBitmapBase(bitmap)
   {
     mBlend = IBlend(blend, 1.f);
     AttachIControl(this);

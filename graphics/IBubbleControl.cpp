@@ -11,7 +11,10 @@ void BubbleAnimation(IControl* control) { static_cast<IBubbleControl*>(control)-
 } // namespace
 
 IBubbleControl::IBubbleControl(const IText& text, const IColor& fillColor, const IColor& strokeColor, float roundness)
-: IControl(IRECT(), kNoParameter), mRoundness(roundness), mFillColor(fillColor), mStrokeColor(strokeColor)
+: IControl(IRECT(), kNoParameter)
+, mRoundness(roundness)
+, mFillColor(fillColor)
+, mStrokeColor(strokeColor)
 {
   mText = text;
   mHide = true;
@@ -68,9 +71,7 @@ void IBubbleControl::OnAnimationFrame()
       SetDirty(false);
       OnEndAnimation();
       break;
-    case EState::Hidden:
-      OnEndAnimation();
-      break;
+    case EState::Hidden: OnEndAnimation(); break;
   }
 }
 

@@ -58,7 +58,6 @@ public:
   void OnAnimationFrame();
 
 protected:
-
   ITouchID mTouchID = 0;
   EDirection mDirection = EDirection::Horizontal;
   IRECT mMaxBounds;

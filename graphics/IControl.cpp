@@ -11,20 +11,26 @@
 namespace iplug::igraphics {
 
 IControl::IControl(const IRECT& bounds, int paramIdx, IActionFunction actionFunc)
-: mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(actionFunc))
+: mRECT(bounds)
+, mTargetRECT(bounds)
+, mActionFunc(std::move(actionFunc))
 {
   mVals.push_back({paramIdx, 0.0});
 }
 
 IControl::IControl(const IRECT& bounds, std::initializer_list<int> params, IActionFunction actionFunc)
-: mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(actionFunc))
+: mRECT(bounds)
+, mTargetRECT(bounds)
+, mActionFunc(std::move(actionFunc))
 {
   for (int p : params)
     mVals.push_back({p, 0.0});
 }
 
 IControl::IControl(const IRECT& bounds, const std::vector<int>& params, IActionFunction actionFunc)
-: mRECT(bounds), mTargetRECT(bounds), mActionFunc(std::move(actionFunc))
+: mRECT(bounds)
+, mTargetRECT(bounds)
+, mActionFunc(std::move(actionFunc))
 {
   for (int p : params)
     mVals.push_back({p, 0.0});
@@ -32,8 +38,7 @@ IControl::IControl(const IRECT& bounds, const std::vector<int>& params, IActionF
 
 IControl::IControl(const IRECT& bounds, IActionFunction actionFunc)
 : IControl(bounds, kNoParameter, std::move(actionFunc))
-{
-}
+{}
 
 // --- values ---
 
@@ -115,10 +120,7 @@ void IControl::SetDirty(bool triggerAction, int valIdx)
     mActionFunc(this);
 }
 
-bool IControl::IsDirty()
-{
-  return mAnimationFunc ? true : mDirty;
-}
+bool IControl::IsDirty() { return mAnimationFunc ? true : mDirty; }
 
 void IControl::SetValueFromDelegate(double value, int valIdx)
 {
@@ -214,10 +216,7 @@ void IControl::OnMouseDown(float x, float y, const IMouseMod& mod)
     PromptUserInput(GetValIdxForPos(x, y));
 }
 
-void IControl::OnMouseDblClick(float x, float y, const IMouseMod&)
-{
-  SetValueToDefault(GetValIdxForPos(x, y));
-}
+void IControl::OnMouseDblClick(float x, float y, const IMouseMod&) { SetValueToDefault(GetValIdxForPos(x, y)); }
 
 void IControl::OnMouseOver(float, float, const IMouseMod&)
 {
@@ -255,10 +254,7 @@ bool IControl::OnGesture(const IGestureInfo& info)
   return true;
 }
 
-void IControl::AttachGestureRecognizer(EGestureType type, IGestureFunc func)
-{
-  mGestureFuncs[type] = std::move(func);
-}
+void IControl::AttachGestureRecognizer(EGestureType type, IGestureFunc func) { mGestureFuncs[type] = std::move(func); }
 
 // --- prompts ---
 

@@ -123,10 +123,22 @@ public:
 
   // --- geometry and style ---
   const IRECT& GetRECT() const { return mRECT; }
-  void SetRECT(const IRECT& bounds) { mRECT = bounds; mMouseIsOver = false; }
+  void SetRECT(const IRECT& bounds)
+  {
+    mRECT = bounds;
+    mMouseIsOver = false;
+  }
   const IRECT& GetTargetRECT() const { return mTargetRECT; }
-  void SetTargetRECT(const IRECT& bounds) { mTargetRECT = bounds; mMouseIsOver = false; }
-  void SetTargetAndDrawRECTs(const IRECT& bounds) { mRECT = mTargetRECT = bounds; mMouseIsOver = false; }
+  void SetTargetRECT(const IRECT& bounds)
+  {
+    mTargetRECT = bounds;
+    mMouseIsOver = false;
+  }
+  void SetTargetAndDrawRECTs(const IRECT& bounds)
+  {
+    mRECT = mTargetRECT = bounds;
+    mMouseIsOver = false;
+  }
   const IText& GetText() const { return mText; }
   const IBlend& GetBlend() const { return mBlend; }
   int GetTextEntryLength() const { return mTextEntryLength; }
@@ -165,13 +177,21 @@ public:
   void SetAnimationEndActionFunction(IActionFunction func) { mAnimationEndActionFunc = std::move(func); }
   IAnimationFunction GetAnimationFunction() const { return mAnimationFunc; }
   void SetAnimation(IAnimationFunction func) { mAnimationFunc = std::move(func); }
-  void SetAnimation(IAnimationFunction func, double durationMs) { mAnimationFunc = std::move(func); StartAnimation(durationMs); }
+  void SetAnimation(IAnimationFunction func, double durationMs)
+  {
+    mAnimationFunc = std::move(func);
+    StartAnimation(durationMs);
+  }
   void StartAnimation(double durationMs);
   /** Elapsed share of the running animation: 0 with none, above 1 once it is over. */
   double GetAnimationProgress() const;
   double GetAnimationDuration() const { return mAnimationDuration; }
   /** Runs the animation function, if any; the host calls this once per frame. */
-  void Animate() { if (mAnimationFunc) mAnimationFunc(this); }
+  void Animate()
+  {
+    if (mAnimationFunc)
+      mAnimationFunc(this);
+  }
 
   // --- gestures ---
   void AttachGestureRecognizer(EGestureType type, IGestureFunc func);

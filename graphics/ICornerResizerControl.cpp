@@ -6,9 +6,12 @@ namespace iplug::igraphics {
 
 ICornerResizerControl::ICornerResizerControl(const IRECT& rect, float size, const IColor& color,
                                              const IColor& mouseOverColor, const IColor& dragColor)
-: IControl(rect), mSize(size), mColor(color), mMouseOverColor(mouseOverColor), mDragColor(dragColor)
-{
-}
+: IControl(rect)
+, mSize(size)
+, mColor(color)
+, mMouseOverColor(mouseOverColor)
+, mDragColor(dragColor)
+{}
 
 void ICornerResizerControl::OnRescale()
 {

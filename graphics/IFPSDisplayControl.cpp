@@ -7,20 +7,19 @@
 namespace iplug::igraphics {
 
 IFPSDisplayControl::IFPSDisplayControl(const IRECT& bounds, EStyle style, const char* label)
-: IControl(bounds, kNoParameter), mStyle(style), mLabel(label),
-  mAPIText(14.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Near, ETextVAlign::Top),
-  mMainValueText(18.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Far, ETextVAlign::Top),
-  mSecondaryValueText(15.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Far, ETextVAlign::Bottom)
+: IControl(bounds, kNoParameter)
+, mStyle(style)
+, mLabel(label)
+, mAPIText(14.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Near, ETextVAlign::Top)
+, mMainValueText(18.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Far, ETextVAlign::Top)
+, mSecondaryValueText(15.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Far, ETextVAlign::Bottom)
 {
   SetColor(EVColor::Background, COLOR_WHITE);
   mText = IText(14.f, DEFAULT_FRCOLOR, DEFAULT_FONT, ETextHAlign::Near, ETextVAlign::Bottom);
   SetDirty(false);
 }
 
-void IFPSDisplayControl::OnMouseDown(float, float, const IMouseMod&)
-{
-  mStyle = static_cast<EStyle>((mStyle + 1) % 3);
-}
+void IFPSDisplayControl::OnMouseDown(float, float, const IMouseMod&) { mStyle = static_cast<EStyle>((mStyle + 1) % 3); }
 
 void IFPSDisplayControl::Update(float interval)
 {

@@ -28,7 +28,13 @@ StaticStorage<SVGHolder>& IGraphics::SVGCache()
 }
 
 IGraphics::IGraphics(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-: mWidth(w), mHeight(h), mFPS(fps), mDrawScale(scale), mMinScale(scale / 2.f), mMaxScale(scale * 2.f), mDelegate(&dlg)
+: mWidth(w)
+, mHeight(h)
+, mFPS(fps)
+, mDrawScale(scale)
+, mMinScale(scale / 2.f)
+, mMaxScale(scale * 2.f)
+, mDelegate(&dlg)
 {
   // Bitmap cache first, always, so two editors never take the locks in opposite orders.
   StaticStorage<APIBitmap>::Accessor(BitmapCache()).Retain();
@@ -187,10 +193,7 @@ IBubbleControl* IGraphics::GetBubbleControl(int i) const
 
 // ---------------------------------------------------------------- animation clock
 
-double IGraphics::GetAnimationTimeMs() const
-{
-  return mAnimationClock ? mAnimationClock() : MonotonicMs();
-}
+double IGraphics::GetAnimationTimeMs() const { return mAnimationClock ? mAnimationClock() : MonotonicMs(); }
 
 // ---------------------------------------------------------------- lookup and bulk operations
 
@@ -244,10 +247,7 @@ void IGraphics::SetAllControlsDirty()
   ForAllControlsFunc([](IControl* c) { c->SetDirty(false, kNoValIdx); });
 }
 
-void IGraphics::SetAllControlsClean()
-{
-  ForAllControls(&IControl::SetClean);
-}
+void IGraphics::SetAllControlsClean() { ForAllControls(&IControl::SetClean); }
 
 void IGraphics::UpdatePeers(IControl* caller, int callerValIdx)
 {
@@ -523,14 +523,14 @@ void IGraphics::PromptUserInput(IControl& control, const IRECT& bounds, int valI
   mTextEntryValIdx = valIdx;
   const int paramIdx = control.GetParamIdx(valIdx);
   if (mTextEntryControl)
-    mTextEntryControl->CreateTextEntry(paramIdx, control.GetText(), bounds, control.GetTextEntryLength(), current.Get());
+    mTextEntryControl->CreateTextEntry(paramIdx, control.GetText(), bounds, control.GetTextEntryLength(),
+                                       current.Get());
   else
     CreatePlatformTextEntry(paramIdx, control.GetText(), bounds, control.GetTextEntryLength(), current.Get());
   control.SetDirty(false);
 }
 
-void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx,
-                                  bool isContext)
+void IGraphics::DoCreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext)
 {
   ReleaseMouseCapture();
   mInPopupMenu = &control;

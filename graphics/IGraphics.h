@@ -112,7 +112,8 @@ public:
   virtual void DrawSVG(const ISVG& /*svg*/, const IRECT& /*bounds*/, const IBlend* /*blend*/ = nullptr) {}
   /** A soft shadow of `innerBounds` moved by `xyDrop`, filling `outerBounds`. */
   virtual void DrawFastDropShadow(const IRECT& /*innerBounds*/, const IRECT& /*outerBounds*/, float /*xyDrop*/ = 5.f,
-                                  float /*roundness*/ = 0.f, float /*blur*/ = 10.f, const IBlend* /*blend*/ = nullptr) {}
+                                  float /*roundness*/ = 0.f, float /*blur*/ = 10.f, const IBlend* /*blend*/ = nullptr)
+  {}
   virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
                             const IBlend* blend = nullptr);
   virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* blend = nullptr);
@@ -273,7 +274,11 @@ public:
   void SetKeyHandlerFunc(IKeyHandlerFunc func) { mKeyHandlerFunc = std::move(func); }
   void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
   void SetAppearanceChangedFunc(IAppearanceChangedFunc func) { mAppearanceChangedFunc = std::move(func); }
-  void OnAppearanceChanged(EUIAppearance appearance) { if (mAppearanceChangedFunc) mAppearanceChangedFunc(appearance); }
+  void OnAppearanceChanged(EUIAppearance appearance)
+  {
+    if (mAppearanceChangedFunc)
+      mAppearanceChangedFunc(appearance);
+  }
   void OnGUIIdle() { ForAllControls(&IControl::OnGUIIdle); }
 
   // ---------------------------------------------------------------- size and scale
@@ -343,7 +348,11 @@ public:
   void GetTouches(const IControl* control, std::vector<ITouchID>& touches) const;
   IControl* GetMouseOverControl() const { return mMouseOver; }
   int GetMouseOverIdx() const { return mMouseOverIdx; }
-  void GetMouseDownPoint(float& x, float& y) const { x = mMouseDownX; y = mMouseDownY; }
+  void GetMouseDownPoint(float& x, float& y) const
+  {
+    x = mMouseDownX;
+    y = mMouseDownY;
+  }
   int GetParamIdxForPTAutomation(float x, float y);
   int GetLastClickedParamForPTAutomation();
 
@@ -396,7 +405,11 @@ public:
   virtual void CloseWindow();
   virtual void* GetWindow() { return mWindow; }
   bool WindowIsOpen() { return GetWindow() != nullptr; }
-  virtual void GetMouseLocation(float& x, float& y) const { x = mLastMouseX; y = mLastMouseY; }
+  virtual void GetMouseLocation(float& x, float& y) const
+  {
+    x = mLastMouseX;
+    y = mLastMouseY;
+  }
   /** Hides (or shows) the cursor; with lock the pointer stays put while dragging. Overrides call this base. */
   virtual void HideMouseCursor(bool hide = true, bool /*lock*/ = true) { mCursorHidden = hide; }
   virtual void MoveMouseCursor(float /*x*/, float /*y*/) {}
@@ -412,19 +425,35 @@ public:
   virtual const char* GetPlatformAPIStr() { return ""; }
   /** Opens a native text field; the result is delivered with SetControlValueAfterTextEdit. */
   virtual void CreatePlatformTextEntry(int /*paramIdx*/, const IText& /*text*/, const IRECT& /*bounds*/, int /*length*/,
-                                       const char* /*str*/) {}
+                                       const char* /*str*/)
+  {}
   /** Shows a native menu. Synchronous platforms return the chosen (sub)menu or null; asynchronous ones set isAsync. */
-  virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& /*menu*/, const IRECT& /*bounds*/, bool& /*isAsync*/) { return nullptr; }
+  virtual IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& /*menu*/, const IRECT& /*bounds*/, bool& /*isAsync*/)
+  {
+    return nullptr;
+  }
 
   // Desktop services. A prompt answers through its function, later, on the user-interface thread;
   // false means it could not be shown (no window, no dialog program) and the function is never called.
   virtual bool ShowMessageBox(const char* /*str*/, const char* /*title*/, EMsgBoxType /*type*/,
-                              IMsgBoxCompletionHandlerFunc /*completion*/ = nullptr) { return false; }
+                              IMsgBoxCompletionHandlerFunc /*completion*/ = nullptr)
+  {
+    return false;
+  }
   /** `extensions`: blank-separated, e.g. "wav aif"; empty or null for any file. */
   virtual bool PromptForFile(const char* /*initialPath*/, EFileAction /*action*/, const char* /*extensions*/,
-                             IFileDialogCompletionHandlerFunc /*completion*/) { return false; }
-  virtual bool PromptForDirectory(const char* /*initialDir*/, IFileDialogCompletionHandlerFunc /*completion*/) { return false; }
-  virtual bool PromptForColor(const IColor& /*start*/, const char* /*title*/, IColorPickerHandlerFunc /*func*/) { return false; }
+                             IFileDialogCompletionHandlerFunc /*completion*/)
+  {
+    return false;
+  }
+  virtual bool PromptForDirectory(const char* /*initialDir*/, IFileDialogCompletionHandlerFunc /*completion*/)
+  {
+    return false;
+  }
+  virtual bool PromptForColor(const IColor& /*start*/, const char* /*title*/, IColorPickerHandlerFunc /*func*/)
+  {
+    return false;
+  }
   /** Opens `url` with the desktop's handler; false when that could not be started. */
   virtual bool OpenURL(const char* /*url*/) { return false; }
   /** Shows `path` in the file manager (its folder when `select` is set). */
@@ -485,7 +514,10 @@ protected:
 
   // Backend decoding and font registration behind the resource operations.
   virtual APIBitmap* LoadAPIBitmap(const char* /*path*/, int /*scale*/, EResourceLocation /*location*/,
-                                   const char* /*ext*/) { return nullptr; }
+                                   const char* /*ext*/)
+  {
+    return nullptr;
+  }
   virtual APIBitmap* LoadAPIBitmap(const char* /*name*/, const void* /*data*/, int /*dataSize*/, int /*scale*/)
   {
     return nullptr;

@@ -255,10 +255,7 @@ void IGraphics::PathCircle(float cx, float cy, float r)
   PathClose();
 }
 
-void IGraphics::PathEllipse(const IRECT& r)
-{
-  PathEllipse(r.MW(), r.MH(), r.W() / 2.f, r.H() / 2.f);
-}
+void IGraphics::PathEllipse(const IRECT& r) { PathEllipse(r.MW(), r.MH(), r.W() / 2.f, r.H() / 2.f); }
 
 void IGraphics::PathEllipse(float x, float y, float r1, float r2, float angle)
 {
@@ -385,16 +382,16 @@ void IGraphics::DrawEllipse(const IColor& color, const IRECT& bounds, const IBle
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawEllipse(const IColor& color, float x, float y, float r1, float r2, float angle,
-                            const IBlend* blend, float thickness)
+void IGraphics::DrawEllipse(const IColor& color, float x, float y, float r1, float r2, float angle, const IBlend* blend,
+                            float thickness)
 {
   PathClear();
   PathEllipse(x, y, r1, r2, angle);
   PathStroke(color, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
-                                  const IBlend* blend, float thickness)
+void IGraphics::DrawConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints, const IBlend* blend,
+                                  float thickness)
 {
   PathClear();
   PathConvexPolygon(x, y, nPoints);
@@ -453,8 +450,7 @@ void IGraphics::FillEllipse(const IColor& color, const IRECT& bounds, const IBle
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillEllipse(const IColor& color, float x, float y, float r1, float r2, float angle,
-                            const IBlend* blend)
+void IGraphics::FillEllipse(const IColor& color, float x, float y, float r1, float r2, float angle, const IBlend* blend)
 {
   PathClear();
   PathEllipse(x, y, r1, r2, angle);
@@ -470,8 +466,7 @@ void IGraphics::FillArc(const IColor& color, float cx, float cy, float r, float 
   PathFill(color, IFillOptions(), blend);
 }
 
-void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints,
-                                  const IBlend* blend)
+void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const float* y, int nPoints, const IBlend* blend)
 {
   PathClear();
   PathConvexPolygon(x, y, nPoints);

@@ -20,10 +20,7 @@ IGEditorDelegate::~IGEditorDelegate()
   mMakeGraphicsFunc = nullptr;
 }
 
-IGraphics* IGEditorDelegate::CreateGraphics()
-{
-  return mMakeGraphicsFunc ? mMakeGraphicsFunc() : nullptr;
-}
+IGraphics* IGEditorDelegate::CreateGraphics() { return mMakeGraphicsFunc ? mMakeGraphicsFunc() : nullptr; }
 
 void IGEditorDelegate::LayoutUI(IGraphics* ui)
 {
@@ -166,7 +163,7 @@ int IGEditorDelegate::UnserializeEditorSize(const IByteChunk& chunk, int startPo
     mStoredHeight = within(height, GetMinHeight(), GetMaxHeight());
     if (!(scale > 0.f) || !std::isfinite(scale))
       scale = 0.f;
-    else if (mMaxStoredScale > 0.f)  // the limits are known once an editor existed
+    else if (mMaxStoredScale > 0.f) // the limits are known once an editor existed
       scale = std::clamp(scale, mMinStoredScale, std::max(mMinStoredScale, mMaxStoredScale));
     mStoredScale = scale;
   }

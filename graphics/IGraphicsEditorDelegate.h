@@ -73,7 +73,7 @@ private:
   int mStoredWidth = 0;
   int mStoredHeight = 0;
   float mStoredScale = 0.f;
-  float mMinStoredScale = 0.f;  // the scale limits of the last editor; 0 before the first
+  float mMinStoredScale = 0.f; // the scale limits of the last editor; 0 before the first
   float mMaxStoredScale = 0.f;
   bool mClosing = false;
   bool mEditorOffscreen = false;

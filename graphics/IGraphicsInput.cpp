@@ -83,7 +83,8 @@ bool IGraphics::IsAttached(const IControl* control) const
 
 bool IGraphics::ControlIsCaptured(const IControl* control) const
 {
-  return std::any_of(mCapturedMap.begin(), mCapturedMap.end(), [control](const auto& e) { return e.second == control; });
+  return std::any_of(mCapturedMap.begin(), mCapturedMap.end(),
+                     [control](const auto& e) { return e.second == control; });
 }
 
 void IGraphics::GetTouches(const IControl* control, std::vector<ITouchID>& touches) const

@@ -51,9 +51,10 @@ double WheelValue(const IControl& control, double value, float d, bool fine)
 }
 
 IKnobControlBase::IKnobControlBase(const IRECT& bounds, int paramIdx, EDirection direction, double gearing)
-: IControl(bounds, paramIdx), mDirection(direction), mGearing(gearing)
-{
-}
+: IControl(bounds, paramIdx)
+, mDirection(direction)
+, mGearing(gearing)
+{}
 
 void IKnobControlBase::OnMouseDown(float x, float y, const IMouseMod& mod)
 {

@@ -16,7 +16,11 @@ class ILayer
 {
 public:
   ILayer(APIBitmap* bitmap, const IRECT& layerRect, IControl* control, const IRECT& controlRect)
-  : mBitmap(bitmap), mControl(control), mControlRECT(controlRect), mRECT(layerRect) {}
+  : mBitmap(bitmap)
+  , mControl(control)
+  , mControlRECT(controlRect)
+  , mRECT(layerRect)
+  {}
   ILayer(const ILayer&) = delete;
   ILayer& operator=(const ILayer&) = delete;
 

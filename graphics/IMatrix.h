@@ -13,7 +13,13 @@ struct IMatrix
 
   constexpr IMatrix() = default;
   constexpr IMatrix(double xx, double yx, double xy, double yy, double tx, double ty)
-  : mXX(xx), mYX(yx), mXY(xy), mYY(yy), mTX(tx), mTY(ty) {}
+  : mXX(xx)
+  , mYX(yx)
+  , mXY(xy)
+  , mYY(yy)
+  , mTX(tx)
+  , mTY(ty)
+  {}
 
   constexpr bool operator==(const IMatrix&) const = default;
 
@@ -39,7 +45,10 @@ struct IMatrix
     const double c = std::cos(a), s = std::sin(a);
     const double xx = c * mXX + s * mXY, yx = c * mYX + s * mYY;
     const double xy = c * mXY - s * mXX, yy = c * mYY - s * mYX;
-    mXX = xx; mYX = yx; mXY = xy; mYY = yy;
+    mXX = xx;
+    mYX = yx;
+    mXY = xy;
+    mYY = yy;
     return *this;
   }
 

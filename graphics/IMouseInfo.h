@@ -22,7 +22,13 @@ struct IMouseMod
 
   constexpr IMouseMod(bool l = false, bool r = false, bool s = false, bool c = false, bool a = false,
                       ITouchID touch = 0)
-  : L(l), R(r), S(s), C(c), A(a), touchID(touch) {}
+  : L(l)
+  , R(r)
+  , S(s)
+  , C(c)
+  , A(a)
+  , touchID(touch)
+  {}
 
   constexpr bool IsTouch() const { return touchID != 0; }
 };

@@ -5,7 +5,8 @@
 namespace iplug::igraphics {
 
 IPopupMenu::IPopupMenu(const char* rootTitle, int prefix, bool multiCheck, std::initializer_list<const char*> items)
-: mPrefix(prefix), mCanMultiCheck(multiCheck)
+: mPrefix(prefix)
+, mCanMultiCheck(multiCheck)
 {
   if (rootTitle)
     mRootTitle.Set(rootTitle);
@@ -63,10 +64,7 @@ IPopupMenu::Item* IPopupMenu::AddItem(const char* text, IPopupMenu* submenu, int
   return AddItem(text, index, submenu);
 }
 
-IPopupMenu::Item* IPopupMenu::AddSeparator(int index)
-{
-  return AddItem(new Item("", Item::kSeparator), index);
-}
+IPopupMenu::Item* IPopupMenu::AddSeparator(int index) { return AddItem(new Item("", Item::kSeparator), index); }
 
 void IPopupMenu::RemoveEmptySubmenus()
 {

@@ -86,7 +86,11 @@ public:
   int GetPrefix() const { return mPrefix; }
   bool GetCanMultiCheck() const { return mCanMultiCheck; }
   Item* GetItem(int index) const { return mMenuItems.Get(index); }
-  const char* GetItemText(int index) const { const Item* i = GetItem(index); return i ? i->GetText() : ""; }
+  const char* GetItemText(int index) const
+  {
+    const Item* i = GetItem(index);
+    return i ? i->GetText() : "";
+  }
 
   int GetChosenItemIdx() const { return mChosenItemIdx; }
   void SetChosenItemIdx(int index) { mChosenItemIdx = index; }
@@ -103,13 +107,25 @@ public:
   void CheckItem(int index, bool state);
   /** Checks the item at `index` and unchecks every other. */
   void CheckItemAlone(int index);
-  bool IsItemChecked(int index) const { const Item* i = GetItem(index); return i && i->GetChecked(); }
-  void SetItemEnabled(int index, bool state) { if (Item* i = GetItem(index)) i->SetEnabled(state); }
+  bool IsItemChecked(int index) const
+  {
+    const Item* i = GetItem(index);
+    return i && i->GetChecked();
+  }
+  void SetItemEnabled(int index, bool state)
+  {
+    if (Item* i = GetItem(index))
+      i->SetEnabled(state);
+  }
 
   void SetFunction(PopupFunc func) { mPopupFunc = std::move(func); }
   const PopupFunc& GetFunction() const { return mPopupFunc; }
   /** Calls the popup function with this menu, if one is set. */
-  void ExecFunction() { if (mPopupFunc) mPopupFunc(this); }
+  void ExecFunction()
+  {
+    if (mPopupFunc)
+      mPopupFunc(this);
+  }
 
   /** The text a native menu shows for item `index`: its number by the prefix style, then its text. */
   void GetItemDisplayText(int index, WDL_String& out) const;

@@ -38,13 +38,13 @@ public:
   int GetHighlightedItem(int panel) const { return mPanels[panel].highlighted; }
 
   // Metrics in editor points.
-  static constexpr float kItemPadding = 3.f;    // above and below an item's text
+  static constexpr float kItemPadding = 3.f; // above and below an item's text
   static constexpr float kSeparatorHeight = 7.f;
-  static constexpr float kTextInset = 8.f;       // left and right
+  static constexpr float kTextInset = 8.f; // left and right
   static constexpr float kCheckWidth = 16.f;
   static constexpr float kArrowWidth = 14.f;
   static constexpr float kTitleIndent = 10.f;
-  static constexpr float kGap = 4.f;             // between the anchor and the menu
+  static constexpr float kGap = 4.f; // between the anchor and the menu
 
 private:
   struct Panel

@@ -20,7 +20,11 @@ struct IRECT
   constexpr IRECT(float l, float t, float r, float b) : L(l), T(t), R(r), B(b) {}
   /** The rectangle of one frame of `bitmap` with its top-left at (x, y). */
   IRECT(float x, float y, const IBitmap& bitmap)
-  : L(x), T(y), R(x + static_cast<float>(bitmap.FW())), B(y + static_cast<float>(bitmap.FH())) {}
+  : L(x)
+  , T(y)
+  , R(x + static_cast<float>(bitmap.FW()))
+  , B(y + static_cast<float>(bitmap.FH()))
+  {}
 
   constexpr bool operator==(const IRECT&) const = default;
 

@@ -10,15 +10,19 @@ namespace iplug::igraphics {
 
 ISliderControlBase::ISliderControlBase(const IRECT& bounds, int paramIdx, EDirection dir, double gearing,
                                        float handleSize)
-: IControl(bounds, paramIdx), mDirection(dir), mHandleSize(handleSize), mGearing(gearing)
-{
-}
+: IControl(bounds, paramIdx)
+, mDirection(dir)
+, mHandleSize(handleSize)
+, mGearing(gearing)
+{}
 
-ISliderControlBase::ISliderControlBase(const IRECT& bounds, IActionFunction actionFunc, EDirection dir,
-                                       double gearing, float handleSize)
-: IControl(bounds, std::move(actionFunc)), mDirection(dir), mHandleSize(handleSize), mGearing(gearing)
-{
-}
+ISliderControlBase::ISliderControlBase(const IRECT& bounds, IActionFunction actionFunc, EDirection dir, double gearing,
+                                       float handleSize)
+: IControl(bounds, std::move(actionFunc))
+, mDirection(dir)
+, mHandleSize(handleSize)
+, mGearing(gearing)
+{}
 
 bool ISliderControlBase::IsStepped() const
 {

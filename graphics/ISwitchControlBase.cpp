@@ -6,8 +6,9 @@
 namespace iplug::igraphics {
 
 ISwitchControlBase::ISwitchControlBase(const IRECT& bounds, int paramIdx, IActionFunction actionFunc, int numStates)
-: IControl(bounds, paramIdx, std::move(actionFunc)), mNumStates(numStates),
-  mDisabledState(static_cast<size_t>(numStates > 0 ? numStates : 0), false)
+: IControl(bounds, paramIdx, std::move(actionFunc))
+, mNumStates(numStates)
+, mDisabledState(static_cast<size_t>(numStates > 0 ? numStates : 0), false)
 {
   mDblAsSingleClick = true;
 }

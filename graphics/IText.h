@@ -27,8 +27,13 @@ struct IText
                   ETextVAlign valign = ETextVAlign::Middle, float angle = 0.f,
                   const IColor& teBGColor = DEFAULT_TEXTENTRY_BGCOLOR,
                   const IColor& teFGColor = DEFAULT_TEXTENTRY_FGCOLOR)
-  : mSize(size), mFGColor(color), mTextEntryBGColor(teBGColor), mTextEntryFGColor(teFGColor), mAngle(angle),
-    mAlign(align), mVAlign(valign)
+  : mSize(size)
+  , mFGColor(color)
+  , mTextEntryBGColor(teBGColor)
+  , mTextEntryFGColor(teFGColor)
+  , mAngle(angle)
+  , mAlign(align)
+  , mVAlign(valign)
   {
     SetFont(font ? font : DEFAULT_FONT);
   }
@@ -43,10 +48,30 @@ struct IText
       mFont[i] = '\0';
   }
 
-  constexpr IText WithSize(float size) const { IText t = *this; t.mSize = size; return t; }
-  constexpr IText WithVAlign(ETextVAlign v) const { IText t = *this; t.mVAlign = v; return t; }
-  constexpr IText WithAlign(ETextHAlign a) const { IText t = *this; t.mAlign = a; return t; }
-  constexpr IText WithFGColor(const IColor& c) const { IText t = *this; t.mFGColor = c; return t; }
+  constexpr IText WithSize(float size) const
+  {
+    IText t = *this;
+    t.mSize = size;
+    return t;
+  }
+  constexpr IText WithVAlign(ETextVAlign v) const
+  {
+    IText t = *this;
+    t.mVAlign = v;
+    return t;
+  }
+  constexpr IText WithAlign(ETextHAlign a) const
+  {
+    IText t = *this;
+    t.mAlign = a;
+    return t;
+  }
+  constexpr IText WithFGColor(const IColor& c) const
+  {
+    IText t = *this;
+    t.mFGColor = c;
+    return t;
+  }
 };
 
 inline constexpr IText DEFAULT_TEXT{};

@@ -69,7 +69,7 @@ int InsertChars(EditorState* e, int i, const char32_t* c, int n)
 #define STB_TEXTEDIT_NEWLINE U'\n'
 #define STB_TEXTEDIT_IS_SPACE(c) ((c) == U' ' || (c) == U'\t')
 #define STB_TEXTEDIT_KEYTOTEXT(k) ((k) < CORVANE_TEXTEDIT_KEY ? static_cast<int>(k) : -1)
-#define STB_TEXTEDIT_GETWIDTH(obj, n, i) \
+#define STB_TEXTEDIT_GETWIDTH(obj, n, i)                                                                               \
   ((obj)->prefix[static_cast<size_t>((n) + (i) + 1)] - (obj)->prefix[static_cast<size_t>((n) + (i))])
 #define STB_TEXTEDIT_LAYOUTROW(r, obj, n) LayoutRow(r, obj, n)
 #define STB_TEXTEDIT_DELETECHARS(obj, i, n) DeleteChars(obj, i, n)
@@ -193,8 +193,7 @@ void ITextEntryControl::Editor::Measure()
   }
 }
 
-ITextEntryControl::ITextEntryControl()
-: IControl(IRECT(), kNoParameter), mEditor(std::make_unique<Editor>())
+ITextEntryControl::ITextEntryControl() : IControl(IRECT(), kNoParameter), mEditor(std::make_unique<Editor>())
 {
   mEditor->owner = this;
 }
@@ -333,7 +332,8 @@ bool ITextEntryControl::OnKeyDown(float, float, const IKeyPress& key)
       case 'X':
         if (selEnd > selStart && ui)
         {
-          ui->SetTextInClipboard(EncodeUtf8(e.text, static_cast<size_t>(selStart), static_cast<size_t>(selEnd)).c_str());
+          ui->SetTextInClipboard(
+            EncodeUtf8(e.text, static_cast<size_t>(selStart), static_cast<size_t>(selEnd)).c_str());
           if (key.VK == 'X')
             stb_textedit_cut(&e, &e.state);
         }
@@ -418,7 +418,8 @@ void ITextEntryControl::Draw(IGraphics& g)
   g.DrawText(style, text.c_str(), IRECT(left, mRECT.T, std::max(left + e.prefix.back(), mRECT.R), mRECT.B));
   if (selEnd == selStart)
   {
-    const float x = left + e.prefix[static_cast<size_t>(std::clamp(e.state.cursor, 0, static_cast<int>(e.text.size())))];
+    const float x =
+      left + e.prefix[static_cast<size_t>(std::clamp(e.state.cursor, 0, static_cast<int>(e.text.size())))];
     g.DrawLine(mText.mTextEntryFGColor, x, top, x, bottom);
   }
 }

@@ -18,7 +18,11 @@ public:
   void SetColor(EVColor c, const IColor& color) { mColors.Set(c, color); }
   const IVColorSet& GetColors() const { return mColors; }
 
-  void SetSplashPoint(float x, float y) { mSplashX = x; mSplashY = y; }
+  void SetSplashPoint(float x, float y)
+  {
+    mSplashX = x;
+    mSplashY = y;
+  }
   float GetSplashX() const { return mSplashX; }
   float GetSplashY() const { return mSplashY; }
   void SetSplashRadius(float radius) { mSplashRadius = radius; }

@@ -38,7 +38,7 @@ enum EVirtualKey : int
   kVK_DIVIDE = 111,
   kVK_F1 = 112,
   kVK_F24 = 135,
-  kVK_NUMLOCK = 144,   // keypad clear
+  kVK_NUMLOCK = 144, // keypad clear
   kVK_KEYPAD_ENTER = 0x8000 | kVK_RETURN
 };
 

@@ -6,7 +6,10 @@
 namespace iplug {
 
 BiquadDesign::BiquadDesign(int type_, double Fc_, double Q_, double peakGainDB)
-  : type(type_), Fc(Fc_), Q(Q_), peakGain(peakGainDB)
+: type(type_)
+, Fc(Fc_)
+, Q(Q_)
+, peakGain(peakGainDB)
 {
   calcBiquad();
 }
@@ -149,8 +152,7 @@ void BiquadDesign::calcBiquad()
         b2 = (V - V * KQ + KK) * norm;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

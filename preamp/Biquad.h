@@ -22,9 +22,9 @@ struct BiquadDesign
   int type = kLowpass;
   double a0 = 1.0, a1 = 0.0, a2 = 0.0;
   double b1 = 0.0, b2 = 0.0;
-  double Fc = 0.5;        // cut-off or centre, as a fraction of the sample rate
+  double Fc = 0.5; // cut-off or centre, as a fraction of the sample rate
   double Q = 0.707;
-  double peakGain = 0.0;  // dB, for the peak and shelf types
+  double peakGain = 0.0; // dB, for the peak and shelf types
 
   BiquadDesign() = default;
   BiquadDesign(int type, double Fc, double Q, double peakGainDB);
@@ -77,9 +77,12 @@ struct StereoBiquadCoefficients
 
   StereoBiquadCoefficients() = default;
   explicit StereoBiquadCoefficients(const BiquadDesign& d)
-    : a0{d.a0, d.a0}, a1{d.a1, d.a1}, a2{d.a2, d.a2}, b1{d.b1, d.b1}, b2{d.b2, d.b2}
-  {
-  }
+  : a0{d.a0, d.a0}
+  , a1{d.a1, d.a1}
+  , a2{d.a2, d.a2}
+  , b1{d.b1, d.b1}
+  , b2{d.b2, d.b2}
+  {}
 };
 
 } // namespace iplug

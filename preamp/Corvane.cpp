@@ -5,8 +5,7 @@
 #include "preamp/CorvaneIdentity.h"
 #include "preamp/CorvaneParams.h"
 
-namespace iplug
-{
+namespace iplug {
 Config Corvane::MakeConfig()
 {
   Config config;
@@ -37,8 +36,7 @@ Config Corvane::MakeConfig()
   return config;
 }
 
-Corvane::Corvane(const InstanceInfo& info)
-: CorvaneFormat(info, MakeConfig())
+Corvane::Corvane(const InstanceInfo& info) : CorvaneFormat(info, MakeConfig())
 {
   InitParams(*this);
   SetMakeGraphicsFunc([this] { return MakeCorvaneGraphics(*this); });
@@ -51,10 +49,7 @@ void Corvane::OnParamChange(int paramIdx)
     mEngine.OnParamChange(paramIdx, param->Value());
 }
 
-void Corvane::OnReset()
-{
-  mEngine.Reset(GetSampleRate());
-}
+void Corvane::OnReset() { mEngine.Reset(GetSampleRate()); }
 
 void Corvane::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {

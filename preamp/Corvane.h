@@ -6,8 +6,7 @@
 #include "preamp/CorvaneFormat.h"
 #include "preamp/CorvaneEngine.h"
 
-namespace iplug
-{
+namespace iplug {
 class Corvane final : public CorvaneFormat
 {
 public:

@@ -6,8 +6,7 @@
 #include "au/IPlugAUFactory.h"
 #include "preamp/Corvane.h"
 
-namespace iplug
-{
+namespace iplug {
 IPlugAU* MakePlug(void* memory)
 {
   InstanceInfo info;
@@ -20,12 +19,14 @@ IPlugAU* MakePlug(void* memory)
 
 using CorvaneFactory = iplug::IPlugAUFactory<iplug::Corvane, false>;
 
-extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage) noexcept
+extern "C" __attribute__((visibility("default"))) OSStatus Corvane_Entry(ComponentParameters* params,
+                                                                         void* instanceStorage) noexcept
 {
   return iplug::IPlugAU::IPlugAUEntry(params, instanceStorage);
 }
 
-extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc) noexcept
+extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface*
+Corvane_Factory(const AudioComponentDescription* desc) noexcept
 {
   return CorvaneFactory::Factory(desc);
 }

@@ -76,9 +76,9 @@ void LayoutCorvaneEditor(IGraphics* g)
   {
     const IBitmap bitmap = g->LoadBitmap(row.file, row.frames);
     report.Check(bitmap.IsValid(), row.file);
-    IControl* control = row.knob
-      ? static_cast<IControl*>(new IBKnobControl(row.x, row.y, bitmap, row.paramIdx, EDirection::Vertical, kKnobGearing))
-      : static_cast<IControl*>(new IBSwitchControl(row.x, row.y, bitmap, row.paramIdx));
+    IControl* control = row.knob ? static_cast<IControl*>(new IBKnobControl(row.x, row.y, bitmap, row.paramIdx,
+                                                                            EDirection::Vertical, kKnobGearing))
+                                 : static_cast<IControl*>(new IBSwitchControl(row.x, row.y, bitmap, row.paramIdx));
     g->AttachControl(control, kNoTag, "");
     if (row.bubble)
       control->SetActionFunction(ShowBubbleVerticalActionFuncSTD);

@@ -92,8 +92,8 @@ constexpr std::size_t FieldCount()
 
 } // namespace
 
-static_assert(FieldCount<CorvaneEngine::Settings>()
-                == std::tuple_size_v<decltype(CorvaneEngine::Settings::Tie(std::declval<CorvaneEngine::Settings&>()))>,
+static_assert(FieldCount<CorvaneEngine::Settings>() ==
+                std::tuple_size_v<decltype(CorvaneEngine::Settings::Tie(std::declval<CorvaneEngine::Settings&>()))>,
               "Settings::Tie must list every field");
 
 const CorvaneEngine::BiquadDesign CorvaneEngine::kBiquadDesigns[] = {
@@ -157,8 +157,7 @@ void CorvaneEngine::OnParamChange(int paramIdx, double value)
         s.osLatency.store(v == 1 ? kOversamplingLatency : 0, relaxed);
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -262,8 +261,7 @@ static inline Pair StageOutput(const double* curve, const double* divisor, doubl
 // both states so their state stays current; the subsonic filter runs only
 // while the section is out. The offset taken off the input goes back on.
 template <bool kLowpass, bool kFilterOn, typename Glide>
-void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass,
-                                     Glide& output)
+void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass, Glide& output)
 {
   BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
   BasicLPF73<Pair> lpf = mF.lpf;
@@ -312,8 +310,8 @@ void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool inve
 // smoother steps in its own sequence, so splitting them across passes
 // changes nothing.
 template <bool kOversample, bool kBaseCurve, bool kLowpass>
-void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL,
-                        double* outR, int nFrames)
+void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
+                        int nFrames)
 {
   const CurveRun curve = s.micPre == 1 ? mCurveRuns.mic : mCurveRuns.line;
   const bool preampOn = s.preampOn == 1;
@@ -355,10 +353,10 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
       for (int i = 0; i < n; ++i)
       {
         const Pair s0 = mF.up.process(mEmphasised[i]);
-        const Pair s1 = mF.up.process(Pair{});  // zero stuffing
+        const Pair s1 = mF.up.process(Pair{}); // zero stuffing
         StageInputs(s0, 2.0, mDrive[i], gain, &mCurve[4 * i], &mGain[4 * i]);
         StageInputs(s1, 2.0, mDrive[i], gain, &mCurve[4 * i + 2], &mGain[4 * i + 2]);
-        gain.Skip4();  // the base-rate evaluation, whose result is not used
+        gain.Skip4(); // the base-rate evaluation, whose result is not used
       }
       curve(mCurve, 4 * n);
       for (int i = 0; i < n; ++i)
@@ -380,7 +378,7 @@ void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR,
     {
       for (int i = 0; i < n; ++i)
       {
-        gain.Skip4();  // preamp out: its result is not used
+        gain.Skip4(); // preamp out: its result is not used
         mPreamp[i] = mEmphasised[i];
       }
     }

@@ -56,7 +56,7 @@ public:
     Field<int> preampOn{1};
     Field<int> micPre{0};
     Field<int> phaseInvert{0};
-    Field<int> oversampling{0};     // factor: 0 (off) or 2
+    Field<int> oversampling{0}; // factor: 0 (off) or 2
     Field<int> osLatency{0};
 
     // Every field in declaration order; the engine checks at compile time
@@ -64,8 +64,8 @@ public:
     template <class Self>
     static auto Tie(Self& s)
     {
-      return std::tie(s.gainFactor, s.outputGain, s.hpfPosition, s.lpfPosition, s.lpfLatency, s.filterOn,
-                      s.preampOn, s.micPre, s.phaseInvert, s.oversampling, s.osLatency);
+      return std::tie(s.gainFactor, s.outputGain, s.hpfPosition, s.lpfPosition, s.lpfLatency, s.filterOn, s.preampOn,
+                      s.micPre, s.phaseInvert, s.oversampling, s.osLatency);
     }
   };
   template <class T>
@@ -140,8 +140,7 @@ private:
   };
 
   template <bool kOversample, bool kBaseCurve, bool kLowpass>
-  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
-           int nFrames);
+  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR, int nFrames);
 
   // One chunk's slice of the block's buffers.
   struct ChunkIo
@@ -151,7 +150,7 @@ private:
     const double* inR;
     double* outL;
     double* outR;
-    double offset;  // anti-denormal offset before the chunk's first sample
+    double offset; // anti-denormal offset before the chunk's first sample
   };
 
   template <bool kLowpass, bool kFilterOn, typename Glide>
@@ -163,7 +162,7 @@ private:
   static constexpr int kChunk = 128;
 
   AtomicSettings mSettings;
-  const CurveRuns mCurveRuns = SystemCurveRuns();  // chosen off the audio thread
+  const CurveRuns mCurveRuns = SystemCurveRuns(); // chosen off the audio thread
   Smoothers mSmooth;
   double mSampleRate = 44100.0;
   double mDenormalOffset = 1e-15;
@@ -173,10 +172,10 @@ private:
   double mDrive[kChunk] = {};
   StereoSample mEmphasised[kChunk] = {};
   StereoSample mPreamp[kChunk] = {};
-  double mCurve[4 * kChunk] = {};  // curve inputs, then outputs: 2 or 4 per frame
-  double mGain[4 * kChunk] = {};   // the matching gain divisors
-  StereoBiquadCoefficients mPreCoefficients[3];   // low, peak, high
-  StereoBiquadCoefficients mPostCoefficients[4];  // low, peak, high, band
+  double mCurve[4 * kChunk] = {};                // curve inputs, then outputs: 2 or 4 per frame
+  double mGain[4 * kChunk] = {};                 // the matching gain divisors
+  StereoBiquadCoefficients mPreCoefficients[3];  // low, peak, high
+  StereoBiquadCoefficients mPostCoefficients[4]; // low, peak, high, band
 };
 
 } // namespace iplug

@@ -27,8 +27,8 @@ void InitParams(IEditorDelegate& plug)
 
   IParam& gain = *plug.GetParam(E::kGain);
   gain.InitInt("Gain", 4, 0, 12);
-  SetTexts(gain, {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB",
-                  "30dB", "35dB", "40dB"});
+  SetTexts(gain,
+           {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"});
 
   IParam& highpass = *plug.GetParam(E::kHighpass);
   highpass.InitInt("Highpass Filter", 0, 0, 4);
@@ -39,8 +39,8 @@ void InitParams(IEditorDelegate& plug)
   SetTexts(lowpass, {"OFF", "8kHz", "6kHz", "4kHz", "2kHz"});
 
   // Custom unit, so hosts show the label "dB" as the unit.
-  plug.GetParam(E::kOutput)->InitDouble("Output", 0.0, -24.0, 24.0, 0.1, "dB", 0, "",
-                                        IParam::ShapeLinear(), IParam::kUnitCustom);
+  plug.GetParam(E::kOutput)
+    ->InitDouble("Output", 0.0, -24.0, 24.0, 0.1, "dB", 0, "", IParam::ShapeLinear(), IParam::kUnitCustom);
 
   plug.GetParam(E::kFilterBypass)->InitInt("Filter Bypass", 0, 0, 1);
   plug.GetParam(E::kPreampBypass)->InitInt("Preamp Bypass", 1, 0, 1);

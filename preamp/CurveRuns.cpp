@@ -41,20 +41,11 @@ void TanhRunLibrary(double* v, int count)
 }
 
 #if defined(__x86_64__)
-void MicCurveRunPairs(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::MicPair<false>>(v, count);
-}
+void MicCurveRunPairs(double* v, int count) { tanh_pair::RunPairs<tanh_pair::MicPair<false>>(v, count); }
 
-void LineCurveRunPairs(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::LinePair<false>>(v, count);
-}
+void LineCurveRunPairs(double* v, int count) { tanh_pair::RunPairs<tanh_pair::LinePair<false>>(v, count); }
 
-void TanhRunPairs(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::TanhPair<false>>(v, count);
-}
+void TanhRunPairs(double* v, int count) { tanh_pair::RunPairs<tanh_pair::TanhPair<false>>(v, count); }
 #endif
 
 bool SameBits(double a, double b)
@@ -70,10 +61,34 @@ bool SameBits(double a, double b)
 // spread over the range the curves use.
 bool MatchesLibrary(const CurveRuns& runs, double (*libraryTanh)(double))
 {
-  static constexpr double kProbes[] = {
-    0x1.d1d4bd660dfd8p-3, -0x1.d225c6719bac3p-4, 0x1.19e91c83da50dp-4, 0.0, -0.0, 0x1p-1074,
-    0x1p-56, 0x1p-55, 0x1.62e42fefa39efp-3, 0x1.62e43p-3, 0.3, 0.55, 0.7, 0.99, 1.0, 1.04,
-    1.7, 2.5, 7.0, 10.5, 14.5, 21.9, 22.0, 40.0, 1e300, INFINITY, -INFINITY, NAN};
+  static constexpr double kProbes[] = {0x1.d1d4bd660dfd8p-3,
+                                       -0x1.d225c6719bac3p-4,
+                                       0x1.19e91c83da50dp-4,
+                                       0.0,
+                                       -0.0,
+                                       0x1p-1074,
+                                       0x1p-56,
+                                       0x1p-55,
+                                       0x1.62e42fefa39efp-3,
+                                       0x1.62e43p-3,
+                                       0.3,
+                                       0.55,
+                                       0.7,
+                                       0.99,
+                                       1.0,
+                                       1.04,
+                                       1.7,
+                                       2.5,
+                                       7.0,
+                                       10.5,
+                                       14.5,
+                                       21.9,
+                                       22.0,
+                                       40.0,
+                                       1e300,
+                                       INFINITY,
+                                       -INFINITY,
+                                       NAN};
   constexpr int kSpread = 2048;
   constexpr int kCount = static_cast<int>(sizeof kProbes / sizeof kProbes[0]) + kSpread;
   double args[kCount];
@@ -98,7 +113,7 @@ bool MatchesLibrary(const CurveRuns& runs, double (*libraryTanh)(double))
     run(v, kCount);
     for (int i = 0; i < kCount; ++i)
     {
-      const double expected = run == runs.tanh ? libraryTanh(args[i])
+      const double expected = run == runs.tanh  ? libraryTanh(args[i])
                               : run == runs.mic ? MicCurve(args[i])
                                                 : LineCurve(args[i]);
       if (!SameBits(v[i], expected) && !(std::isnan(v[i]) && std::isnan(expected)))
@@ -108,10 +123,7 @@ bool MatchesLibrary(const CurveRuns& runs, double (*libraryTanh)(double))
   return true;
 }
 
-double LibraryTanh(double x)
-{
-  return std::tanh(x);
-}
+double LibraryTanh(double x) { return std::tanh(x); }
 
 } // namespace
 
@@ -131,8 +143,7 @@ CurveRuns CurveRunsOfKind(CurveRuns::Kind kind)
   switch (kind)
   {
 #if defined(__x86_64__)
-    case CurveRuns::kPairs:
-      return {MicCurveRunPairs, LineCurveRunPairs, TanhRunPairs, kind};
+    case CurveRuns::kPairs: return {MicCurveRunPairs, LineCurveRunPairs, TanhRunPairs, kind};
 #endif
 #if defined(CORVANE_FUSED_TANH)
     case CurveRuns::kFusedPairs:
@@ -141,10 +152,8 @@ CurveRuns CurveRunsOfKind(CurveRuns::Kind kind)
         return {MicCurveRunFused, LineCurveRunFused, TanhRunFused, kind};
       break;
 #endif
-    case CurveRuns::kLibrary:
-      return {MicCurveRunLibrary, LineCurveRunLibrary, TanhRunLibrary, kind};
-    default:
-      break;
+    case CurveRuns::kLibrary: return {MicCurveRunLibrary, LineCurveRunLibrary, TanhRunLibrary, kind};
+    default: break;
   }
   return {nullptr, nullptr, nullptr, kind};
 }

@@ -11,9 +11,9 @@ struct CurveRuns
 {
   enum Kind
   {
-    kLibrary,  // one library call per tanh and atan
-    kPairs,    // two tanh at once, following the library's plain build
-    kFusedPairs  // two tanh at once, following the library's FMA build
+    kLibrary,   // one library call per tanh and atan
+    kPairs,     // two tanh at once, following the library's plain build
+    kFusedPairs // two tanh at once, following the library's FMA build
   };
 
   CurveRun mic;

@@ -5,19 +5,10 @@
 
 namespace iplug {
 
-void MicCurveRunFused(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::MicPair<true>>(v, count);
-}
+void MicCurveRunFused(double* v, int count) { tanh_pair::RunPairs<tanh_pair::MicPair<true>>(v, count); }
 
-void LineCurveRunFused(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::LinePair<true>>(v, count);
-}
+void LineCurveRunFused(double* v, int count) { tanh_pair::RunPairs<tanh_pair::LinePair<true>>(v, count); }
 
-void TanhRunFused(double* v, int count)
-{
-  tanh_pair::RunPairs<tanh_pair::TanhPair<true>>(v, count);
-}
+void TanhRunFused(double* v, int count) { tanh_pair::RunPairs<tanh_pair::TanhPair<true>>(v, count); }
 
 } // namespace iplug

@@ -12,9 +12,9 @@ namespace iplug {
 template <typename S>
 struct BasicLPF73
 {
-  S x0{}, y0{};  // last input, last output
-  S x1{}, x2{};  // delayed inputs
-  S y1{}, y2{};  // delayed outputs
+  S x0{}, y0{}; // last input, last output
+  S x1{}, x2{}; // delayed inputs
+  S y1{}, y2{}; // delayed outputs
   S a0{}, a1{}, a2{};
   S b0{}, b1{}, b2{};
 

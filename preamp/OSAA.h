@@ -20,18 +20,18 @@ struct BasicOSAA
 
   // First half of the symmetric impulse response: the odd entries; even
   // entries are zero except the centre tap, 0.5.
-  static constexpr double kOdd[32] = {
-    -5e-06, 1.2e-05, -2.5e-05, 4.5e-05, -7.5e-05, 0.000118, -0.00018, 0.000264,
-    -0.000377, 0.000524, -0.000713, 0.000954, -0.001255, 0.001627, -0.002082, 0.002635,
-    -0.003301, 0.004099, -0.005051, 0.006187, -0.007542, 0.009163, -0.011119, 0.013505,
-    -0.01647, 0.020254, -0.025272, 0.032309, -0.043056, 0.061915, -0.105047, 0.317956};
+  static constexpr double kOdd[32] = {-5e-06,    1.2e-05,   -2.5e-05,  4.5e-05,   -7.5e-05,  0.000118,  -0.00018,
+                                      0.000264,  -0.000377, 0.000524,  -0.000713, 0.000954,  -0.001255, 0.001627,
+                                      -0.002082, 0.002635,  -0.003301, 0.004099,  -0.005051, 0.006187,  -0.007542,
+                                      0.009163,  -0.011119, 0.013505,  -0.01647,  0.020254,  -0.025272, 0.032309,
+                                      -0.043056, 0.061915,  -0.105047, 0.317956};
 
   static constexpr double coef(int k) // k = 0..64
   {
     return k == kCentre ? 0.5 : (k & 1) ? kOdd[k >> 1] : 0.0;
   }
 
-  double offset = 1e-15;  // anti-denormal offset, sign flips at every call
+  double offset = 1e-15; // anti-denormal offset, sign flips at every call
   S ring[2 * kLength] = {};
   int head = 0;
 

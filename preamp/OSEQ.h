@@ -18,9 +18,9 @@ struct BasicOSEQ
   static constexpr int kLength = 65;
   static constexpr int kCentre = 32;
 
-  static constexpr double kOdd[16] = {
-    -1.6e-05, 6.7e-05, -0.000189, 0.000438, -0.000891, 0.001653, -0.002862, 0.00469,
-    -0.007364, 0.011189, -0.016631, 0.0245, -0.036479, 0.056928, -0.101933, 0.316897};
+  static constexpr double kOdd[16] = {-1.6e-05,  6.7e-05,  -0.000189, 0.000438, -0.000891, 0.001653,
+                                      -0.002862, 0.00469,  -0.007364, 0.011189, -0.016631, 0.0245,
+                                      -0.036479, 0.056928, -0.101933, 0.316897};
 
   static constexpr double coef(int k) // k = 0..32
   {

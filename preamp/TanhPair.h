@@ -72,10 +72,10 @@ template <bool kFused>
 // so that a path leaves out what cannot apply to either lane.
 enum class Range
 {
-  kUnreduced,  // |a| <= 0.5 ln 2: k = 0, no reduction
-  kNegative,   // a in (-2, 0): k in {0, -1, -2, -3}
-  kPositive,   // a in [2, 44): k in [3, 63]
-  kMixed       // either of the two
+  kUnreduced, // |a| <= 0.5 ln 2: k = 0, no reduction
+  kNegative,  // a in (-2, 0): k in {0, -1, -2, -3}
+  kPositive,  // a in [2, 44): k in [3, 63]
+  kMixed      // either of the two
 };
 
 // expm1(a) for a in (-2, 0) or [2, 44): the only arguments tanh passes for
@@ -110,15 +110,14 @@ template <bool kFused, Range kRange>
   const __m128d hxs = _mm_mul_pd(r, hfx);
   const __m128d R1 = MulAdd<kFused>(hxs, _mm_set1_pd(-3.33333333333331316428e-02), one);
   const __m128d h2 = _mm_mul_pd(hxs, hxs);
-  const __m128d R2 = MulAdd<kFused>(hxs, _mm_set1_pd(-7.93650757867487942473e-05),
-                                    _mm_set1_pd(1.58730158725481460165e-03));
+  const __m128d R2 =
+    MulAdd<kFused>(hxs, _mm_set1_pd(-7.93650757867487942473e-05), _mm_set1_pd(1.58730158725481460165e-03));
   const __m128d h4 = _mm_mul_pd(h2, h2);
-  const __m128d R3 = MulAdd<kFused>(hxs, _mm_set1_pd(-2.01099218183624371326e-07),
-                                    _mm_set1_pd(4.00821782732936239552e-06));
+  const __m128d R3 =
+    MulAdd<kFused>(hxs, _mm_set1_pd(-2.01099218183624371326e-07), _mm_set1_pd(4.00821782732936239552e-06));
   const __m128d r1 = MulAdd<kFused>(h4, R3, MulAdd<kFused>(h2, R2, R1));
   const __m128d t = NegMulAdd<kFused>(r1, hfx, _mm_set1_pd(3.0));
-  const __m128d e =
-    _mm_mul_pd(hxs, _mm_div_pd(_mm_sub_pd(r1, t), NegMulAdd<kFused>(r, t, _mm_set1_pd(6.0))));
+  const __m128d e = _mm_mul_pd(hxs, _mm_div_pd(_mm_sub_pd(r1, t), NegMulAdd<kFused>(r, t, _mm_set1_pd(6.0))));
 
   // k = 0: no scaling.
   const __m128d y0 = _mm_sub_pd(r, MulSub<kFused>(r, e, hxs));
@@ -130,13 +129,12 @@ template <bool kFused, Range kRange>
   const __m128d ek = _mm_sub_pd(MulSub<kFused>(r, _mm_sub_pd(e, c), c), hxs);
   const __m128d twoPowK = PowerOfTwo(kInt);
   const __m128d d = _mm_sub_pd(ek, r);
-  __m128d y = MulSub<kFused>(_mm_sub_pd(one, d), twoPowK, one);  // k <= -2, k > 56
+  __m128d y = MulSub<kFused>(_mm_sub_pd(one, d), twoPowK, one); // k <= -2, k > 56
   if constexpr (kRange != Range::kNegative)
   {
     const __m128d twoPowMinusK = PowerOfTwo(_mm_sub_epi32(_mm_setzero_si128(), kInt));
     const __m128d ySmall = _mm_mul_pd(_mm_sub_pd(_mm_sub_pd(one, twoPowMinusK), d), twoPowK);
-    const __m128d yLarge =
-      _mm_mul_pd(_mm_add_pd(_mm_sub_pd(r, _mm_add_pd(ek, twoPowMinusK)), one), twoPowK);
+    const __m128d yLarge = _mm_mul_pd(_mm_add_pd(_mm_sub_pd(r, _mm_add_pd(ek, twoPowMinusK)), one), twoPowK);
     const __m128d k20 = _mm_set1_pd(20.0);
     y = Select(_mm_and_pd(_mm_cmpge_pd(k, k20), _mm_cmple_pd(k, _mm_set1_pd(56.0))), yLarge, y);
     y = Select(_mm_and_pd(_mm_cmpge_pd(k, _mm_set1_pd(2.0)), _mm_cmplt_pd(k, k20)), ySmall, y);

@@ -57,8 +57,7 @@ void CloseView(AudioUnit unit) noexcept
       plug->CloseWindow();
   }
   catch (...)
-  {
-  }
+  {}
 }
 
 void SetViewScreenScale(AudioUnit unit, float scale) noexcept
@@ -69,8 +68,7 @@ void SetViewScreenScale(AudioUnit unit, float scale) noexcept
       plug->SetScreenScale(scale);
   }
   catch (...)
-  {
-  }
+  {}
 }
 
 Boolean ReadViewPixels(AudioUnit unit, UInt8* rgba, UInt32 capacity, UInt32* width, UInt32* height) noexcept
@@ -113,7 +111,8 @@ catch (...)
 
 const AUViewFactoryClass* PlatformViewFactoryClass(const char* description) noexcept
 {
-  static const AUViewFactoryClass table{1, description, OpenView, CloseView, SetViewScreenScale, ReadViewPixels, IdleView};
+  static const AUViewFactoryClass table{1,       description, OpenView, CloseView, SetViewScreenScale, ReadViewPixels,
+                                        IdleView};
   return &table;
 }
 

@@ -12,7 +12,9 @@ class ClickCounter
 public:
   /** Defaults follow common desktop settings: 400 ms, 4 device pixels. */
   explicit ClickCounter(uint32_t intervalMs = 400, int maxDistance = 4)
-  : mIntervalMs(intervalMs), mMaxDistance(maxDistance) {}
+  : mIntervalMs(intervalMs)
+  , mMaxDistance(maxDistance)
+  {}
 
   /** Counts a press of `button` at device position (x, y) and server time `timeMs`;
       returns its place in the current series, from 1. */

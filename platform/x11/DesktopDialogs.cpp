@@ -43,8 +43,12 @@ Command MessageBoxCommand(const char* text, const char* title, EMsgBoxType type)
 {
   const Buttons b = ButtonsFor(type);
   // No markup: the text is shown as given, angle brackets and ampersands included.
-  Command cmd{"zenity", b.cancel ? "--question" : "--info", "--no-markup", "--title=" + Text(title),
-              "--text=" + Text(text), std::string("--ok-label=") + b.ok};
+  Command cmd{"zenity",
+              b.cancel ? "--question" : "--info",
+              "--no-markup",
+              "--title=" + Text(title),
+              "--text=" + Text(text),
+              std::string("--ok-label=") + b.ok};
   if (b.cancel)
     cmd.push_back(std::string("--cancel-label=") + b.cancel);
   if (b.extra)

@@ -34,8 +34,7 @@ namespace iplug::igraphics {
 namespace {
 
 constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                            ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask |
-                            FocusChangeMask;
+                            ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask;
 
 // The connection EGL draws through, shared by every editor window of the process and kept open:
 // EGL keeps state per native display that outlives its contexts, and a closed connection whose
@@ -58,7 +57,9 @@ IMouseMod ModifiersOf(unsigned state)
 } // namespace
 
 IGraphicsX11::IGraphicsX11(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-: IGraphicsNanoVG(dlg, w, h, fps, scale), mDesktop(std::make_unique<x11::DesktopServices>()) {}
+: IGraphicsNanoVG(dlg, w, h, fps, scale)
+, mDesktop(std::make_unique<x11::DesktopServices>())
+{}
 
 IGraphicsX11::~IGraphicsX11()
 {
@@ -82,7 +83,8 @@ void* IGraphicsX11::OpenWindow(void* parent)
   if (!mDisplay)
   {
     const char* name = std::getenv("DISPLAY");
-    mError = std::string("cannot open the X display") + (name && *name ? std::string(" '") + name + "'" : " (DISPLAY is not set)");
+    mError = std::string("cannot open the X display") +
+             (name && *name ? std::string(" '") + name + "'" : " (DISPLAY is not set)");
     return nullptr;
   }
   const float screenScale = x11::ScreenScaleFromSettings(XResourceManagerString(mDisplay), std::getenv("GDK_SCALE"));
@@ -141,7 +143,8 @@ bool IGraphicsX11::CreateWindow(XID parent)
   templ.visualid = static_cast<VisualID>(mGL->NativeVisualId());
   templ.screen = screen;
   int count = 0;
-  XVisualInfo* info = templ.visualid ? XGetVisualInfo(mDisplay, VisualIDMask | VisualScreenMask, &templ, &count) : nullptr;
+  XVisualInfo* info =
+    templ.visualid ? XGetVisualInfo(mDisplay, VisualIDMask | VisualScreenMask, &templ, &count) : nullptr;
   Visual* visual = info ? info->visual : DefaultVisual(mDisplay, screen);
   const int depth = info ? info->depth : DefaultDepth(mDisplay, screen);
   if (info)
@@ -152,8 +155,10 @@ bool IGraphicsX11::CreateWindow(XID parent)
   attrs.colormap = XCreateColormap(mDisplay, root, visual, AllocNone);
   attrs.border_pixel = 0;
   attrs.background_pixmap = None;
-  const unsigned w = static_cast<unsigned>(std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale())));
-  const unsigned h = static_cast<unsigned>(std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale())));
+  const unsigned w =
+    static_cast<unsigned>(std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale())));
+  const unsigned h = static_cast<unsigned>(
+    std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale())));
   mXWindow = XCreateWindow(mDisplay, parent ? parent : root, 0, 0, w, h, 0, depth, InputOutput, visual,
                            CWEventMask | CWColormap | CWBorderPixel | CWBackPixmap, &attrs);
   XFreeColormap(mDisplay, attrs.colormap); // the window keeps its own reference
@@ -248,7 +253,8 @@ void IGraphicsX11::SetTimerEnabled(bool enabled)
     return;
   }
   if (!mTimer)
-    mTimer.reset(Timer::Create([this](Timer&) { Idle(); }, static_cast<uint32_t>(std::max(1, 1000 / std::max(1, FPS())))));
+    mTimer.reset(
+      Timer::Create([this](Timer&) { Idle(); }, static_cast<uint32_t>(std::max(1, 1000 / std::max(1, FPS())))));
 }
 
 bool IGraphicsX11::ActivateGLContext() { return mGL && mGL->MakeCurrent(); }
@@ -439,8 +445,8 @@ void IGraphicsX11::OnKey(XEvent& event, bool press)
   char utf8[8] = {};
   const int n = xkb_keysym_to_utf8(static_cast<xkb_keysym_t>(keysym), utf8, sizeof(utf8));
   const unsigned state = event.xkey.state;
-  IKeyPress key("", x11::VirtualKeyFromKeysym(static_cast<uint32_t>(keysym)),
-                (state & ShiftMask) != 0, (state & ControlMask) != 0, (state & Mod1Mask) != 0);
+  IKeyPress key("", x11::VirtualKeyFromKeysym(static_cast<uint32_t>(keysym)), (state & ShiftMask) != 0,
+                (state & ControlMask) != 0, (state & Mod1Mask) != 0);
   // A character that does not fit IKeyPress's four bytes goes without text.
   if (n > 1 && n - 1 < static_cast<int>(sizeof(key.utf8)))
     std::memcpy(key.utf8, utf8, static_cast<size_t>(n - 1));
@@ -561,8 +567,8 @@ void IGraphicsX11::ScreenToPoint(float& x, float& y) const
     return;
   Window child;
   int wx = 0, wy = 0;
-  XTranslateCoordinates(mDisplay, DefaultRootWindow(mDisplay), mXWindow, static_cast<int>(x), static_cast<int>(y),
-                        &wx, &wy, &child);
+  XTranslateCoordinates(mDisplay, DefaultRootWindow(mDisplay), mXWindow, static_cast<int>(x), static_cast<int>(y), &wx,
+                        &wy, &child);
   x = wx / Scale();
   y = wy / Scale();
 }
@@ -616,10 +622,7 @@ bool IGraphicsX11::PromptForColor(const IColor& start, const char* title, IColor
   });
 }
 
-bool IGraphicsX11::OpenURL(const char* url)
-{
-  return url && *url && mDesktop->Run(x11::OpenCommand(url), nullptr);
-}
+bool IGraphicsX11::OpenURL(const char* url) { return url && *url && mDesktop->Run(x11::OpenCommand(url), nullptr); }
 
 bool IGraphicsX11::RevealPathInExplorerOrFinder(const char* path, bool select)
 {

@@ -22,14 +22,14 @@ union _XEvent;
 namespace iplug {
 class EGLGLContext;
 class Timer;
-}
+} // namespace iplug
 
 namespace iplug::igraphics {
 
 namespace x11 {
 class X11Clipboard;
 class DesktopServices;
-}
+} // namespace x11
 
 class IGraphicsX11 : public IGraphicsNanoVG
 {
@@ -117,7 +117,7 @@ private:
   bool mCursorLocked = false;
   float mPrevX = 0.f; // previous pointer position, editor points
   float mPrevY = 0.f;
-  int mLockX = 0;     // where the hidden pointer is held, window pixels
+  int mLockX = 0; // where the hidden pointer is held, window pixels
   int mLockY = 0;
   std::string mError;
 };

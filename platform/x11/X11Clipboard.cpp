@@ -11,8 +11,7 @@ namespace {
 constexpr long kMaxTextBytes = 1 << 20;
 } // namespace
 
-X11Clipboard::X11Clipboard(Display* display, Window window)
-: mDisplay(display), mWindow(window)
+X11Clipboard::X11Clipboard(Display* display, Window window) : mDisplay(display), mWindow(window)
 {
   mClipboard = XInternAtom(display, "CLIPBOARD", False);
   mUtf8 = XInternAtom(display, "UTF8_STRING", False);
@@ -49,7 +48,8 @@ bool X11Clipboard::GetText(std::string& text, int timeoutMs)
   {
     if (XCheckTypedWindowEvent(mDisplay, mWindow, SelectionNotify, &event))
       break;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0)
       return false;
     pollfd fd{ConnectionNumber(mDisplay), POLLIN, 0};

@@ -46,7 +46,7 @@ struct KnobArt
   float frameW, frameH; // one frame, points
   float radius;         // the cap
   int frames;
-  float sweep;          // degrees either side of twelve o'clock
+  float sweep; // degrees either side of twelve o'clock
   IColor cap, capDark;
 };
 
@@ -112,7 +112,8 @@ void FillCirclePattern(IGraphics& g, const IPattern& pattern, float cx, float cy
 
 void Screw(IGraphics& g, float cx, float cy)
 {
-  FillCirclePattern(g, Radial(cx - 1.5f, cy - 1.5f, 6.f, IColor(255, 170, 172, 176), IColor(255, 70, 72, 76)), cx, cy, 5.f);
+  FillCirclePattern(g, Radial(cx - 1.5f, cy - 1.5f, 6.f, IColor(255, 170, 172, 176), IColor(255, 70, 72, 76)), cx, cy,
+                    5.f);
   g.DrawLine(IColor(255, 40, 40, 44), cx - 3.5f, cy + 1.5f, cx + 3.5f, cy - 1.5f, nullptr, 1.5f);
 }
 
@@ -126,8 +127,8 @@ void Polar(float cx, float cy, float angle, float r, float& x, float& y)
 
 // ---------------------------------------------------------------- the panel
 
-void Scale(IGraphics& g, float cx, float cy, float sweep, float ringR, float labelR, const std::vector<const char*>& labels,
-           int ticks, float fontSize)
+void Scale(IGraphics& g, float cx, float cy, float sweep, float ringR, float labelR,
+           const std::vector<const char*>& labels, int ticks, float fontSize)
 {
   // Minor ticks between the labelled ones, a lit arc behind them.
   g.DrawArc(kGrooveLight, cx, cy, ringR - 2.f, -sweep, sweep, nullptr, 1.f);
@@ -189,8 +190,8 @@ void Panel(IGraphics& g)
   Label(g, "LOW PASS", kLpfX, kLpfY + 44, 9, kLegend);
 
   // A legend for every position of the stepped knobs; Output every 6 dB.
-  Scale(g, kGainX, kGainY, 135, 38, 50,
-        {"-20", "-15", "-10", "-5", "0", "5", "10", "15", "20", "25", "30", "35", "40"}, 13, 7.5f);
+  Scale(g, kGainX, kGainY, 135, 38, 50, {"-20", "-15", "-10", "-5", "0", "5", "10", "15", "20", "25", "30", "35", "40"},
+        13, 7.5f);
   Scale(g, kOutX, kOutY, 135, 38, 50, {"-24", "-18", "-12", "-6", "0", "+6", "+12", "+18", "+24"}, 25, 7.5f);
   Scale(g, kHpfX, kHpfY, 120, 34, 45, {"OFF", "45", "70", "160", "360"}, 5, 8.f);
   Scale(g, kLpfX, kLpfY, 120, 34, 45, {"OFF", "8k", "6k", "4k", "2k"}, 5, 8.f);
@@ -232,7 +233,8 @@ void Knob(IGraphics& g, const KnobArt& k, int frame)
 // ---------------------------------------------------------------- switches
 
 /** A bat-handle toggle on a plate with a legend and a lamp at each end; `up` is frame 2. */
-void Toggle(IGraphics& g, float w, float h, int frame, const char* topLegend, const char* bottomLegend, const IColor& lamp)
+void Toggle(IGraphics& g, float w, float h, int frame, const char* topLegend, const char* bottomLegend,
+            const IColor& lamp)
 {
   const bool up = frame == 1;
   const float top = static_cast<float>(frame) * h;
@@ -262,7 +264,8 @@ void Toggle(IGraphics& g, float w, float h, int frame, const char* topLegend, co
   g.PathLineTo(cx + 2.5f, cy);
   g.PathClose();
   g.PathFill(Linear(cx - 4, 0, cx + 4, 0, IColor(255, 230, 232, 236), IColor(255, 120, 122, 128)));
-  FillCirclePattern(g, Radial(cx - 1.5f, tipY - 1.5f, 6, IColor(255, 250, 250, 252), IColor(255, 140, 142, 148)), cx, tipY, 4.5f);
+  FillCirclePattern(g, Radial(cx - 1.5f, tipY - 1.5f, 6, IColor(255, 250, 250, 252), IColor(255, 140, 142, 148)), cx,
+                    tipY, 4.5f);
 }
 
 /** A square push button with a lamp: dark and "OUT" as frame 1, lit amber and "IN" as frame 2. */

@@ -11,8 +11,7 @@
 
 #include "au/AUTestPlug.h"
 
-namespace corvane_test
-{
+namespace corvane_test {
 /** One instance of a registered component, disposed of on destruction. */
 class AUInstance
 {
@@ -129,15 +128,16 @@ struct SignalSource
 
   static float Sample(int c, int i) { return static_cast<float>((c + 1) * 0.01 * (i + 1)); }
 
-  static OSStatus Render(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32 bus,
-                         UInt32 frames, AudioBufferList* ioData)
+  static OSStatus Render(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32 bus, UInt32 frames,
+                         AudioBufferList* ioData)
   {
     auto* self = static_cast<SignalSource*>(refCon);
     ++self->calls;
     self->lastBus = bus;
     if (self->result != noErr)
       return self->result;
-    auto* buffers = reinterpret_cast<AudioBuffer*>(reinterpret_cast<unsigned char*>(ioData) + offsetof(AudioBufferList, mBuffers));
+    auto* buffers =
+      reinterpret_cast<AudioBuffer*>(reinterpret_cast<unsigned char*>(ioData) + offsetof(AudioBufferList, mBuffers));
     for (UInt32 c = 0; c < ioData->mNumberBuffers; ++c)
       for (UInt32 i = 0; i < frames; ++i)
         static_cast<float*>(buffers[c].mData)[i] = Sample(static_cast<int>(c), static_cast<int>(i));

@@ -6,22 +6,20 @@
 
 #include "au/IPlugAUFactory.h"
 
-namespace corvane_test
-{
+namespace corvane_test {
 TestPlugOptions& NextTestPlugOptions()
 {
   static TestPlugOptions options;
   return options;
 }
 
-namespace
-{
+namespace {
 Config MakeTestConfig()
 {
   const TestPlugOptions& options = NextTestPlugOptions();
   Config config;
   config.paramCount = kNumTestParams;
-  config.presetCount = options.presetCount + 1;  // one slot stays empty and is pruned
+  config.presetCount = options.presetCount + 1; // one slot stays empty and is pruned
   config.channelIO = options.channelIO;
   config.pluginName = "AU Test";
   config.productName = "AU Test";
@@ -41,14 +39,13 @@ Config MakeTestConfig()
 }
 } // namespace
 
-AUTestPlug::AUTestPlug(const InstanceInfo& info)
-: IPlugAU(info, MakeTestConfig())
+AUTestPlug::AUTestPlug(const InstanceInfo& info) : IPlugAU(info, MakeTestConfig())
 {
-  GetParam(kParamGain)->InitDouble("Gain", 0.0, -12.0, 12.0, 0.1, "dB", 0, "A", IParam::ShapeLinear(),
-                                   IParam::kUnitDB);
+  GetParam(kParamGain)->InitDouble("Gain", 0.0, -12.0, 12.0, 0.1, "dB", 0, "A", IParam::ShapeLinear(), IParam::kUnitDB);
   GetParam(kParamMode)->InitEnum("Mode", 0, {"Clean", "Warm", "Hot"}, 0, "B");
   GetParam(kParamSwitch)->InitBool("Switch", false, "", IParam::kFlagMeta);
-  GetParam(kParamStepped)->InitDouble("Stepped", 0.0, 0.0, 1.0, 0.5, "", IParam::kFlagStepped | IParam::kFlagCannotAutomate);
+  GetParam(kParamStepped)
+    ->InitDouble("Stepped", 0.0, 0.0, 1.0, 0.5, "", IParam::kFlagStepped | IParam::kFlagCannotAutomate);
   GetParam(kParamFrequency)->InitFrequency("Frequency", 1000.0, 20.0, 20000.0, 1.0, 0, "A");
 
   const TestPlugOptions& options = NextTestPlugOptions();
@@ -99,7 +96,8 @@ void AUTestPlug::SendParameterValueFromDelegate(int paramIdx, double value, bool
 
 AudioComponentDescription TestPlugDescription(bool midiIn)
 {
-  return {kAudioUnitType_Effect, static_cast<OSType>(midiIn ? MakeFourCC("Tst2") : MakeFourCC("Tst1")), static_cast<OSType>(AUTestPlug::kMakerId), 0, 0};
+  return {kAudioUnitType_Effect, static_cast<OSType>(midiIn ? MakeFourCC("Tst2") : MakeFourCC("Tst1")),
+          static_cast<OSType>(AUTestPlug::kMakerId), 0, 0};
 }
 
 void RegisterTestPlugComponents()
@@ -108,14 +106,12 @@ void RegisterTestPlugComponents()
   std::call_once(once, [] {
     AudioComponentDescription plain = TestPlugDescription(false);
     AudioComponentDescription midi = TestPlugDescription(true);
-    AudioComponentRegister(&plain, CFSTR("Corvane Tests: AU Test"), 0x00010203,
-                           [](const AudioComponentDescription* desc) {
-                             return IPlugAUFactory<AUTestPlug, false>::Factory(desc);
-                           });
-    AudioComponentRegister(&midi, CFSTR("Corvane Tests: AU Test MIDI"), 0x00010203,
-                           [](const AudioComponentDescription* desc) {
-                             return IPlugAUFactory<AUTestPlug, true>::Factory(desc);
-                           });
+    AudioComponentRegister(
+      &plain, CFSTR("Corvane Tests: AU Test"), 0x00010203,
+      [](const AudioComponentDescription* desc) { return IPlugAUFactory<AUTestPlug, false>::Factory(desc); });
+    AudioComponentRegister(
+      &midi, CFSTR("Corvane Tests: AU Test MIDI"), 0x00010203,
+      [](const AudioComponentDescription* desc) { return IPlugAUFactory<AUTestPlug, true>::Factory(desc); });
   });
 }
 
@@ -127,8 +123,7 @@ AudioComponent TestPlugComponent(bool midiIn)
 }
 } // namespace corvane_test
 
-namespace iplug
-{
+namespace iplug {
 IPlugAU* MakePlug(void* memory)
 {
   InstanceInfo info;

@@ -10,18 +10,17 @@
 #include "core/MakeFourCC.h"
 #include "au/IPlugAU.h"
 
-namespace corvane_test
-{
+namespace corvane_test {
 using namespace iplug;
 
 /** Parameter indices of the test plug-in. */
 enum ETestParam
 {
-  kParamGain = 0,     // double, dB, group "A"
-  kParamMode,         // enum with three display texts, group "B"
-  kParamSwitch,       // bool, meta
-  kParamStepped,      // double 0..1, step 0.5, cannot automate
-  kParamFrequency,    // double, Hz, log display, group "A"
+  kParamGain = 0,  // double, dB, group "A"
+  kParamMode,      // enum with three display texts, group "B"
+  kParamSwitch,    // bool, meta
+  kParamStepped,   // double 0..1, step 0.5, cannot automate
+  kParamFrequency, // double, Hz, log display, group "A"
   kNumTestParams
 };
 
@@ -30,10 +29,10 @@ struct TestPlugOptions
 {
   bool midiIn = false;
   int pluginKind = kEffect;
-  int presetCount = 0;     // presets made (and kept) by the constructor
+  int presetCount = 0; // presets made (and kept) by the constructor
   int tailSize = 0;
   const char* channelIO = "1-1 2-2";
-  bool outOfMemory = false;  // the constructor throws std::bad_alloc
+  bool outOfMemory = false; // the constructor throws std::bad_alloc
 };
 
 TestPlugOptions& NextTestPlugOptions();
@@ -58,7 +57,7 @@ public:
   void* OpenWindow(void* parent) override
   {
     openWindowParents.push_back(parent);
-    return &openWindowParents;  // stands for the editor's view
+    return &openWindowParents; // stands for the editor's view
   }
   std::vector<void*> openWindowParents;
 
@@ -76,7 +75,7 @@ public:
   std::vector<bool> activations;
   std::vector<IMidiMsg> midiIn;
   std::vector<int> sysexInSizes;
-  std::vector<ParamTuple> editorValues;  // delivered by the timer
+  std::vector<ParamTuple> editorValues; // delivered by the timer
   int resets = 0;
   std::atomic<int> blocks{0};
   int lastFrames = -1;

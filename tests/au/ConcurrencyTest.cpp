@@ -10,17 +10,15 @@
 
 #include "au/AUHost.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 TEST(AUConcurrency, ParametersRenderingAndTimerRunTogether)
 {
   AUInstance unit;
   SignalSource source;
   PrepareStereo(unit, source);
   AUTestPlug& plug = unit.plug();
-  plug.recordVectors = false;  // the counters are atomic; the vectors are not
+  plug.recordVectors = false; // the counters are atomic; the vectors are not
   const int changesBefore = plug.paramChangeCount.load();
 
   std::atomic<bool> stop{false};

@@ -17,10 +17,8 @@
 #include "au/CFUtilities.h"
 #include "au/CorvaneDescription.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 const char* const kBundle = CORVANE_BUNDLE_DIR;
 
 std::string ToString(CFStringRef str)
@@ -35,7 +33,7 @@ class CorvaneBundle : public ::testing::Test
 protected:
   static void SetUpTestSuite()
   {
-    MacAPISetComponentSearchPath("");  // only the bundle of this build
+    MacAPISetComponentSearchPath(""); // only the bundle of this build
     ASSERT_EQ(MacAPIRegisterComponentBundle(kBundle), 1);
   }
 };
@@ -52,10 +50,11 @@ TEST_F(CorvaneBundle, InfoPlistDescribesTheComponent)
   auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(components, 0));
   EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("type")))), corvane::kAUType);
   EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("subtype")))), corvane::kAUSubtype);
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("manufacturer")))), corvane::kAUManufacturer);
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("factoryFunction")))), "Corvane_Factory");
-  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(dict, kCFBundleIdentifierKey))),
-            corvane::kBundleId);
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("manufacturer")))),
+            corvane::kAUManufacturer);
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(entry, CFSTR("factoryFunction")))),
+            "Corvane_Factory");
+  EXPECT_EQ(ToString(static_cast<CFStringRef>(CFDictionaryGetValue(dict, kCFBundleIdentifierKey))), corvane::kBundleId);
   CFRelease(info);
 }
 
@@ -66,7 +65,7 @@ TEST_F(CorvaneBundle, LibraryExportsOnlyTheTwoEntryPoints)
   ASSERT_NE(handle, nullptr) << dlerror();
   EXPECT_NE(dlsym(handle, "Corvane_Entry"), nullptr);
   EXPECT_NE(dlsym(handle, "Corvane_Factory"), nullptr);
-  EXPECT_EQ(dlsym(handle, "_ZN5iplug8MakePlugEPv"), nullptr);  // iplug::MakePlug(void*)
+  EXPECT_EQ(dlsym(handle, "_ZN5iplug8MakePlugEPv"), nullptr); // iplug::MakePlug(void*)
 
   // The legacy entry answers the version selector without an instance.
   using Entry = OSStatus (*)(ComponentParameters*, void*);
@@ -100,8 +99,8 @@ TEST_F(CorvaneBundle, NineParametersInEngineOrder)
   ASSERT_EQ(AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, nullptr),
             noErr);
   EXPECT_EQ(size, 9u * 4);
-  const char* names[] = {"Gain", "Output", "Highpass Filter", "Lowpass Filter", "Filter Bypass",
-                         "Preamp Bypass", "Mic Pre", "Phase", "Oversampling"};
+  const char* names[] = {"Gain",          "Output",  "Highpass Filter", "Lowpass Filter", "Filter Bypass",
+                         "Preamp Bypass", "Mic Pre", "Phase",           "Oversampling"};
   for (UInt32 i = 0; i < 9; ++i)
   {
     AudioUnitParameterInfo info{};
@@ -113,7 +112,7 @@ TEST_F(CorvaneBundle, NineParametersInEngineOrder)
   }
   CFArrayRef presets = nullptr;
   ASSERT_EQ(unit.Get(kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, presets), noErr);
-  EXPECT_EQ(CFArrayGetCount(presets), 0);  // the one empty slot was pruned
+  EXPECT_EQ(CFArrayGetCount(presets), 0); // the one empty slot was pruned
   CFRelease(presets);
 }
 
@@ -150,7 +149,7 @@ TEST_F(CorvaneBundle, RendersAndReportsLatencyChanges)
   EXPECT_GT(energy, 0.0);
   EXPECT_EQ(latency.calls, 0);
 
-  ASSERT_EQ(AudioUnitSetParameter(unit, 8, kAudioUnitScope_Global, 0, 1.f, 0), noErr);  // oversampling on
+  ASSERT_EQ(AudioUnitSetParameter(unit, 8, kAudioUnitScope_Global, 0, 1.f, 0), noErr); // oversampling on
   ASSERT_EQ(RenderSlice(unit, out, 256.0), noErr);
   EXPECT_EQ(latency.calls, 1);
   Float64 seconds = 0.0;
@@ -177,7 +176,7 @@ TEST_F(CorvaneBundle, StateIsTheEditorRecordAndNineDoubles)
   std::memcpy(&width, bytes, 4);
   std::memcpy(&height, bytes + 4, 4);
   std::memcpy(&scale, bytes + 8, 4);
-  EXPECT_EQ(width, 0);  // the editor was never opened
+  EXPECT_EQ(width, 0); // the editor was never opened
   EXPECT_EQ(height, 0);
   EXPECT_EQ(scale, 0.f);
   double gain = 0.0;
@@ -205,8 +204,8 @@ TEST_F(CorvaneBundle, CocoaViewPointsAtTheBundleAndTheViewFactory)
   // The class it names exists in that bundle.
   CFBundleRef bundle = CFBundleCreate(nullptr, info.mCocoaAUViewBundleLocation);
   ASSERT_NE(bundle, nullptr);
-  auto viewClass = reinterpret_cast<AUViewFactoryClassFunc>(
-    CFBundleGetFunctionPointerForName(bundle, info.mCocoaAUViewClass[0]));
+  auto viewClass =
+    reinterpret_cast<AUViewFactoryClassFunc>(CFBundleGetFunctionPointerForName(bundle, info.mCocoaAUViewClass[0]));
   ASSERT_NE(viewClass, nullptr);
   EXPECT_STREQ(viewClass()->description, "Corvane View");
   CFRelease(bundle);

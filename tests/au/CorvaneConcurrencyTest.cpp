@@ -13,10 +13,8 @@
 #include "au/AUHost.h"
 #include "au/CorvaneDescription.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 /** Stands in for the run-loop timer whose tick the test performs itself. */
 class ManualTimer final : public Timer
 {
@@ -97,8 +95,7 @@ struct Churned
   {
     static_cast<Churned*>(c)->Called();
   }
-  static OSStatus Notify(void* c, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
-                         AudioBufferList*)
+  static OSStatus Notify(void* c, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
   {
     static_cast<Churned*>(c)->Called();
     return noErr;
@@ -121,7 +118,7 @@ TEST(CorvaneConcurrency, ListenersAndNotifiersChangeWhileLatencyChangesOnTheAudi
   ASSERT_NE(plug, nullptr);
 
   std::atomic<int> lateCalls{0};
-  Churned steadyListener, steadyNotifier;  // never removed: must never be lost
+  Churned steadyListener, steadyNotifier; // never removed: must never be lost
   steadyListener.lateCalls = steadyNotifier.lateCalls = &lateCalls;
   AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, Churned::Listener, &steadyListener);
   AudioUnitAddRenderNotify(unit, Churned::SteadyNotify, &steadyNotifier);
@@ -142,8 +139,7 @@ TEST(CorvaneConcurrency, ListenersAndNotifiersChangeWhileLatencyChangesOnTheAudi
       }
       for (int k = 0; k < 4; ++k)
       {
-        AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_Latency, Churned::Listener,
-                                                    &listeners[k]);
+        AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_Latency, Churned::Listener, &listeners[k]);
         listeners[k].removed = true;
         AudioUnitRemoveRenderNotify(unit, Churned::Notify, &notifiers[k]);
         notifiers[k].removed = true;

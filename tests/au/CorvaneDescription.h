@@ -6,8 +6,7 @@
 #include "core/MakeFourCC.h"
 #include "preamp/CorvaneIdentity.h"
 
-namespace corvane_test
-{
+namespace corvane_test {
 inline AudioComponentDescription CorvaneDescription()
 {
   return {static_cast<OSType>(iplug::MakeFourCC(corvane::kAUType)),
@@ -16,8 +15,5 @@ inline AudioComponentDescription CorvaneDescription()
 }
 
 /** The name the tests register an in-process Corvane under. */
-inline CFStringRef InProcessCorvaneName()
-{
-  return CFSTR("Veltrano: Corvane (in process)");
-}
+inline CFStringRef InProcessCorvaneName() { return CFSTR("Veltrano: Corvane (in process)"); }
 } // namespace corvane_test

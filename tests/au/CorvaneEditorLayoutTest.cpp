@@ -15,10 +15,8 @@
 
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 using namespace iplug::igraphics;
 using iplug::Corvane;
 using iplug::igraphics::test::Point;
@@ -33,9 +31,9 @@ struct Row
   bool bubble;
 };
 const Row kRows[] = {
-  {false, 478, 53, "PWR.png", 5, false},  {false, 478, 219, "PWR.png", 4, false}, {false, 42, 53, "MIC.png", 6, false},
-  {false, 275, 53, "PHS.png", 7, false},  {true, 120, 31, "GAIN.png", 0, true},   {true, 343, 31, "OUT.png", 1, true},
-  {true, 120, 198, "FLT.png", 2, true},   {true, 343, 198, "FLT.png", 3, true},   {false, 187, 311, "OVER.png", 8, true},
+  {false, 478, 53, "PWR.png", 5, false}, {false, 478, 219, "PWR.png", 4, false}, {false, 42, 53, "MIC.png", 6, false},
+  {false, 275, 53, "PHS.png", 7, false}, {true, 120, 31, "GAIN.png", 0, true},   {true, 343, 31, "OUT.png", 1, true},
+  {true, 120, 198, "FLT.png", 2, true},  {true, 343, 198, "FLT.png", 3, true},   {false, 187, 311, "OVER.png", 8, true},
 };
 
 class CorvaneEditorLayout : public ::testing::Test
@@ -44,7 +42,8 @@ protected:
   static void SetUpTestSuite()
   {
     static const AudioComponent component = [] {
-      const AudioComponentDescription desc{static_cast<OSType>(MakeFourCC("aufx")), static_cast<OSType>(MakeFourCC("Qzr1")),
+      const AudioComponentDescription desc{static_cast<OSType>(MakeFourCC("aufx")),
+                                           static_cast<OSType>(MakeFourCC("Qzr1")),
                                            static_cast<OSType>(MakeFourCC("Vtrn")), 0, 0};
       return AudioComponentRegister(&desc, CFSTR("Veltrano: Corvane (layout)"), 0x00020000, Corvane_Factory);
     }();
@@ -59,8 +58,8 @@ protected:
     // The real layout function stays; only the platform graphics is replaced.
     plug->SetMakeGraphicsFunc([this]() -> IGraphics* {
       auto* g = new RecordingGraphics(*plug, 575, 333, 1.f);
-      g->images = {{"BG.png", {575, 333}},  {"PWR.png", {90, 180}},       {"MIC.png", {70, 180}},
-                   {"PHS.png", {60, 180}},  {"GAIN.png", {130, 13 * 130}}, {"OUT.png", {130, 61 * 130}},
+      g->images = {{"BG.png", {575, 333}},      {"PWR.png", {90, 180}},        {"MIC.png", {70, 180}},
+                   {"PHS.png", {60, 180}},      {"GAIN.png", {130, 13 * 130}}, {"OUT.png", {130, 61 * 130}},
                    {"FLT.png", {130, 5 * 110}}, {"OVER.png", {200, 40}}};
       for (const std::string& name : missing)
         g->images.erase(name);

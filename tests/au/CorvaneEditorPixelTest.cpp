@@ -17,10 +17,8 @@
 
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 using namespace iplug::igraphics;
 using iplug::Corvane;
 using iplug::igraphics::test::Point;
@@ -117,7 +115,12 @@ TEST_F(CorvaneEditorPixels, SwitchClicksChangeParameterAndPictureOnlyOversamplin
   ASSERT_EQ(g->NControls(), 10);
 
   // Each switch's lamp (or lens), lit in the frame of value 1.
-  const struct { int control; int param; float x, y; } switches[] = {
+  const struct
+  {
+    int control;
+    int param;
+    float x, y;
+  } switches[] = {
     {1, 5, 505, 80},  // preamp engage lens, beside its text
     {2, 4, 505, 246}, // filter engage lens
     {3, 6, 53, 68},   // MIC lamp
@@ -198,7 +201,7 @@ TEST_F(CorvaneEditorPixels, AStateSavedAtZoomReopensAtIt)
   Draw(*g);
   EXPECT_NEAR(width, 862, 1);
   EXPECT_NEAR(height, 499, 1);
-  EXPECT_TRUE(At(505, 80).Lit()); // the preamp lens, where it belongs at 150 %
+  EXPECT_TRUE(At(505, 80).Lit());                                       // the preamp lens, where it belongs at 150 %
   EXPECT_NEAR(g->GetCornerResizer()->GetRECT().W(), 20.f / 1.5f, 1e-3); // the handle keeps 20 pixels
   dynamic_cast<Corvane*>(fresh.adapter())->CloseWindow();
 }

@@ -15,10 +15,8 @@
 
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 using iplug::Corvane;
 using iplug::igraphics::test::RecordingGraphics;
 
@@ -79,7 +77,7 @@ protected:
     return plug;
   }
 
-  int mParent = 0;  // stands in for the host's window
+  int mParent = 0; // stands in for the host's window
 };
 
 TEST_F(CorvaneEditorState, StateCarriesTheSizeOfTheEditorThatWasOpen)
@@ -95,7 +93,7 @@ TEST_F(CorvaneEditorState, StateCarriesTheSizeOfTheEditorThatWasOpen)
   std::vector<UInt8> data = StateData(unit);
   ASSERT_EQ(data.size(), 84u);
   EditorRecord r = RecordOf(data);
-  EXPECT_EQ(r.width, 575);  // while open: the editor's own size
+  EXPECT_EQ(r.width, 575); // while open: the editor's own size
   EXPECT_EQ(r.height, 333);
   EXPECT_EQ(r.scale, 1.f);
 
@@ -111,7 +109,7 @@ TEST_F(CorvaneEditorState, StateCarriesTheSizeOfTheEditorThatWasOpen)
   EXPECT_EQ(r.scale, 1.5f);
   double gain = 0.0;
   std::memcpy(&gain, data.data() + 12, 8);
-  EXPECT_EQ(gain, 9.0);  // the parameters follow the record
+  EXPECT_EQ(gain, 9.0); // the parameters follow the record
 
   // A fresh instance takes the state and saves the same bytes; its editor
   // opens at the saved size.
@@ -133,5 +131,5 @@ TEST_F(CorvaneEditorState, StateCarriesTheSizeOfTheEditorThatWasOpen)
   EXPECT_EQ(freshPlug->GetUI()->GetDrawScale(), 1.5f);
   freshPlug->CloseWindow();
 }
-}  // namespace
-}  // namespace corvane_test
+} // namespace
+} // namespace corvane_test

@@ -11,16 +11,14 @@
 #include "au/AUHost.h"
 #include "au/IPlugAUFactory.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 template <bool MIDI>
 AudioComponentMethod LookupThroughInterface(SInt16 selector)
 {
   AudioComponentPlugInInterface* iface = IPlugAUFactory<AUTestPlug, MIDI>::Factory(nullptr);
   AudioComponentMethod method = iface->Lookup(selector);
-  std::free(iface);  // never opened: nothing was constructed in it
+  std::free(iface); // never opened: nothing was constructed in it
   return method;
 }
 
@@ -105,7 +103,7 @@ protected:
     return IPlugAU::IPlugAUEntry(block.get(), plug);
   }
 
-  AUInstance host;  // lends its component instance to the legacy entry
+  AUInstance host; // lends its component instance to the legacy entry
   Handle hostStorage = nullptr;
   IPlugAU* plug = nullptr;
 };
@@ -130,8 +128,8 @@ TEST_F(ComponentManagerEntry, VersionAndUnknownSelectors)
   EXPECT_EQ(Call(kComponentVersionSelect), 0x00010203);
   for (SInt16 selector : {0, 8, 12, 13, 0x110})
     EXPECT_EQ(Call(selector), badComponentSelector) << selector;
-  for (SInt16 selector : {kMusicDevicePrepareInstrumentSelect, kMusicDeviceReleaseInstrumentSelect,
-                          kMusicDeviceStopNoteSelect})
+  for (SInt16 selector :
+       {kMusicDevicePrepareInstrumentSelect, kMusicDeviceReleaseInstrumentSelect, kMusicDeviceStopNoteSelect})
     EXPECT_EQ(Call(selector), noErr);
 }
 
@@ -196,7 +194,7 @@ TEST(AUMidi, MidiEventReachesProcessorAndEditorQueue)
   EXPECT_EQ(MusicDeviceMIDIEvent(unit, 0x1B0, 0x107, 0x17F, 12), noErr);
   ASSERT_EQ(unit.plug().midiIn.size(), 1u);
   const IMidiMsg& msg = unit.plug().midiIn[0];
-  EXPECT_EQ(msg.mStatus, 0xB0);  // each value taken as a byte
+  EXPECT_EQ(msg.mStatus, 0xB0); // each value taken as a byte
   EXPECT_EQ(msg.mData1, 0x07);
   EXPECT_EQ(msg.mData2, 0x7F);
   EXPECT_EQ(msg.mOffset, 12);
@@ -210,7 +208,7 @@ TEST(AUMidi, MidiEventReachesProcessorAndEditorQueue)
 TEST(AUInitialize, DeliversEveryParameterWithResetSourceAndActivates)
 {
   AUInstance unit;
-  EXPECT_EQ(AudioUnitInitialize(unit), noErr);  // no formats: both counts -1
+  EXPECT_EQ(AudioUnitInitialize(unit), noErr); // no formats: both counts -1
   AUTestPlug& plug = unit.plug();
   EXPECT_TRUE(plug.IsActive());
   ASSERT_EQ(plug.paramChanges.size(), static_cast<size_t>(kNumTestParams));
@@ -220,12 +218,12 @@ TEST(AUInitialize, DeliversEveryParameterWithResetSourceAndActivates)
     EXPECT_EQ(plug.paramChanges[static_cast<size_t>(i)].source, kReset);
   }
   EXPECT_EQ(plug.activations, std::vector<bool>{true});
-  EXPECT_NE(plug.GetHost(), kHostUninit);  // identified from the main bundle
+  EXPECT_NE(plug.GetHost(), kHostUninit); // identified from the main bundle
 
   EXPECT_EQ(AudioUnitUninitialize(unit), noErr);
   EXPECT_FALSE(plug.IsActive());
   EXPECT_EQ(plug.activations, (std::vector<bool>{true, false}));
-  EXPECT_EQ(AudioUnitInitialize(unit), noErr);  // again after uninitialize
+  EXPECT_EQ(AudioUnitInitialize(unit), noErr); // again after uninitialize
   EXPECT_TRUE(plug.IsActive());
 }
 
@@ -233,7 +231,7 @@ TEST(AUInitialize, RefusesChannelCountsNoLayoutAccepts)
 {
   AUInstance unit;
   ASSERT_EQ(unit.SetFormat(kAudioUnitScope_Input, 0, 1), noErr);
-  ASSERT_EQ(unit.SetFormat(kAudioUnitScope_Output, 0, 2), noErr);  // accepted: inputs not counted while inactive
+  ASSERT_EQ(unit.SetFormat(kAudioUnitScope_Output, 0, 2), noErr); // accepted: inputs not counted while inactive
   EXPECT_EQ(AudioUnitInitialize(unit), badComponentSelector);
   EXPECT_FALSE(unit.plug().IsActive());
   EXPECT_TRUE(unit.plug().activations.empty());
@@ -291,7 +289,7 @@ TEST(AUParameters, SetRoundsSteppedValuesButTheEditorGetsTheValueAsSent)
   EXPECT_NEAR(plug.editorValues[0].value, 0.26, 1e-6);
 
   EXPECT_EQ(AudioUnitSetParameter(unit, kParamGain, kAudioUnitScope_Global, 0, 100.f, 0), noErr);
-  EXPECT_DOUBLE_EQ(plug.GetParam(kParamGain)->Value(), 12.0);  // clamped
+  EXPECT_DOUBLE_EQ(plug.GetParam(kParamGain)->Value(), 12.0); // clamped
   EXPECT_EQ(AudioUnitSetParameter(unit, kParamGain, kAudioUnitScope_Output, 0, 1.f, 0), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(AudioUnitSetParameter(unit, 1000, kAudioUnitScope_Global, 0, 1.f, 0), kAudioUnitErr_InvalidParameter);
   for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})

@@ -12,10 +12,8 @@
 #include "au/CFUtilities.h"
 #include "au/IPlugAUViewFactory.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 constexpr AudioUnitScope G = kAudioUnitScope_Global;
 constexpr AudioUnitScope I = kAudioUnitScope_Input;
 constexpr AudioUnitScope O = kAudioUnitScope_Output;
@@ -34,7 +32,7 @@ struct InfoRow
   AudioUnitScope scope;
   AudioUnitElement elem;
   OSStatus status;
-  UInt32 size;      // checked when status is noErr
+  UInt32 size; // checked when status is noErr
   bool writable;
 };
 
@@ -138,7 +136,7 @@ const DataRow kDataRows[] = {
   {kAudioUnitProperty_ElementName, O, 0, noErr},
   {kAudioUnitProperty_SupportedChannelLayoutTags, G, 0, kAudioUnitErr_InvalidProperty},
   {kAudioUnitProperty_MIDIOutputCallback, G, 0, kAudioUnitErr_InvalidProperty},
-  {kAudioUnitProperty_ParameterClumpName, I, 0, noErr},  // not global: nothing asked, nothing written
+  {kAudioUnitProperty_ParameterClumpName, I, 0, noErr}, // not global: nothing asked, nothing written
   {kAudioUnitProperty_MakeConnection, I, 0, noErr},
   {kAudioUnitProperty_HostCallbacks, G, 0, noErr},
 };
@@ -277,12 +275,12 @@ TEST(AUPropertyData, ParameterListAndInfo)
 
   AudioUnitParameterInfo sw = info(kParamSwitch);
   EXPECT_EQ(sw.unit, kAudioUnitParameterUnit_Boolean);
-  EXPECT_EQ(sw.flags & ~kAudioUnitParameterFlag_ValuesHaveStrings, 0xE8800010u);  // meta, no clump
+  EXPECT_EQ(sw.flags & ~kAudioUnitParameterFlag_ValuesHaveStrings, 0xE8800010u); // meta, no clump
   CFRelease(sw.cfNameString);
 
   AudioUnitParameterInfo stepped = info(kParamStepped);
-  EXPECT_EQ(stepped.flags, 0xC9800010u);  // cannot automate: non-real-time
-  EXPECT_EQ(stepped.unit, kAudioUnitParameterUnit_Generic);  // custom unit without a label
+  EXPECT_EQ(stepped.flags, 0xC9800010u);                    // cannot automate: non-real-time
+  EXPECT_EQ(stepped.unit, kAudioUnitParameterUnit_Generic); // custom unit without a label
   EXPECT_EQ(stepped.unitName, nullptr);
   CFRelease(stepped.cfNameString);
 
@@ -313,8 +311,8 @@ TEST(AUPropertyData, ClumpsAreNumberedInTheOrderHostsMeetTheirGroups)
   };
 
   AUInstance first;
-  EXPECT_EQ(clumpOf(first, kParamGain), 1u);  // group "A"
-  EXPECT_EQ(clumpOf(first, kParamMode), 2u);  // group "B"
+  EXPECT_EQ(clumpOf(first, kParamGain), 1u); // group "A"
+  EXPECT_EQ(clumpOf(first, kParamMode), 2u); // group "B"
   EXPECT_EQ(clumpOf(first, kParamFrequency), 1u);
   EXPECT_EQ(clumpName(first, 2), "B");
 
@@ -431,7 +429,7 @@ TEST(AUPropertyData, RejectedStreamFormatsFallBackToThePlugInChannelCount)
   AudioStreamBasicDescription interleavedOnly = AUInstance::FloatFormat(1);
   interleavedOnly.mFormatFlags = 0x20;
   rejected(interleavedOnly);
-  rejected(AUInstance::FloatFormat(3));  // no layout has three channels
+  rejected(AUInstance::FloatFormat(3)); // no layout has three channels
   EXPECT_EQ(unit.SetFormat(Group, 0, 1), kAudioUnitErr_InvalidProperty);
 }
 
@@ -477,8 +475,8 @@ TEST(AUPropertyWrite, ListenersHearOfEveryWriteEvenFailingOnes)
   UInt32 quality = 127;
   EXPECT_EQ(unit.Set(kAudioUnitProperty_RenderQuality, G, 0, quality), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(unit.SetFormat(I, 5, 2), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(WriteLog::calls(), (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_RenderQuality,
-                                                                 kAudioUnitProperty_StreamFormat}));
+  EXPECT_EQ(WriteLog::calls(),
+            (std::vector<AudioUnitPropertyID>{kAudioUnitProperty_RenderQuality, kAudioUnitProperty_StreamFormat}));
 }
 
 TEST(AUPropertyWrite, SampleRateFramesAndBypassResetTheProcessor)
@@ -489,7 +487,8 @@ TEST(AUPropertyWrite, SampleRateFramesAndBypassResetTheProcessor)
   EXPECT_EQ(plug.GetSampleRate(), 96000.0);
   EXPECT_EQ(plug.resets, 1);
 
-  for (Float64 bad : {0.0, -44100.0, std::numeric_limits<Float64>::quiet_NaN(), std::numeric_limits<Float64>::infinity()})
+  for (Float64 bad :
+       {0.0, -44100.0, std::numeric_limits<Float64>::quiet_NaN(), std::numeric_limits<Float64>::infinity()})
     EXPECT_EQ(unit.Set<Float64>(kAudioUnitProperty_SampleRate, G, 0, bad), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(plug.GetSampleRate(), 96000.0);
   EXPECT_EQ(plug.resets, 1);
@@ -516,7 +515,7 @@ TEST(AUPropertyWrite, SampleRateFramesAndBypassResetTheProcessor)
 TEST(AUPropertyWrite, ContextNameKeepsTextOutsideAscii)
 {
   AUInstance unit;
-  CFStringRef name = MakeCFString("Gesang \xC3\xBC\xE2\x82\xAC");  // "Gesang ü€"
+  CFStringRef name = MakeCFString("Gesang \xC3\xBC\xE2\x82\xAC"); // "Gesang ü€"
   ASSERT_EQ(unit.Set(kAudioUnitProperty_ContextName, G, 0, name), noErr);
   CFRelease(name);
   WDL_String track;

@@ -18,10 +18,8 @@
 extern "C" OSStatus Corvane_Entry(ComponentParameters* params, void* instanceStorage);
 extern "C" AudioComponentPlugInInterface* Corvane_Factory(const AudioComponentDescription* desc);
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 void* volatile escaped = nullptr;
 
 struct LatencyListener
@@ -53,8 +51,7 @@ TEST(AURenderAllocations, TheCountingHooksSeeAllocations)
 }
 
 class CorvaneRender : public ::testing::TestWithParam<UInt32>
-{
-};
+{};
 
 TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
 {
@@ -63,8 +60,7 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
 #endif
   static AudioComponent component = [] {
     const AudioComponentDescription desc = CorvaneDescription();
-    return AudioComponentRegister(&desc, InProcessCorvaneName(), corvane::kVersionCode,
-                                  Corvane_Factory);
+    return AudioComponentRegister(&desc, InProcessCorvaneName(), corvane::kVersionCode, Corvane_Factory);
   }();
   ASSERT_NE(component, nullptr);
 
@@ -84,18 +80,14 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
 
   // Every mode the engine has: stages engaged, filters on, oversampling, mic curve, phase.
   const std::vector<std::vector<std::pair<AudioUnitParameterID, float>>> modes = {
-    {},
-    {{4, 1.f}, {2, 3.f}, {3, 4.f}},
-    {{8, 1.f}, {0, 12.f}},
-    {{6, 1.f}, {7, 1.f}, {1, -12.f}},
-    {{5, 0.f}, {4, 0.f}},
+    {}, {{4, 1.f}, {2, 3.f}, {3, 4.f}}, {{8, 1.f}, {0, 12.f}}, {{6, 1.f}, {7, 1.f}, {1, -12.f}}, {{5, 0.f}, {4, 0.f}},
   };
   RenderBuffers out(static_cast<int>(channels), 1024);
   Float64 sampleTime = 0.0;
   long allocations = 0;
   // A second latency listener that comes and goes between the renders.
   const AudioUnitPropertyListenerProc churnedProc = [](void* c, AudioUnit, AudioUnitPropertyID, AudioUnitScope,
-                                                        AudioUnitElement) { ++static_cast<LatencyListener*>(c)->calls; };
+                                                       AudioUnitElement) { ++static_cast<LatencyListener*>(c)->calls; };
   LatencyListener churned;
   bool churnedIn = false;
   for (const auto& mode : modes)
@@ -125,7 +117,7 @@ TEST_P(CorvaneRender, RenderCallsAllocateNothingInAnyMode)
     }
   }
   EXPECT_EQ(allocations, 0);
-  EXPECT_GT(latency.calls, 0);  // the modes above change the latency
+  EXPECT_GT(latency.calls, 0); // the modes above change the latency
   EXPECT_GT(churned.calls, 0);
   EXPECT_GT(notifier.calls, 0);
   for (int i = 0; i < 64; ++i)

@@ -10,10 +10,8 @@
 
 #include "au/AUHost.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 constexpr int kFrames = 64;
 
 TEST(AURender, RenderCallbackFeedsTheProcessor)
@@ -78,11 +76,11 @@ TEST(AURender, MakeConnectionChecksScopeBusAndSourceFormat)
   AUInstance unit, source;
   AudioUnitConnection connection{source.unit(), 0, 1};
   EXPECT_EQ(unit.Set(kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, connection),
-            kAudioUnitErr_InvalidProperty);  // no input bus 1
+            kAudioUnitErr_InvalidProperty); // no input bus 1
   connection.destInputNumber = 0;
   EXPECT_EQ(unit.Set(kAudioUnitProperty_MakeConnection, kAudioUnitScope_Output, 0, connection),
             kAudioUnitErr_InvalidProperty);
-  connection.sourceOutputNumber = 4;  // the source has no such output: its format query fails
+  connection.sourceOutputNumber = 4; // the source has no such output: its format query fails
   EXPECT_EQ(unit.Set(kAudioUnitProperty_MakeConnection, kAudioUnitScope_Global, 0, connection),
             kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(unit.plug().GetInputConnection(0)->inputType, IPlugAU::eNotConnected);
@@ -118,8 +116,8 @@ struct NotifyLog
     auto* self = static_cast<NotifyLog*>(refCon);
     const int blocks = self->plug->blocks;
     self->events.push_back((*flags & kAudioUnitRenderAction_PreRender ? "pre" : "post") + std::to_string(blocks));
-    *flags = 0xFF;  // each notifier gets its own flags
-    return -1;      // results are ignored
+    *flags = 0xFF; // each notifier gets its own flags
+    return -1;     // results are ignored
   }
 };
 
@@ -131,13 +129,13 @@ TEST(AURenderNotify, PreAndPostNotificationsBracketProcessing)
   NotifyLog log;
   log.plug = &unit.plug();
   AudioUnitAddRenderNotify(unit, NotifyLog::Notify, &log);
-  AudioUnitAddRenderNotify(unit, NotifyLog::Notify, &log);  // no duplicate check
+  AudioUnitAddRenderNotify(unit, NotifyLog::Notify, &log); // no duplicate check
   RenderBuffers out(2, kFrames);
   ASSERT_EQ(RenderSlice(unit, out), noErr);
   EXPECT_EQ(log.events, (std::vector<std::string>{"pre0", "pre0", "post1", "post1"}));
 
   int other = 0;
-  AudioUnitRemoveRenderNotify(unit, NotifyLog::Notify, &other);  // the context is not compared
+  AudioUnitRemoveRenderNotify(unit, NotifyLog::Notify, &other); // the context is not compared
   log.events.clear();
   ASSERT_EQ(RenderSlice(unit, out, 64.0), noErr);
   EXPECT_EQ(log.events, (std::vector<std::string>{"pre1", "post2"}));
@@ -260,7 +258,7 @@ TEST(AURenderBuffers, BuffersTheProcessorCannotServeAreRefused)
   RenderBuffers small(2, kFrames);
   small.buffer(1).mDataByteSize = kFrames * 4 - 4;
   EXPECT_EQ(RenderSlice(unit, small), kAudio_ParamError);
-  RenderBuffers three(3, kFrames, false);  // no scratch for a third output channel
+  RenderBuffers three(3, kFrames, false); // no scratch for a third output channel
   EXPECT_EQ(RenderSlice(unit, three), kAudio_ParamError);
   EXPECT_EQ(source.calls, 0);
 }
@@ -297,7 +295,7 @@ TEST(AURenderBuffers, BypassCopiesInputWithoutProcessing)
   unit.Set<UInt32>(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, 0);
   ASSERT_EQ(RenderSlice(unit, out, 64.0), noErr);
   EXPECT_EQ(unit.plug().blocks, 1);
-  ASSERT_EQ(unit.plug().midiIn.size(), 1u);  // the editor's queue is drained before processing
+  ASSERT_EQ(unit.plug().midiIn.size(), 1u); // the editor's queue is drained before processing
   EXPECT_EQ(unit.plug().midiIn[0].mData1, 60);
 }
 
@@ -316,7 +314,7 @@ struct Transport
   {
     *playing = true;
     *changed = false;
-    *samplePos = 0.0;  // exactly 0 is reported as unknown
+    *samplePos = 0.0; // exactly 0 is reported as unknown
     *cycling = true;
     *cycleStart = 8.0;
     *cycleEnd = -3.0;
@@ -421,7 +419,7 @@ TEST(AURenderLatency, LatencyChangeNotifiesOnlyLatencyListenersBeforeStoring)
   ASSERT_EQ(RenderSlice(unit, out), noErr);
   ASSERT_EQ(log.calls.size(), 1u);
   EXPECT_EQ(log.calls[0].first, kAudioUnitProperty_Latency);
-  EXPECT_EQ(log.calls[0].second, 0.0);  // still the old value during the call
+  EXPECT_EQ(log.calls[0].second, 0.0); // still the old value during the call
   EXPECT_EQ(unit.plug().GetLatency(), 480);
 
   log.calls.clear();
@@ -490,7 +488,7 @@ struct MidiSink
     for (UInt32 i = 0; i < list->numPackets; ++i)
     {
       self->packets.emplace_back(packet->data, packet->data + packet->length);
-      const MIDITimeStamp time = packet->timeStamp;  // a packed member: copy, don't bind
+      const MIDITimeStamp time = packet->timeStamp; // a packed member: copy, don't bind
       self->times.push_back(time);
       packet = MIDIPacketNext(packet);
     }
@@ -502,7 +500,7 @@ TEST(AUMidiOut, MessagesTravelAsPacketLists)
 {
   AUInstance unit;
   AUTestPlug& plug = unit.plug();
-  EXPECT_FALSE(plug.SendMidiMsg(IMidiMsg(0, 0x90, 60, 1)));  // no callback yet
+  EXPECT_FALSE(plug.SendMidiMsg(IMidiMsg(0, 0x90, 60, 1))); // no callback yet
 
   MidiSink sink;
   AUMIDIOutputCallbackStruct callback{MidiSink::Receive, &sink};

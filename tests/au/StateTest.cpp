@@ -13,10 +13,8 @@
 #include "au/CFAUPreset.h"
 #include "au/CFUtilities.h"
 
-namespace corvane_test
-{
-namespace
-{
+namespace corvane_test {
+namespace {
 constexpr AudioUnitScope G = kAudioUnitScope_Global;
 
 std::string ToString(CFStringRef str)
@@ -31,7 +29,8 @@ CFMutableDictionaryRef SavedState(AUInstance& unit)
 {
   CFPropertyListRef state = nullptr;
   EXPECT_EQ(unit.Get(kAudioUnitProperty_ClassInfo, G, 0, state), noErr);
-  CFMutableDictionaryRef copy = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(state));
+  CFMutableDictionaryRef copy =
+    CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(state));
   CFRelease(state);
   return copy;
 }
@@ -42,10 +41,7 @@ OSStatus Restore(AUInstance& unit, CFDictionaryRef state)
   return unit.Set(kAudioUnitProperty_ClassInfo, G, 0, plist);
 }
 
-void SetKey(CFMutableDictionaryRef dict, const char* key, SInt32 value)
-{
-  IPlugAU::PutNumberInDict(dict, key, value);
-}
+void SetKey(CFMutableDictionaryRef dict, const char* key, SInt32 value) { IPlugAU::PutNumberInDict(dict, key, value); }
 
 void RemoveKey(CFMutableDictionaryRef dict, const char* key)
 {

@@ -9,8 +9,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 
 Config MakeConfig(bool hasEditor)
 {
@@ -33,8 +32,7 @@ Config MakeConfig(bool hasEditor)
 class ProbePlugin : public IPlugAPIBase
 {
 public:
-  explicit ProbePlugin(bool hasEditor = true)
-  : IPlugAPIBase(MakeConfig(hasEditor), kAPIAU)
+  explicit ProbePlugin(bool hasEditor = true) : IPlugAPIBase(MakeConfig(hasEditor), kAPIAU)
   {
     GetParam(0)->InitDouble("Level", 0.0, -10.0, 10.0, 0.01);
     GetParam(1)->InitInt("Steps", 2, 0, 4);
@@ -42,19 +40,35 @@ public:
   }
 
   using IPlugAPIBase::OnParamChange;
-  void OnParamChange(int idx, EParamSource source, int) override { Log("change " + std::to_string(idx) + " src " + std::to_string(source)); }
-  void OnParamChangeUI(int idx, EParamSource source) override { Log("changeUI " + std::to_string(idx) + " src " + std::to_string(source)); }
+  void OnParamChange(int idx, EParamSource source, int) override
+  {
+    Log("change " + std::to_string(idx) + " src " + std::to_string(source));
+  }
+  void OnParamChangeUI(int idx, EParamSource source) override
+  {
+    Log("changeUI " + std::to_string(idx) + " src " + std::to_string(source));
+  }
   void BeginInformHostOfParamChange(int idx) override { Log("begin " + std::to_string(idx)); }
   void EndInformHostOfParamChange(int idx) override { Log("end " + std::to_string(idx)); }
-  void InformHostOfParamChange(int idx, double normalized) override { Log("inform " + std::to_string(idx) + " " + std::to_string(normalized)); }
+  void InformHostOfParamChange(int idx, double normalized) override
+  {
+    Log("inform " + std::to_string(idx) + " " + std::to_string(normalized));
+  }
   void SendParameterValueFromDelegate(int idx, double value, bool normalized) override
   {
     delivered.push_back({idx, value});
     EXPECT_FALSE(normalized);
   }
   void SendMidiMsgFromDelegate(const IMidiMsg& msg) override { Log("midi " + std::to_string(msg.mStatus)); }
-  void SendSysexMsgFromDelegate(const ISysEx& msg) override { Log("sysex " + std::to_string(msg.mSize) + " " + std::to_string(msg.mData[0])); }
-  bool EditorResize(int, int) override { Log("resize"); return false; }
+  void SendSysexMsgFromDelegate(const ISysEx& msg) override
+  {
+    Log("sysex " + std::to_string(msg.mSize) + " " + std::to_string(msg.mData[0]));
+  }
+  bool EditorResize(int, int) override
+  {
+    Log("resize");
+    return false;
+  }
   void OnIdle() override { ++idles; }
 
   // Processor-side producers, as an adapter's render path would use them.

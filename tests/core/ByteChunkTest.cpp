@@ -8,8 +8,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 IByteChunk FromBytes(std::initializer_list<uint8_t> bytes)
 {
   IByteChunk chunk;
@@ -131,9 +130,7 @@ TEST(ByteChunkStrings, EmptyEmbeddedNulAndBadLengths)
 
 TEST(Base64, EncodesWithPadding)
 {
-  auto enc = [](const char* text) {
-    return Base64Encode(reinterpret_cast<const uint8_t*>(text), std::strlen(text));
-  };
+  auto enc = [](const char* text) { return Base64Encode(reinterpret_cast<const uint8_t*>(text), std::strlen(text)); };
   EXPECT_EQ(enc("abc"), "YWJj");
   EXPECT_EQ(enc("a"), "YQ==");
   EXPECT_EQ(enc("ab"), "YWI=");

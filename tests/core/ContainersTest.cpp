@@ -4,8 +4,7 @@
 #include "core/WDL_String.h"
 #include "core/WDL_TypedBuf.h"
 
-namespace
-{
+namespace {
 struct Counted
 {
   explicit Counted(int* live) : mLive(live) { ++*mLive; }

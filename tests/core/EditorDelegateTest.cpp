@@ -6,8 +6,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 struct Recorder : IEditorDelegate
 {
   using IEditorDelegate::OnParamChange;
@@ -40,7 +39,7 @@ TEST(EditorDelegate, ValueFromUiIsStoredNormalisedAndReported)
   d.SendParameterValueFromUI(0, 0.49);
   EXPECT_EQ(d.GetParam(0)->GetValue(), 6.0);
   EXPECT_EQ(d.log, (std::vector<std::string>{"ui 0 3"}));
-  d.SendParameterValueFromUI(5, 0.5); // no such parameter: only reported
+  d.SendParameterValueFromUI(5, 0.5);     // no such parameter: only reported
   d.SetSizeConstraints(800, 200, 50, 10); // stored sorted
   EXPECT_EQ(d.GetMinWidth(), 200);
   EXPECT_EQ(d.GetMaxWidth(), 800);

@@ -7,8 +7,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 std::string Display(const IParam& p, double value, bool withTexts = true)
 {
   WDL_String s;
@@ -262,9 +261,8 @@ TEST(ParamJSON, DescribesTheParameterAndEscapesTheName)
   p.InitDouble("Out", 0, -24, 24, 0.1);
   WDL_String json;
   p.GetJSON(json, 3);
-  EXPECT_STREQ(json.Get(),
-               "{\"id\":3, \"name\":\"Out\", \"type\":\"float\", \"min\":-24.000000, \"max\":24.000000, "
-               "\"default\":0.000000, \"rate\":\"control\"}");
+  EXPECT_STREQ(json.Get(), "{\"id\":3, \"name\":\"Out\", \"type\":\"float\", \"min\":-24.000000, \"max\":24.000000, "
+                           "\"default\":0.000000, \"rate\":\"control\"}");
 
   IParam untyped;
   WDL_String j2;

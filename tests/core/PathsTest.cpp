@@ -11,8 +11,7 @@
 using namespace iplug;
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
 void WriteFile(const fs::path& path, const std::string& text)
 {
@@ -43,8 +42,9 @@ protected:
     ::unsetenv("XDG_CONFIG_HOME");
     ::unsetenv("XDG_DATA_HOME");
 
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(
-      kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bundle.c_str()), static_cast<CFIndex>(bundle.native().size()), true);
+    CFURLRef url =
+      CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bundle.c_str()),
+                                              static_cast<CFIndex>(bundle.native().size()), true);
     opened = CFBundleCreate(kCFAllocatorDefault, url);
     CFRelease(url);
   }

@@ -2,7 +2,6 @@
 
 #include "core/IPlugQueue.h"
 
-
 using iplug::IPlugQueue;
 
 TEST(PlugQueue, HoldsOneLessThanItsSlotsAndDropsTheNewest)

@@ -40,7 +40,7 @@ TEST(PluginHost, TableOrderDecidesOverlappingNames)
     {"", kHostUnknown},
     {"Some Unknown DAW", kHostUnknown},
     {"REAPER", kHostReaper},
-    {"Reaper Live Edition", kHostReaper}, // reaper tested before live
+    {"Reaper Live Edition", kHostReaper},      // reaper tested before live
     {"Oliver's Live Logic", kHostAbletonLive}, // live before logic
     {"Digital Performer", kHostDigitalPerformer},
     {"Bitwig Studio", kHostBitwig},
@@ -133,8 +133,8 @@ TEST(PluginState, ParamResetCallsChangeThenUiPerParameterInOrder)
   p.events.clear();
   p.uiEvents.clear();
   p.OnParamReset(kPresetRecall);
-  EXPECT_EQ(p.events, (std::vector<std::pair<int, EParamSource>>{{0, kPresetRecall}, {1, kPresetRecall},
-                                                                 {2, kPresetRecall}}));
+  EXPECT_EQ(p.events,
+            (std::vector<std::pair<int, EParamSource>>{{0, kPresetRecall}, {1, kPresetRecall}, {2, kPresetRecall}}));
   EXPECT_EQ(p.uiEvents.size(), 3u);
 }
 

@@ -13,15 +13,17 @@
 using namespace iplug;
 using namespace coretest;
 
-namespace
-{
+namespace {
 uint32_t BE(const IByteChunk& chunk, int pos)
 {
   const uint8_t* b = chunk.Data() + pos;
   return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
 }
 
-std::string Tag(const IByteChunk& chunk, int pos) { return std::string(reinterpret_cast<const char*>(chunk.Data() + pos), 4); }
+std::string Tag(const IByteChunk& chunk, int pos)
+{
+  return std::string(reinterpret_cast<const char*>(chunk.Data() + pos), 4);
+}
 
 struct TempFile
 {

@@ -7,8 +7,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 Config IOConfigFor(const char* channelIO, int kind = kEffect, bool midiIn = false)
 {
   Config c;
@@ -165,7 +164,7 @@ TEST(ProcessorContext, TempoAndComponentType)
   t.mTempo = 0;
   p.SetTimeInfo(t);
   EXPECT_EQ(p.GetSamplesPerBeat(), 0.0);
-  EXPECT_EQ(p.GetAUPluginType(), 0x61756678);                                               // aufx
+  EXPECT_EQ(p.GetAUPluginType(), 0x61756678);                                                // aufx
   EXPECT_EQ(TestProcessor(IOConfigFor("1-1", kEffect, true)).GetAUPluginType(), 0x61756d66); // aumf
   EXPECT_EQ(TestProcessor(IOConfigFor("1-1", 7)).GetAUPluginType(), 0x61756678);
 }

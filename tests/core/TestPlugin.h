@@ -9,8 +9,7 @@
 #include "core/IByteChunk.h"
 #include "core/IPluginBase.h"
 
-namespace coretest
-{
+namespace coretest {
 using namespace iplug;
 
 inline Config MakeConfig(int nParams, int nPresets, bool stateChunks = false)
@@ -24,7 +23,7 @@ inline Config MakeConfig(int nParams, int nPresets, bool stateChunks = false)
   c.makerName = "Maker";
   c.versionCode = 0x00010203;
   c.uniqueId = 0x54737431; // "Tst1"
-  c.makerId = 0x4D6B7231; // "Mkr1"
+  c.makerId = 0x4D6B7231;  // "Mkr1"
   c.stateChunks = stateChunks;
   return c;
 }

@@ -11,7 +11,7 @@ TEST(UserDirectories, ReadsUserDirsEntriesAsTheShellWould)
                            "XDG_MUSIC_DIR=\"/mnt/audio\"\n"
                            "  XDG_MUSIC_DIR=\"$HOME/Musik\"\n" // the last definition wins
                            "XDG_MUSIC_DIRX=\"/wrong\"\n"
-                           "XDG_VIDEOS_DIR=Videos\n";           // unquoted: ignored
+                           "XDG_VIDEOS_DIR=Videos\n"; // unquoted: ignored
   EXPECT_EQ(UserDirectories::ParseUserDirsEntry(text, "XDG_MUSIC_DIR", "/home/a"), "/home/a/Musik");
   EXPECT_EQ(UserDirectories::ParseUserDirsEntry(text, "XDG_DESKTOP_DIR", "/home/a"), "/home/a/Schreibtisch");
   EXPECT_EQ(UserDirectories::ParseUserDirsEntry(text, "XDG_VIDEOS_DIR", "/home/a"), "");

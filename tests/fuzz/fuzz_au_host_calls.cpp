@@ -13,8 +13,7 @@
 
 using namespace corvane_test;
 
-namespace
-{
+namespace {
 class Reader
 {
 public:
@@ -43,20 +42,40 @@ private:
 
 // Writes whose data holds no pointers.
 const AudioUnitPropertyID kPlainWrites[] = {
-  kAudioUnitProperty_SampleRate, kAudioUnitProperty_StreamFormat, kAudioUnitProperty_MaximumFramesPerSlice,
-  kAudioUnitProperty_BypassEffect, kAudioUnitProperty_OfflineRender, kAudioUnitProperty_PresentPreset,
-  kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_RenderQuality, kAudioUnitProperty_ElementCount, 9999,
+  kAudioUnitProperty_SampleRate,
+  kAudioUnitProperty_StreamFormat,
+  kAudioUnitProperty_MaximumFramesPerSlice,
+  kAudioUnitProperty_BypassEffect,
+  kAudioUnitProperty_OfflineRender,
+  kAudioUnitProperty_PresentPreset,
+  kAudioUnitProperty_CurrentPreset,
+  kAudioUnitProperty_RenderQuality,
+  kAudioUnitProperty_ElementCount,
+  9999,
 };
 
 // Reads whose data holds no objects to release.
 const AudioUnitPropertyID kPlainReads[] = {
-  kAudioUnitProperty_SampleRate, kAudioUnitProperty_ParameterList, kAudioUnitProperty_StreamFormat,
-  kAudioUnitProperty_ElementCount, kAudioUnitProperty_Latency, kAudioUnitProperty_SupportedNumChannels,
-  kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitProperty_TailTime, kAudioUnitProperty_BypassEffect,
-  kAudioUnitProperty_LastRenderError, kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitProperty_SupportsMPE,
-  kAudioUnitProperty_MakeConnection, kAudioUnitProperty_SetRenderCallback, kAudioUnitProperty_HostCallbacks,
-  kAudioUnitProperty_FastDispatch, kAudioUnitProperty_AudioChannelLayout, kPluginInstanceProperty,
-  kMusicDeviceProperty_InstrumentCount, kAudioUnitProperty_MIDIOutputCallback,
+  kAudioUnitProperty_SampleRate,
+  kAudioUnitProperty_ParameterList,
+  kAudioUnitProperty_StreamFormat,
+  kAudioUnitProperty_ElementCount,
+  kAudioUnitProperty_Latency,
+  kAudioUnitProperty_SupportedNumChannels,
+  kAudioUnitProperty_MaximumFramesPerSlice,
+  kAudioUnitProperty_TailTime,
+  kAudioUnitProperty_BypassEffect,
+  kAudioUnitProperty_LastRenderError,
+  kAudioUnitProperty_SupportedChannelLayoutTags,
+  kAudioUnitProperty_SupportsMPE,
+  kAudioUnitProperty_MakeConnection,
+  kAudioUnitProperty_SetRenderCallback,
+  kAudioUnitProperty_HostCallbacks,
+  kAudioUnitProperty_FastDispatch,
+  kAudioUnitProperty_AudioChannelLayout,
+  kPluginInstanceProperty,
+  kMusicDeviceProperty_InstrumentCount,
+  kAudioUnitProperty_MIDIOutputCallback,
 };
 
 OSStatus Silence(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames, AudioBufferList* io)
@@ -120,9 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<uint8_t> bytes(in.Byte() % 48);
         in.Fill(bytes.data(), bytes.size());
         if (prop == kAudioUnitProperty_MaximumFramesPerSlice && bytes.size() >= 4)
-          bytes[2] = bytes[3] = 0;  // keep scratch sizes small enough to fuzz quickly
-        if ((prop == kAudioUnitProperty_PresentPreset || prop == kAudioUnitProperty_CurrentPreset) && bytes.size() >= 16)
-          std::memset(bytes.data() + 8, 0, 8);  // the name pointer is not read
+          bytes[2] = bytes[3] = 0; // keep scratch sizes small enough to fuzz quickly
+        if ((prop == kAudioUnitProperty_PresentPreset || prop == kAudioUnitProperty_CurrentPreset) &&
+            bytes.size() >= 16)
+          std::memset(bytes.data() + 8, 0, 8); // the name pointer is not read
         AudioUnitSetProperty(unit, prop, scope, elem, bytes.empty() ? nullptr : bytes.data(),
                              static_cast<UInt32>(bytes.size()));
         break;
@@ -140,9 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         AudioUnitGetPropertyInfo(unit, prop, scope, elem, &infoSize, &writable);
         break;
       }
-      case 2:
-        Render(unit, in);
-        break;
+      case 2: Render(unit, in); break;
       case 3:
       {
         AURenderCallbackStruct callback{in.Byte() % 2 ? Silence : nullptr, nullptr};

@@ -8,8 +8,7 @@
 using namespace iplug;
 using namespace coretest;
 
-namespace
-{
+namespace {
 template <class P>
 void CheckRanges(const P& plugin)
 {

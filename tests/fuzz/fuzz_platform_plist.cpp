@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace
+namespace {
+CFDataRef Write(CFPropertyListRef plist)
 {
-CFDataRef Write(CFPropertyListRef plist) { return CFPropertyListCreateData(nullptr, plist, kCFPropertyListXMLFormat_v1_0, 0, nullptr); }
+  return CFPropertyListCreateData(nullptr, plist, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -47,8 +47,11 @@ TEST_F(BitmapFixture, KnobShowsTheNearestFrameWithHalvesRoundingUp)
   auto* knob = new IBKnobControl(10, 20, ui.LoadBitmap("KNOB.png", 13), kNoParameter);
   ui.AttachControl(knob);
   EXPECT_EQ(knob->GetRECT(), IRECT(10, 20, 50, 50));
-  const struct { double value; int frame; } cases[] = {
-    {0.0, 1}, {1.0, 13}, {0.5, 7}, {0.04, 1}, {0.05, 2}, {-3.0, 1}, {7.0, 13}, {std::nan(""), 1}};
+  const struct
+  {
+    double value;
+    int frame;
+  } cases[] = {{0.0, 1}, {1.0, 13}, {0.5, 7}, {0.04, 1}, {0.05, 2}, {-3.0, 1}, {7.0, 13}, {std::nan(""), 1}};
   for (const auto& c : cases)
   {
     knob->SetValue(c.value);
@@ -91,7 +94,7 @@ TEST_F(BitmapFixture, FrameIsCentredInALargerRectangleAndOneFrameDrawsWhole)
   ui.AttachControl(knob);
   ui.AttachControl(still);
 
-  EXPECT_EQ(fromBounds->GetRECT(), IRECT(40, 20, 60, 30)); // the switch shrinks to one frame
+  EXPECT_EQ(fromBounds->GetRECT(), IRECT(40, 20, 60, 30));   // the switch shrinks to one frame
   EXPECT_EQ(DrawnBy(*knob).bounds, IRECT(30, 135, 70, 165)); // the knob keeps its rectangle, draws centred
   still->SetValue(1.0);
   const DrawCall whole = DrawnBy(*still);
@@ -106,7 +109,11 @@ TEST_F(BitmapFixture, RescaleDrawsTheVariantForTheScreenRoundedUp)
   ui.AttachControl(knob);
   EXPECT_EQ(DrawnBy(*knob).bitmapScale, 1.f);
 
-  const struct { float screen; float bitmap; } cases[] = {{1.5f, 2.f}, {2.f, 2.f}, {2.5f, 3.f}, {1.f, 1.f}};
+  const struct
+  {
+    float screen;
+    float bitmap;
+  } cases[] = {{1.5f, 2.f}, {2.f, 2.f}, {2.5f, 3.f}, {1.f, 1.f}};
   for (const auto& c : cases)
   {
     ui.SetScreenScale(c.screen);
@@ -156,7 +163,11 @@ TEST_F(BitmapFixture, RestOfTheFamily)
   auto* slider = new IBSliderControl(0, 0, 100, ui.LoadBitmap("SW2.png", 2), IBitmap(), kNoParameter);
   ui.AttachControl(slider);
   EXPECT_EQ(slider->GetRECT(), IRECT(0, 0, 20, 100));
-  const struct { double v; float top; } slides[] = {{0.0, 90}, {1.0, 0}, {0.5, 45}};
+  const struct
+  {
+    double v;
+    float top;
+  } slides[] = {{0.0, 90}, {1.0, 0}, {0.5, 45}};
   for (const auto& s : slides)
   {
     slider->SetValue(s.v);
@@ -190,10 +201,10 @@ TEST_F(BitmapFixture, RestOfTheFamily)
   send(0, 2, {1.f, -0.001f});
   EXPECT_DOUBLE_EQ(meter->GetValue(0), 1.0);
   EXPECT_NEAR(meter->GetValue(1), 0.0, 1e-6); // -60 dB
-  send(0, 2, {0.f, 0.f}, 16);                  // too short
-  send(1, 2, {0.f, 0.f});                      // another message
+  send(0, 2, {0.f, 0.f}, 16);                 // too short
+  send(1, 2, {0.f, 0.f});                     // another message
   EXPECT_DOUBLE_EQ(meter->GetValue(0), 1.0);
-  send(0, 9, {0.f, 0.5f});                     // claims more channels than it carries: reads what is there
+  send(0, 9, {0.f, 0.5f}); // claims more channels than it carries: reads what is there
   EXPECT_DOUBLE_EQ(meter->GetValue(0), 0.0);
   EXPECT_NEAR(meter->GetValue(1), 1.0 - 20.0 * std::log10(2.0) / 60.0, 1e-6);
 }

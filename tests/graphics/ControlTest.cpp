@@ -47,7 +47,14 @@ public:
     shown.push_back({caller, x, y, str, dir, minimum});
     mTouchID = touch;
   }
-  struct Shown { IControl* caller; float x, y; std::string text; EDirection dir; IRECT minimum; };
+  struct Shown
+  {
+    IControl* caller;
+    float x, y;
+    std::string text;
+    EDirection dir;
+    IRECT minimum;
+  };
   std::vector<Shown> shown;
 };
 
@@ -71,13 +78,19 @@ struct ControlFixture : ::testing::Test
 
 TEST_F(ControlFixture, KnobGearingAndFineControl)
 {
-  struct { IMouseMod mod; float dragUp; EDirection dir; double expected; } cases[] = {
-    {{}, 400.f, EDirection::Vertical, 1.0},            // gearing 4 x height 100
+  struct
+  {
+    IMouseMod mod;
+    float dragUp;
+    EDirection dir;
+    double expected;
+  } cases[] = {
+    {{}, 400.f, EDirection::Vertical, 1.0}, // gearing 4 x height 100
     {{}, 100.f, EDirection::Vertical, 0.25},
-    {{false, false, true}, 100.f, EDirection::Vertical, 0.025}, // Shift: ten times finer
+    {{false, false, true}, 100.f, EDirection::Vertical, 0.025},       // Shift: ten times finer
     {{false, false, false, true}, 4000.f, EDirection::Vertical, 1.0}, // Control too
-    {{}, 200.f, EDirection::Horizontal, 0.5},          // horizontal: rightwards by half the travel
-    {{}, 1000.f, EDirection::Vertical, 1.0},           // clamps at the top
+    {{}, 200.f, EDirection::Horizontal, 0.5},                         // horizontal: rightwards by half the travel
+    {{}, 1000.f, EDirection::Vertical, 1.0},                          // clamps at the top
   };
   for (const auto& c : cases)
   {
@@ -277,11 +290,14 @@ TEST_F(ControlFixture, PromptsFollowThePromptFlagAndParameterKind)
 TEST_F(ControlFixture, SnapToMouse)
 {
   auto* c = ui.AttachControl(new BoxControl(IRECT(0, 0, 100, 100), COLOR_RED, 0));
-  struct { float x, y; EDirection dir; double lo, hi, expected; } cases[] = {
-    {25, 0, EDirection::Horizontal, 0, 1, 0.25},
-    {-50, 0, EDirection::Horizontal, 0, 1, 0.0},
-    {0, 25, EDirection::Vertical, 0, 1, 0.75},
-    {0, 33.33f, EDirection::Vertical, 0, 1, 0.667},
+  struct
+  {
+    float x, y;
+    EDirection dir;
+    double lo, hi, expected;
+  } cases[] = {
+    {25, 0, EDirection::Horizontal, 0, 1, 0.25}, {-50, 0, EDirection::Horizontal, 0, 1, 0.0},
+    {0, 25, EDirection::Vertical, 0, 1, 0.75},   {0, 33.33f, EDirection::Vertical, 0, 1, 0.667},
     {0, 0, EDirection::Vertical, 0.1, 0.9, 0.9},
   };
   for (const auto& t : cases)
@@ -314,7 +330,13 @@ TEST_F(ControlFixture, BubbleActionFunctionsAnchorTheBubble)
   auto* bubble = new RecordingBubble();
   ui.AttachBubbleControl(bubble);
   dlg.GetParam(0)->InitGain("Output", 0.0, -24.0, 24.0, 0.1);
-  struct { IActionFunction func; float x, y; EDirection dir; float minH; } cases[] = {
+  struct
+  {
+    IActionFunction func;
+    float x, y;
+    EDirection dir;
+    float minH;
+  } cases[] = {
     {ShowBubbleVerticalActionFuncSTD, 50, 20, EDirection::Vertical, 20},
     {ShowBubbleVerticalActionFunc, 50, 20, EDirection::Vertical, 30},
     {ShowBubbleHorizontalActionFunc, 80, 40, EDirection::Horizontal, 30},

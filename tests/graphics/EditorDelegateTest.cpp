@@ -53,7 +53,12 @@ public:
   bool reenterClose = false;
 };
 
-struct Record { int32_t w; int32_t h; float scale; };
+struct Record
+{
+  int32_t w;
+  int32_t h;
+  float scale;
+};
 
 Record ReadRecord(const IByteChunk& chunk, int pos = 0)
 {
@@ -140,14 +145,17 @@ TEST(IGEditorDelegate, DestroyedWhileOpenClosesTheWindow)
 
 TEST(IGEditorDelegate, RecordReadWhileClosedStaysWithinTheEditorsLimits)
 {
-  struct Case { Record in; bool openedBefore; Record stored; };
+  struct Case
+  {
+    Record in;
+    bool openedBefore;
+    Record stored;
+  };
   const float nan = std::nanf("");
   const Case cases[] = {
-    {{-5, 2000000000, nan}, false, {100, 2000, 0.f}},
-    {{700, 400, INFINITY}, false, {700, 400, 0.f}},
-    {{700, 400, -1.f}, false, {700, 400, 0.f}},
-    {{0, 0, 0.f}, false, {0, 0, 0.f}},        // no size stays no size
-    {{700, 400, 9.f}, true, {700, 400, 2.f}},  // the editor's scale limits: 0.5 to 2
+    {{-5, 2000000000, nan}, false, {100, 2000, 0.f}}, {{700, 400, INFINITY}, false, {700, 400, 0.f}},
+    {{700, 400, -1.f}, false, {700, 400, 0.f}},       {{0, 0, 0.f}, false, {0, 0, 0.f}}, // no size stays no size
+    {{700, 400, 9.f}, true, {700, 400, 2.f}}, // the editor's scale limits: 0.5 to 2
     {{700, 400, 0.1f}, true, {700, 400, 0.5f}},
   };
   for (const Case& c : cases)
@@ -197,7 +205,7 @@ TEST(IGEditorDelegate, ValuesTagsMessagesAndMidiReachTheControls)
   EXPECT_EQ(dlg.UI()->GetControl(2)->GetValue(), 0.5);
   dlg.SendParameterValueFromDelegate(0, -12.0, false); // real value: normalised first
   EXPECT_DOUBLE_EQ(dlg.UI()->GetControl(0)->GetValue(), 0.25);
-  dlg.SendParameterValueFromDelegate(2, 0.3, true); // linked to nothing
+  dlg.SendParameterValueFromDelegate(2, 0.3, true);   // linked to nothing
   dlg.SendParameterValueFromDelegate(42, 3.0, false); // no such parameter
   EXPECT_EQ(dlg.uiChanges, (std::vector<std::string>{"1/4", "0/4", "2/4", "42/4"}));
 

@@ -43,7 +43,7 @@ TEST_F(FrameFixture, SetDirtyToClippedDrawCallsOfOneFrame)
   const IRECT region(9, 9, 51, 31);
   EXPECT_EQ(ui.calls.front().op, "beginFrame");
   EXPECT_EQ(ui.calls.back().op, "endFrame");
-  ASSERT_EQ(Fills().size(), 2u); // the green box lies outside and is not drawn
+  ASSERT_EQ(Fills().size(), 2u);                             // the green box lies outside and is not drawn
   EXPECT_EQ(Fills()[0], std::make_pair(COLOR_GRAY, region)); // background first, clipped to the region
   EXPECT_EQ(Fills()[1], std::make_pair(COLOR_RED, region));
   for (const DrawCall& c : ui.Ops("region"))
@@ -65,8 +65,8 @@ TEST_F(FrameFixture, OverlappingRegionsAreDrawnOnceAndInOrder)
   // Same height side by side after alignment: optimised into one region.
   ASSERT_EQ(ui.Count("region"), 3);
   const IRECT merged(9, 9, 91, 51);
-  EXPECT_EQ(Fills(), (std::vector<std::pair<IColor, IRECT>>{{COLOR_GRAY, merged}, {COLOR_RED, IRECT(9, 9, 51, 51)},
-                                                            {COLOR_BLUE, IRECT(29, 9, 91, 51)}}));
+  EXPECT_EQ(Fills(), (std::vector<std::pair<IColor, IRECT>>{
+                       {COLOR_GRAY, merged}, {COLOR_RED, IRECT(9, 9, 51, 51)}, {COLOR_BLUE, IRECT(29, 9, 91, 51)}}));
 }
 
 TEST_F(FrameFixture, StrictDrawingUsesOneBoundingRegion)
@@ -186,7 +186,12 @@ TEST_F(FrameFixture, DrawBitmapFrameOffsets)
   const IBitmap v(&stacked, 10, false, "v.png"), h(&sideBySide, 5, true, "h.png");
   EXPECT_EQ(IRECT(5, 5, v), IRECT(5, 5, 35, 35));
   EXPECT_EQ(IRECT(0, 0, h), IRECT(0, 0, 30, 15));
-  struct { const IBitmap* bmp; int frame; int srcX, srcY; } cases[] = {
+  struct
+  {
+    const IBitmap* bmp;
+    int frame;
+    int srcX, srcY;
+  } cases[] = {
     {&v, 1, 0, 0}, {&v, 3, 0, 60}, {&v, 99, 0, 270}, {&v, -4, 0, 0}, {&h, 2, 30, 0}, {&h, 5, 120, 0},
   };
   for (const auto& c : cases)

@@ -16,7 +16,10 @@ class LifecycleControl : public BoxControl
 {
 public:
   LifecycleControl(const IRECT& r, std::vector<std::string>& log, std::string name)
-  : BoxControl(r), mLog(log), mName(std::move(name)) {}
+  : BoxControl(r)
+  , mLog(log)
+  , mName(std::move(name))
+  {}
   ~LifecycleControl() override { mLog.push_back(mName + ".delete"); }
   void OnInit() override { mLog.push_back(mName + ".init"); }
   void OnResize() override { mLog.push_back(mName + ".resize"); }
@@ -132,7 +135,13 @@ TEST_F(HostFixture, ResizeClampsAndIgnoresNoChange)
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(dlg.resizeRequests, 0);
 
-  struct { int w, h; float scale; int ew, eh; float escale; } cases[] = {
+  struct
+  {
+    int w, h;
+    float scale;
+    int ew, eh;
+    float escale;
+  } cases[] = {
     {862, 500, 1.5f, 862, 500, 1.5f},
     {5000, 10, 10.f, 1000, 50, 2.f}, // limits of the delegate and twice the initial scale
     {20, 20, 0.1f, 100, 50, 0.5f},
@@ -262,7 +271,7 @@ TEST_F(HostFixture, ResizeWhileAKnobIsHeldEndsTheGesture)
   auto* knob = ui.AttachControl(new TestKnob(IRECT(0, 0, 50, 50), 0));
   ui.OnMouseDown(Point(10, 10, IMouseMod(true)));
   ASSERT_TRUE(ui.ControlIsCaptured(knob));
-  ui.Resize(400, 300, 1.f);  // for example from a state load
+  ui.Resize(400, 300, 1.f); // for example from a state load
   EXPECT_FALSE(ui.ControlIsCaptured());
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"begin 0", "end 0"}));
   // The real release that follows reports nothing more.

@@ -39,7 +39,11 @@ public:
   {
     uiChanges.push_back(std::to_string(paramIdx) + "/" + std::to_string(source));
   }
-  bool EditorResizeFromUI(int, int, bool) override { ++resizeRequests; return true; }
+  bool EditorResizeFromUI(int, int, bool) override
+  {
+    ++resizeRequests;
+    return true;
+  }
 };
 
 /** Fills its rectangle with its colour; counts the events it receives. */
@@ -47,17 +51,39 @@ class BoxControl : public IControl
 {
 public:
   BoxControl(const IRECT& r, const IColor& color = COLOR_RED, int paramIdx = kNoParameter)
-  : IControl(r, paramIdx), color(color) {}
+  : IControl(r, paramIdx)
+  , color(color)
+  {}
 
   void Draw(IGraphics& g) override { g.FillRect(color, mRECT, &mBlend); }
-  void OnMouseDown(float x, float y, const IMouseMod& mod) override { events.push_back("down"); IControl::OnMouseDown(x, y, mod); }
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override
+  {
+    events.push_back("down");
+    IControl::OnMouseDown(x, y, mod);
+  }
   void OnMouseUp(float, float, const IMouseMod&) override { events.push_back("up"); }
   void OnMouseDrag(float, float, float, float, const IMouseMod&) override { events.push_back("drag"); }
-  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override { events.push_back("dbl"); IControl::OnMouseDblClick(x, y, mod); }
+  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override
+  {
+    events.push_back("dbl");
+    IControl::OnMouseDblClick(x, y, mod);
+  }
   void OnMouseWheel(float, float, const IMouseMod&, float) override { events.push_back("wheel"); }
-  void OnMouseOver(float x, float y, const IMouseMod& mod) override { events.push_back("over"); IControl::OnMouseOver(x, y, mod); }
-  void OnMouseOut() override { events.push_back("out"); IControl::OnMouseOut(); }
-  bool OnKeyDown(float, float, const IKeyPress&) override { events.push_back("key"); return handlesKeys; }
+  void OnMouseOver(float x, float y, const IMouseMod& mod) override
+  {
+    events.push_back("over");
+    IControl::OnMouseOver(x, y, mod);
+  }
+  void OnMouseOut() override
+  {
+    events.push_back("out");
+    IControl::OnMouseOut();
+  }
+  bool OnKeyDown(float, float, const IKeyPress&) override
+  {
+    events.push_back("key");
+    return handlesKeys;
+  }
   void OnDrop(const char* str) override { events.push_back(std::string("drop ") + str); }
   void CreateContextMenu(IPopupMenu& menu) override
   {

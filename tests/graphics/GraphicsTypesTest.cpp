@@ -46,7 +46,11 @@ TEST(IRECT, EmptyRectangleHitsNothing)
 TEST(IRECT, PointContainmentIsHalfOpen)
 {
   const IRECT r(10, 20, 30, 40);
-  struct { float x, y; bool inside; } cases[] = {
+  struct
+  {
+    float x, y;
+    bool inside;
+  } cases[] = {
     {10, 20, true}, {29.99f, 39.99f, true}, {30, 25, false}, {15, 40, false}, {9.99f, 25, false},
   };
   for (const auto& c : cases)
@@ -57,9 +61,9 @@ TEST(IRECT, UnionMergeableAndAlignment)
 {
   EXPECT_EQ(IRECT().Union(IRECT(1, 2, 3, 4)), IRECT(1, 2, 3, 4));
   EXPECT_EQ(IRECT(0, 0, 1, 1).Union(IRECT(2, 2, 3, 3)), IRECT(0, 0, 3, 3));
-  EXPECT_TRUE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 10, 10, 20)));  // stacked, shared edge
-  EXPECT_TRUE(IRECT(0, 0, 10, 10).Mergeable(IRECT(10, 0, 20, 10)));  // side by side
-  EXPECT_FALSE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 11, 10, 20))); // gap
+  EXPECT_TRUE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 10, 10, 20)));   // stacked, shared edge
+  EXPECT_TRUE(IRECT(0, 0, 10, 10).Mergeable(IRECT(10, 0, 20, 10)));   // side by side
+  EXPECT_FALSE(IRECT(0, 0, 10, 10).Mergeable(IRECT(0, 11, 10, 20)));  // gap
   EXPECT_FALSE(IRECT(0, 0, 10, 10).Mergeable(IRECT(10, 10, 20, 20))); // corner only
   EXPECT_EQ(IRECT(0.3f, 0.3f, 10.2f, 10.2f).GetPixelAligned(2.f), IRECT(0, 0, 10.5f, 10.5f));
   EXPECT_EQ(IRECT(0.3f, 0.3f, 10.2f, 10.2f).GetPixelAligned(1.f), IRECT(0, 0, 11, 11));

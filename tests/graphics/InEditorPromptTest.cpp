@@ -19,8 +19,16 @@ class ClipboardGraphics : public RecordingGraphics
 public:
   using RecordingGraphics::RecordingGraphics;
   std::string clipboard;
-  bool GetTextFromClipboard(WDL_String& str) override { str.Set(clipboard.c_str()); return true; }
-  bool SetTextInClipboard(const char* str) override { clipboard = str; return true; }
+  bool GetTextFromClipboard(WDL_String& str) override
+  {
+    str.Set(clipboard.c_str());
+    return true;
+  }
+  bool SetTextInClipboard(const char* str) override
+  {
+    clipboard = str;
+    return true;
+  }
 };
 
 struct PromptFixture : ::testing::Test
@@ -41,8 +49,15 @@ struct PromptFixture : ::testing::Test
     ui.EnableMouseOver(true);
   }
 
-  void Press(float x, float y) { ui.OnMouseDown(Point(x, y, IMouseMod(true))); ui.OnMouseUp(Point(x, y, IMouseMod(true))); }
-  void Key(int vk, const char* text = "", bool shift = false, bool ctrl = false) { ui.OnKeyDown(0, 0, IKeyPress(text, vk, shift, ctrl)); }
+  void Press(float x, float y)
+  {
+    ui.OnMouseDown(Point(x, y, IMouseMod(true)));
+    ui.OnMouseUp(Point(x, y, IMouseMod(true)));
+  }
+  void Key(int vk, const char* text = "", bool shift = false, bool ctrl = false)
+  {
+    ui.OnKeyDown(0, 0, IKeyPress(text, vk, shift, ctrl));
+  }
   void Type(const char* text)
   {
     for (const char* p = text; *p; ++p)
@@ -110,7 +125,8 @@ TEST_F(PromptFixture, ParameterMenuIsShownInTheEditorAndChosenWithTheMouse)
 
 TEST_F(PromptFixture, ContextMenuKeyboardAndMouseNavigation)
 {
-  auto* ctx = static_cast<ContextMenuBox*>(ui.AttachControl(new ContextMenuBox(IRECT(100, 100, 140, 120), COLOR_RED, 0)));
+  auto* ctx =
+    static_cast<ContextMenuBox*>(ui.AttachControl(new ContextMenuBox(IRECT(100, 100, 140, 120), COLOR_RED, 0)));
   struct Case
   {
     const char* name;
@@ -161,13 +177,17 @@ TEST_F(PromptFixture, ContextMenuKeyboardAndMouseNavigation)
 
 TEST_F(PromptFixture, MenuStaysInsideTheEditor)
 {
-  struct { IRECT anchor; } cases[] = {{IRECT(290, 190, 300, 200)}, {IRECT(0, 195, 10, 200)}, {IRECT(295, 0, 300, 5)}};
+  struct
+  {
+    IRECT anchor;
+  } cases[] = {{IRECT(290, 190, 300, 200)}, {IRECT(0, 195, 10, 200)}, {IRECT(295, 0, 300, 5)}};
   for (const auto& c : cases)
   {
     IPopupMenu m("", 0, false, {"one long item text", "two", "three"});
     menu->CreatePopupMenu(m, c.anchor);
     const IRECT r = menu->GetPanelBounds(0);
-    EXPECT_TRUE(ui.GetBounds().Contains(r) || ui.GetBounds() == r.Union(ui.GetBounds())) << c.anchor.L << "," << c.anchor.T;
+    EXPECT_TRUE(ui.GetBounds().Contains(r) || ui.GetBounds() == r.Union(ui.GetBounds()))
+      << c.anchor.L << "," << c.anchor.T;
     EXPECT_GE(r.L, 0.f);
     EXPECT_LE(r.R, 300.f);
     EXPECT_LE(r.B, 200.f);
@@ -217,7 +237,12 @@ TEST_F(PromptFixture, TextFieldEditsCommitsAndCancels)
   EXPECT_EQ(field->GetEditText(), "0.0");
   EXPECT_EQ(ui.GetMouseControl(250, 150, false), field); // every event goes to the field
 
-  struct { std::vector<IKeyPress> keys; const char* text; int selStart, selEnd; } steps[] = {
+  struct
+  {
+    std::vector<IKeyPress> keys;
+    const char* text;
+    int selStart, selEnd;
+  } steps[] = {
     {{IKeyPress("1", 0), IKeyPress("2", 0)}, "12", 2, 2},
     {{IKeyPress("", kVK_LEFT), IKeyPress("", kVK_BACK)}, "2", 0, 0},
     {{IKeyPress("", kVK_END, true)}, "2", 0, 1},
@@ -246,7 +271,12 @@ TEST_F(PromptFixture, TextFieldEditsCommitsAndCancels)
   EXPECT_DOUBLE_EQ(box->GetValue(), 0.0);
 
   // Enter commits; so does a press elsewhere (the focus leaves the field).
-  struct { std::function<void()> end; const char* typed; double value; } commits[] = {
+  struct
+  {
+    std::function<void()> end;
+    const char* typed;
+    double value;
+  } commits[] = {
     {[&] { Key(kVK_RETURN); }, "5", 0.75},
     {[&] { Press(250, 150); }, "-5", 0.25},
   };

@@ -32,12 +32,16 @@ struct InputFixture : ::testing::Test
 
 TEST_F(InputFixture, TopmostQualifyingControlIsHit)
 {
-  struct { float x, y; bool mouseOver; int expected; } cases[] = {
-    {50, 50, false, 2}, // overlap: the later one
-    {20, 20, false, 1},
-    {5, 5, false, 0},   // background takes presses
-    {5, 5, true, -1},   // but never hover
-    {90, 90, false, 0}, // right/bottom edges are outside
+  struct
+  {
+    float x, y;
+    bool mouseOver;
+    int expected;
+  } cases[] = {
+    {50, 50, false, 2},                   // overlap: the later one
+    {20, 20, false, 1}, {5, 5, false, 0}, // background takes presses
+    {5, 5, true, -1},                     // but never hover
+    {90, 90, false, 0},                   // right/bottom edges are outside
     {-1, 5, false, -1},
   };
   for (const auto& c : cases)
@@ -174,7 +178,10 @@ TEST_F(InputFixture, WheelKeysAndDrops)
   EXPECT_EQ(lower->events, (std::vector<std::string>{"wheel"}));
 
   std::vector<bool> handlerCalls;
-  ui.SetKeyHandlerFunc([&](const IKeyPress&, bool isUp) { handlerCalls.push_back(isUp); return true; });
+  ui.SetKeyHandlerFunc([&](const IKeyPress&, bool isUp) {
+    handlerCalls.push_back(isUp);
+    return true;
+  });
   const IKeyPress key("a", 65);
   EXPECT_TRUE(ui.OnKeyDown(5, 5, key)); // over the background: straight to the handler
   EXPECT_TRUE(bg->events.empty());

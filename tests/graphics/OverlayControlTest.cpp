@@ -38,7 +38,14 @@ TEST_F(OverlayFixture, BubblePlacementAndArrow)
   BoxControl nearRight(IRECT(250, 100, 290, 130));
   BoxControl nearTop(IRECT(100, 5, 140, 35));
   // Text "abcd" measures 28 x 14; minimum content 50 x 20; padding 5 and shadow 10 give 80 x 40.
-  const struct { IControl* c; EDirection dir; float x, y; IRECT bounds; int arrow; } cases[] = {
+  const struct
+  {
+    IControl* c;
+    EDirection dir;
+    float x, y;
+    IRECT bounds;
+    int arrow;
+  } cases[] = {
     {&caller, EDirection::Vertical, 120, 100, IRECT(80, 60, 160, 100), IBubbleControl::kArrowDown},
     {&caller, EDirection::Horizontal, 140, 115, IRECT(140, 95, 220, 135), IBubbleControl::kArrowLeft},
     {&nearRight, EDirection::Horizontal, 290, 115, IRECT(170, 95, 250, 135), IBubbleControl::kArrowRight},
@@ -85,8 +92,13 @@ TEST_F(OverlayFixture, FadeInHoldWhileCapturedFadeOut)
   EXPECT_FALSE(bubble->IsHidden());
 
   using S = IBubbleControl::EState;
-  const struct { double ms; S state; float opacity; } heldSteps[] = {
-    {0, S::FadingIn, 0.f}, {100, S::FadingIn, 0.475f}, {201, S::Shown, 0.95f},
+  const struct
+  {
+    double ms;
+    S state;
+    float opacity;
+  } heldSteps[] = {
+    {0, S::FadingIn, 0.f},   {100, S::FadingIn, 0.475f}, {201, S::Shown, 0.95f},
     {1100, S::Shown, 0.95f}, {1202, S::Shown, 0.95f}, // hold over, knob still held: another check
     {1403, S::Shown, 0.95f},
   };
@@ -126,7 +138,11 @@ TEST_F(OverlayFixture, CornerResizer)
   EXPECT_EQ(ui.GetResizerMode(), EUIResizerMode::Scale);
 
   // The handle keeps its size on screen: fewer editor units at a larger draw scale.
-  const struct { float scale; IRECT rect; } placements[] = {
+  const struct
+  {
+    float scale;
+    IRECT rect;
+  } placements[] = {
     {1.f, IRECT(280, 180, 300, 200)}, {2.f, IRECT(290, 190, 300, 200)}, {0.5f, IRECT(260, 160, 300, 200)}};
   for (const auto& p : placements)
   {

@@ -18,8 +18,8 @@ TEST(IPopupMenu, AlphabeticalInsertionIgnoresCase)
 TEST(IPopupMenu, InsertPositions)
 {
   IPopupMenu menu("", 0, false, {"a", "b"});
-  menu.AddItem("first", -7);  // below -2 counts as 0
-  menu.AddItem("last", 99);   // past the end appends
+  menu.AddItem("first", -7); // below -2 counts as 0
+  menu.AddItem("last", 99);  // past the end appends
   menu.AddItem("mid", 2);
   std::vector<std::string> texts;
   for (int i = 0; i < menu.NItems(); ++i)
@@ -29,7 +29,12 @@ TEST(IPopupMenu, InsertPositions)
 
 TEST(IPopupMenu, PrefixNumbering)
 {
-  struct { int prefix; int index; const char* expected; } cases[] = {
+  struct
+  {
+    int prefix;
+    int index;
+    const char* expected;
+  } cases[] = {
     {0, 0, "x0"}, {1, 0, "1: x0"}, {2, 0, "01: x0"}, {2, 11, "12: x11"}, {3, 4, "005: x4"},
   };
   for (const auto& c : cases)

@@ -32,7 +32,8 @@ class RecordingGraphics : public IGraphics
 {
 public:
   RecordingGraphics(IGEditorDelegate& dlg, int w = 300, int h = 200, float scale = 1.f)
-  : IGraphics(dlg, w, h, 60, scale) {}
+  : IGraphics(dlg, w, h, 60, scale)
+  {}
 
   using IGraphics::DrawBitmap;
 
@@ -40,8 +41,14 @@ public:
   std::vector<DrawCall> calls;
   std::vector<std::string> menusShown; // root titles of menus handed to the platform
   IRECT lastMenuBounds;
-  int nextMenuChoice = -1;             // item the "user" picks in the next platform menu; -1 dismisses
-  struct TextEntry { int paramIdx; IRECT bounds; int length; std::string text; };
+  int nextMenuChoice = -1; // item the "user" picks in the next platform menu; -1 dismisses
+  struct TextEntry
+  {
+    int paramIdx;
+    IRECT bounds;
+    int length;
+    std::string text;
+  };
   std::vector<TextEntry> textEntries;
   double clockSeconds = 0.0;
   /** Images LoadBitmap finds, by name, with their size in points; each loads at any scale asked. */
@@ -50,7 +57,7 @@ public:
   std::vector<std::string> fontsLoaded; // "id=file"
   int platformResizes = 0;
   int drawResizes = 0;
-  int* windowCloses = nullptr;  // counted outside, so it survives the context
+  int* windowCloses = nullptr; // counted outside, so it survives the context
 
   std::vector<DrawCall> Ops(const std::string& op) const
   {
@@ -73,7 +80,11 @@ public:
   }
 
   // --- backend ---
-  void BeginFrame() override { Log("beginFrame"); IGraphics::BeginFrame(); }
+  void BeginFrame() override
+  {
+    Log("beginFrame");
+    IGraphics::BeginFrame();
+  }
   void EndFrame() override { Log("endFrame"); }
   const char* GetDrawingAPIStr() override { return "Recording"; }
 
@@ -111,9 +122,17 @@ public:
     Log("shadow", inner).weight = BlendWeight(blend);
   }
 
-  void PathClear() override { mPath = IRECT(); mHavePath = false; }
+  void PathClear() override
+  {
+    mPath = IRECT();
+    mHavePath = false;
+  }
   void PathClose() override {}
-  void PathArc(float cx, float cy, float r, float, float, EWinding) override { Extend(cx - r, cy - r); Extend(cx + r, cy + r); }
+  void PathArc(float cx, float cy, float r, float, float, EWinding) override
+  {
+    Extend(cx - r, cy - r);
+    Extend(cx + r, cy + r);
+  }
   void PathMoveTo(float x, float y) override { Extend(x, y); }
   void PathLineTo(float x, float y) override { Extend(x, y); }
   void PathCubicBezierTo(float, float, float, float, float x2, float y2) override { Extend(x2, y2); }
@@ -173,7 +192,11 @@ public:
 
 protected:
   double GetTimeSeconds() const override { return clockSeconds; }
-  void SetClipRegion(const IRECT& r) override { Log("clip", r); mBackendClip = r; }
+  void SetClipRegion(const IRECT& r) override
+  {
+    Log("clip", r);
+    mBackendClip = r;
+  }
   void PathTransformSetMatrix(const IMatrix& m) override { mBackendTransform = m; }
   float DoMeasureText(const IText& text, const char* str, IRECT& bounds) const override
   {

@@ -14,12 +14,11 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 
-constexpr OSType kTest = 0x54657374;   // 'Test'
-constexpr OSType kFake = 0x46616B65;   // 'Fake'
-constexpr OSType kMiss = 0x4D697373;   // 'Miss'
+constexpr OSType kTest = 0x54657374; // 'Test'
+constexpr OSType kFake = 0x46616B65; // 'Fake'
+constexpr OSType kMiss = 0x4D697373; // 'Miss'
 constexpr AudioUnitPropertyID kResourcesPathProperty = 0x10000;
 constexpr AudioUnitPropertyID kHostIdentifierProperty = 0x10001;
 constexpr AudioUnitPropertyID kSelfProperty = 0x10002;
@@ -79,7 +78,8 @@ protected:
     fs::create_directories(bundle / "Contents" / "Resources");
     std::ofstream(bundle / "Contents" / "Info.plist") << kInfoPlist;
     std::ofstream(bundle / "Contents" / "Resources" / "BG.png") << "png";
-    fs::copy_file(FAKE_COMPONENT_LIBRARY, bundle / "Contents" / "Linux" / "FakeUnit.so", fs::copy_options::overwrite_existing);
+    fs::copy_file(FAKE_COMPONENT_LIBRARY, bundle / "Contents" / "Linux" / "FakeUnit.so",
+                  fs::copy_options::overwrite_existing);
     MacAPISetComponentSearchPath((root.string() + ":/nonexistent-folder").c_str());
     MacAPIRescanComponents();
     MacAPISetMainBundleInfo("org.example.testhost", "10.4");
@@ -165,14 +165,16 @@ TEST_F(AudioUnitHost, InstanceAnswersPropertiesParametersAndRender)
 
   UInt32 size = 0;
   Boolean writable = false;
-  EXPECT_EQ(AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &size, &writable), noErr);
+  EXPECT_EQ(AudioUnitGetPropertyInfo(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &size, &writable),
+            noErr);
   EXPECT_EQ(size, 8u);
   EXPECT_TRUE(writable);
 
   ListenerLog log;
   ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_SampleRate, OnProperty, &log), noErr);
   Float64 rate = 48000.0;
-  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)), noErr);
+  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)),
+            noErr);
   EXPECT_EQ(log.calls, std::vector<AudioUnitPropertyID>{kAudioUnitProperty_SampleRate});
   EXPECT_EQ(log.unit, unit); // listeners get the host's handle, not the plug-in's pointer
   AudioUnitRemovePropertyListenerWithUserData(unit, kAudioUnitProperty_SampleRate, OnProperty, &log);
@@ -181,12 +183,15 @@ TEST_F(AudioUnitHost, InstanceAnswersPropertiesParametersAndRender)
 
   AudioStreamBasicDescription format = {};
   size = sizeof(format);
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size), noErr);
+  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, &size),
+            noErr);
   EXPECT_EQ(format.mSampleRate, 48000.0);
   EXPECT_EQ(format.mFormatID, static_cast<AudioFormatID>(kAudioFormatLinearPCM));
   EXPECT_EQ(format.mFormatFlags, 0x29u);
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &format, &size), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, nullptr), kAudio_ParamError);
+  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &format, &size),
+            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &format, nullptr),
+            kAudio_ParamError);
 
   EXPECT_EQ(AudioUnitSetParameter(unit, 0, kAudioUnitScope_Global, 0, 0.25f, 0), noErr);
   AudioUnitParameterValue value = 0;
@@ -208,9 +213,11 @@ TEST_F(AudioUnitHost, InstanceAnswersPropertiesParametersAndRender)
   ASSERT_EQ(AudioUnitRender(unit, &flags, &ts, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), noErr);
   EXPECT_EQ(left[63], 0.25f);
   EXPECT_EQ(right[0], 0.25f);
-  EXPECT_EQ(notified, (std::vector<AudioUnitRenderActionFlags>{kAudioUnitRenderAction_PreRender, kAudioUnitRenderAction_PostRender}));
+  EXPECT_EQ(notified, (std::vector<AudioUnitRenderActionFlags>{kAudioUnitRenderAction_PreRender,
+                                                               kAudioUnitRenderAction_PostRender}));
   ts.mFlags = 0;
-  EXPECT_EQ(AudioUnitRender(unit, nullptr, &ts, 0, 64, reinterpret_cast<AudioBufferList*>(&list)), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitRender(unit, nullptr, &ts, 0, 64, reinterpret_cast<AudioBufferList*>(&list)),
+            kAudioUnitErr_InvalidPropertyValue);
   AudioUnitRemoveRenderNotify(unit, OnRender, &notified);
 
   // Selectors the unit does not implement.
@@ -240,7 +247,8 @@ TEST_F(AudioUnitHost, ComponentSeesItsBundleAndTheHost)
   ASSERT_EQ(AudioUnitGetProperty(unit, kHostIdentifierProperty, kAudioUnitScope_Global, 0, &host, &size), noErr);
   EXPECT_EQ(Text(host), "org.example.testhost");
   CFRelease(host);
-  auto version = static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(CFBundleGetMainBundle(), kCFBundleVersionKey));
+  auto version =
+    static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(CFBundleGetMainBundle(), kCFBundleVersionKey));
   EXPECT_EQ(Text(version), "10.4");
 
   CFBundleRef b = CFBundleGetBundleWithIdentifier(CFSTR("com.example.fakeunit"));
@@ -269,8 +277,7 @@ TEST_F(AudioUnitHost, MissingFactoryFailsCleanly)
   EXPECT_EQ(AudioComponentInstanceNew(nullptr, &unit), paramErr);
 }
 
-namespace
-{
+namespace {
 struct EventLog
 {
   std::vector<std::pair<AudioUnitEventType, AudioUnitParameterValue>> events;
@@ -291,7 +298,8 @@ TEST_F(AudioUnitHost, EventListenersHearParameterAndPropertyChanges)
   ASSERT_EQ(AudioComponentInstanceNew(Find(kFake), &unit), noErr);
   EventLog queued, direct;
   AUEventListenerRef onLoop = nullptr, immediate = nullptr;
-  ASSERT_EQ(AUEventListenerCreate(OnEvent, &queued, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.05f, 0.f, &onLoop), noErr);
+  ASSERT_EQ(AUEventListenerCreate(OnEvent, &queued, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0.05f, 0.f, &onLoop),
+            noErr);
   ASSERT_EQ(AUEventListenerCreate(OnEvent, &direct, nullptr, nullptr, 0.f, 0.f, &immediate), noErr);
 
   AudioUnitEvent change = {};
@@ -342,15 +350,15 @@ TEST_F(AudioUnitHost, EventListenersHearParameterAndPropertyChanges)
   AudioComponentInstanceDispose(unit);
 }
 
-namespace
-{
+namespace {
 AudioComponentMethod NoMethods(SInt16) { return nullptr; }
 OSStatus OpenOK(void*, AudioComponentInstance) { return noErr; }
 OSStatus CloseOK(void*) { return noErr; }
 AudioComponentPlugInInterface gInProcess = {OpenOK, CloseOK, NoMethods, nullptr};
 AudioComponentPlugInInterface* InProcessFactory(const AudioComponentDescription*) { return &gInProcess; }
 
-ComponentResult SetParam(void* storage, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, Float32 value, UInt32 offset)
+ComponentResult SetParam(void* storage, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, Float32 value,
+                         UInt32 offset)
 {
   return storage == &gInProcess && id == 3 && scope == 0 && value == 0.5f && offset == 16 ? noErr : paramErr;
 }
@@ -366,9 +374,12 @@ TEST(AudioComponents, InProcessRegistrationAndComponentManagerCalls)
   EXPECT_EQ(AudioUnitReset(unit, kAudioUnitScope_Global, 0), badComponentSelector);
 
   // A parameter block in the order of the C declaration, floats included.
-  auto block = MakeComponentParameters(kAudioUnitSetParameterSelect, AudioUnitParameterID(3), AudioUnitScope(0), AudioUnitElement(0), 0.5f, UInt32(16));
+  auto block = MakeComponentParameters(kAudioUnitSetParameterSelect, AudioUnitParameterID(3), AudioUnitScope(0),
+                                       AudioUnitElement(0), 0.5f, UInt32(16));
   EXPECT_EQ(block.get()->what, kAudioUnitSetParameterSelect);
   EXPECT_EQ(block.get()->paramSize, 5 * sizeof(long));
-  EXPECT_EQ(CallComponentFunctionWithStorage(static_cast<void*>(GetComponentInstanceStorage(unit)), block.get(), SetParam), noErr);
+  EXPECT_EQ(
+    CallComponentFunctionWithStorage(static_cast<void*>(GetComponentInstanceStorage(unit)), block.get(), SetParam),
+    noErr);
   AudioComponentInstanceDispose(unit);
 }

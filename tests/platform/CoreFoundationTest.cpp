@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::string Text(CFStringRef s)
 {
@@ -41,9 +40,13 @@ void ReleaseTracked(CFAllocatorRef, const void* v)
 }
 CFStringRef DescribeTracked(const void* v)
 {
-  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Tracked:\nnumber = %d"), static_cast<const Tracked*>(v)->number);
+  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Tracked:\nnumber = %d"),
+                                  static_cast<const Tracked*>(v)->number);
 }
-Boolean EqualTracked(const void* a, const void* b) { return static_cast<const Tracked*>(a)->number == static_cast<const Tracked*>(b)->number; }
+Boolean EqualTracked(const void* a, const void* b)
+{
+  return static_cast<const Tracked*>(a)->number == static_cast<const Tracked*>(b)->number;
+}
 
 const CFArrayCallBacks kTrackedCallbacks = {0, RetainTracked, ReleaseTracked, DescribeTracked, EqualTracked};
 
@@ -114,7 +117,8 @@ TEST(CFObjects, ArrayWithoutCallbacksHoldsRawPointers)
 
 TEST(CFObjects, DictionaryMatchesKeysByContentAndReleasesReplacedValues)
 {
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFStringRef key = CFStringCreateWithCString(nullptr, "version", kCFStringEncodingUTF8);
   SInt32 one = 1, two = 2;
   CFNumberRef first = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
@@ -181,7 +185,7 @@ TEST(CFStrings, LengthsEncodingsAndLimits)
   EXPECT_EQ(CFStringGetCStringPtr(s, kCFStringEncodingASCII), nullptr);
   CFRelease(s);
 
-  EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xC0\xAF", kCFStringEncodingUTF8), nullptr); // overlong
+  EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xC0\xAF", kCFStringEncodingUTF8), nullptr);     // overlong
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xED\xA0\x80", kCFStringEncodingUTF8), nullptr); // surrogate
   EXPECT_EQ(CFStringCreateWithCString(nullptr, nullptr, kCFStringEncodingUTF8), nullptr);
 
@@ -193,8 +197,8 @@ TEST(CFStrings, LengthsEncodingsAndLimits)
 TEST(CFStrings, FormatCompareAndCopy)
 {
   CFStringRef name = CFSTR("Warm");
-  CFStringRef d = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("AUPreset:\npreset number = %d\npreset name = %@ [%s %5.2f %ld%%]"), 3, name, "x",
-                                           1.5, 7L);
+  CFStringRef d = CFStringCreateWithFormat(
+    nullptr, nullptr, CFSTR("AUPreset:\npreset number = %d\npreset name = %@ [%s %5.2f %ld%%]"), 3, name, "x", 1.5, 7L);
   EXPECT_EQ(Text(d), "AUPreset:\npreset number = 3\npreset name = Warm [x  1.50 7%]");
   CFRelease(d);
 

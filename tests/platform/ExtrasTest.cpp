@@ -15,9 +15,11 @@ TEST(Bundles, SameFolderSameObjectAndExecutableLayout)
 {
   const fs::path dir = fs::temp_directory_path() / ("macapi-bundle-" + std::to_string(::getpid())) / "Thing.component";
   fs::create_directories(dir / "Contents");
-  std::ofstream(dir / "Contents" / "Info.plist") << "<plist><dict><key>CFBundleIdentifier</key><string>org.example.thing</string>"
-                                                    "<key>CFBundleVersion</key><string>1.2.3</string></dict></plist>";
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(dir.c_str()), static_cast<CFIndex>(dir.string().size()), true);
+  std::ofstream(dir / "Contents" / "Info.plist")
+    << "<plist><dict><key>CFBundleIdentifier</key><string>org.example.thing</string>"
+       "<key>CFBundleVersion</key><string>1.2.3</string></dict></plist>";
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(dir.c_str()),
+                                                         static_cast<CFIndex>(dir.string().size()), true);
   CFBundleRef a = CFBundleCreate(nullptr, url);
   CFBundleRef b = CFBundleCreate(nullptr, url);
   ASSERT_NE(a, nullptr);
@@ -28,7 +30,8 @@ TEST(Bundles, SameFolderSameObjectAndExecutableLayout)
   // Without CFBundleExecutable the library is named after the bundle.
   CFURLRef exe = CFBundleCopyExecutableURL(a);
   CFStringRef exePath = CFURLCopyFileSystemPath(exe, kCFURLPOSIXPathStyle);
-  EXPECT_EQ(std::string(CFStringGetCStringPtr(exePath, kCFStringEncodingUTF8)), (fs::canonical(dir) / "Contents" / "Linux" / "Thing.so").string());
+  EXPECT_EQ(std::string(CFStringGetCStringPtr(exePath, kCFStringEncodingUTF8)),
+            (fs::canonical(dir) / "Contents" / "Linux" / "Thing.so").string());
   EXPECT_FALSE(CFBundleLoadExecutable(a)); // nothing there: no crash, no load
   EXPECT_EQ(CFBundleGetFunctionPointerForName(a, CFSTR("Anything")), nullptr);
   CFRelease(exePath);
@@ -37,7 +40,8 @@ TEST(Bundles, SameFolderSameObjectAndExecutableLayout)
   CFRelease(b);
   CFRelease(url);
 
-  CFURLRef missing = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/nonexistent/X.component"), kCFURLPOSIXPathStyle, true);
+  CFURLRef missing =
+    CFURLCreateWithFileSystemPath(nullptr, CFSTR("/nonexistent/X.component"), kCFURLPOSIXPathStyle, true);
   EXPECT_EQ(CFBundleCreate(nullptr, missing), nullptr);
   CFRelease(missing);
   EXPECT_EQ(MacAPIRegisterComponentBundle(dir.c_str()), 0); // no AudioComponents
@@ -63,8 +67,7 @@ TEST(ComponentParametersTest, SlotsKeepEveryArgumentKind)
   EXPECT_EQ(copied, 0.75f);
 }
 
-namespace
-{
+namespace {
 struct ParamLog
 {
   int calls = 0;
@@ -147,9 +150,10 @@ TEST(RunLoop, EachThreadPumpsItsOwnLoop)
     workerLoop = CFRunLoopGetCurrent();
     EXPECT_NE(workerLoop, CFRunLoopGetMain());
     CFRunLoopTimerContext context = {0, &firedOn, nullptr, nullptr, nullptr};
-    CFRunLoopTimerRef t = CFRunLoopTimerCreate(nullptr, 0, 0, 0, 0,
-                                               [](CFRunLoopTimerRef, void* info) { *static_cast<std::thread::id*>(info) = std::this_thread::get_id(); },
-                                               &context);
+    CFRunLoopTimerRef t = CFRunLoopTimerCreate(
+      nullptr, 0, 0, 0, 0,
+      [](CFRunLoopTimerRef, void* info) { *static_cast<std::thread::id*>(info) = std::this_thread::get_id(); },
+      &context);
     CFRunLoopAddTimer(CFRunLoopGetCurrent(), t, kCFRunLoopCommonModes);
     CFRelease(t);
     EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, false), kCFRunLoopRunFinished);
@@ -160,7 +164,8 @@ TEST(RunLoop, EachThreadPumpsItsOwnLoop)
   // The main loop saw none of it, and timers still work after the worker's
   // loop went away with its thread.
   EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false), kCFRunLoopRunFinished);
-  CFRunLoopTimerRef t = CFRunLoopTimerCreate(nullptr, 0, 1, 0, 0, [](CFRunLoopTimerRef, void*) {}, nullptr);
+  CFRunLoopTimerRef t = CFRunLoopTimerCreate(
+    nullptr, 0, 1, 0, 0, [](CFRunLoopTimerRef, void*) {}, nullptr);
   CFRunLoopAddTimer(CFRunLoopGetMain(), t, kCFRunLoopCommonModes);
   CFRunLoopTimerInvalidate(t);
   CFRelease(t);

@@ -8,13 +8,12 @@
 #include <new>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::atomic<int> gLive{0};
 
 // Custom properties for the tests.
-constexpr AudioUnitPropertyID kResourcesPathProperty = 0x10000; // CFStringRef, caller releases
+constexpr AudioUnitPropertyID kResourcesPathProperty = 0x10000;  // CFStringRef, caller releases
 constexpr AudioUnitPropertyID kHostIdentifierProperty = 0x10001; // CFStringRef, caller releases
 constexpr AudioUnitPropertyID kSelfProperty = 0x10002;           // void*
 
@@ -47,7 +46,8 @@ struct FakeUnit
 OSStatus Initialize(void*) { return noErr; }
 OSStatus Uninitialize(void*) { return noErr; }
 
-OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement, void* data, UInt32* size)
+OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement, void* data,
+                     UInt32* size)
 {
   FakeUnit* u = FakeUnit::Of(self);
   switch (id)
@@ -63,8 +63,16 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
         return kAudioUnitErr_InvalidProperty;
       *size = sizeof(AudioStreamBasicDescription);
       if (data)
-        *static_cast<AudioStreamBasicDescription*>(data) = {u->sampleRate, kAudioFormatLinearPCM, kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved,
-                                                            4, 1, 4, 2, 32, 0};
+        *static_cast<AudioStreamBasicDescription*>(data) = {u->sampleRate,
+                                                            kAudioFormatLinearPCM,
+                                                            kAudioFormatFlagsNativeFloatPacked |
+                                                              kAudioFormatFlagIsNonInterleaved,
+                                                            4,
+                                                            1,
+                                                            4,
+                                                            2,
+                                                            32,
+                                                            0};
       return noErr;
     }
     case kResourcesPathProperty:
@@ -94,7 +102,8 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
   }
 }
 
-OSStatus GetPropertyInfo(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* size, Boolean* writable)
+OSStatus GetPropertyInfo(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                         UInt32* size, Boolean* writable)
 {
   UInt32 localSize = 0;
   OSStatus status = GetProperty(self, id, scope, element, nullptr, size ? size : &localSize);
@@ -103,7 +112,8 @@ OSStatus GetPropertyInfo(void* self, AudioUnitPropertyID id, AudioUnitScope scop
   return status;
 }
 
-OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, const void* data, UInt32 size)
+OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, const void* data,
+                     UInt32 size)
 {
   FakeUnit* u = FakeUnit::Of(self);
   if (id != kAudioUnitProperty_SampleRate || size != sizeof(Float64) || !data)
@@ -113,7 +123,8 @@ OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope, AudioUn
   return noErr;
 }
 
-OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, AudioUnitParameterValue* value)
+OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
+                      AudioUnitParameterValue* value)
 {
   if (id != 0 || scope != kAudioUnitScope_Global)
     return kAudioUnitErr_InvalidProperty;
@@ -121,7 +132,8 @@ OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope scope,
   return noErr;
 }
 
-OSStatus SetParameter(void* self, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, AudioUnitParameterValue value, UInt32)
+OSStatus SetParameter(void* self, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
+                      AudioUnitParameterValue value, UInt32)
 {
   if (id != 0 || scope != kAudioUnitScope_Global)
     return kAudioUnitErr_InvalidProperty;
@@ -174,7 +186,8 @@ OSStatus RemoveRenderNotify(void* self, AURenderCallback proc, void*)
 }
 
 // Writes the gain into every output sample, between the render notifications.
-OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32 bus, UInt32 frames, AudioBufferList* io)
+OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32 bus, UInt32 frames,
+                AudioBufferList* io)
 {
   FakeUnit* u = FakeUnit::Of(self);
   if (!(ts->mFlags & kAudioTimeStampSampleTimeValid) || frames > 4096)
@@ -213,7 +226,8 @@ AudioComponentMethod Lookup(SInt16 selector)
     case kAudioUnitSetParameterSelect: return reinterpret_cast<AudioComponentMethod>(SetParameter);
     case kAudioUnitResetSelect: return reinterpret_cast<AudioComponentMethod>(Reset);
     case kAudioUnitAddPropertyListenerSelect: return reinterpret_cast<AudioComponentMethod>(AddListener);
-    case kAudioUnitRemovePropertyListenerWithUserDataSelect: return reinterpret_cast<AudioComponentMethod>(RemoveListenerWithUserData);
+    case kAudioUnitRemovePropertyListenerWithUserDataSelect:
+      return reinterpret_cast<AudioComponentMethod>(RemoveListenerWithUserData);
     case kAudioUnitRenderSelect: return reinterpret_cast<AudioComponentMethod>(Render);
     case kAudioUnitAddRenderNotifySelect: return reinterpret_cast<AudioComponentMethod>(AddRenderNotify);
     case kAudioUnitRemoveRenderNotifySelect: return reinterpret_cast<AudioComponentMethod>(RemoveRenderNotify);
@@ -237,7 +251,8 @@ OSStatus Close(void* self)
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* FakeUnitFactory(const AudioComponentDescription*)
+extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface*
+FakeUnitFactory(const AudioComponentDescription*)
 {
   auto* unit = new (std::nothrow) FakeUnit;
   if (!unit)

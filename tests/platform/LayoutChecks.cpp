@@ -10,12 +10,8 @@
 
 #include "core/MakeFourCC.h"
 
-namespace
-{
-constexpr UInt32 FourCC(const char (&text)[5])
-{
-  return static_cast<UInt32>(iplug::MakeFourCC(text));
-}
+namespace {
+constexpr UInt32 FourCC(const char (&text)[5]) { return static_cast<UInt32>(iplug::MakeFourCC(text)); }
 
 static_assert(offsetof(AudioUnitParameterInfo, unitName) == 56);
 static_assert(offsetof(AudioUnitParameterInfo, clumpID) == 64);
@@ -64,10 +60,9 @@ static_assert(static_cast<UInt32>(kAudio_BadFilePathError) == FourCC("!pth"));
 // Values hosts compare against.
 static_assert(badComponentSelector == static_cast<ComponentResult>(0x80008002));
 static_assert(badComponentSelector == -2147450878);
-static_assert((kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable
-               | kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_IsHighResolution
-               | kAudioUnitParameterFlag_CFNameRelease)
-              == 0xC8800010u);
+static_assert((kAudioUnitParameterFlag_IsWritable | kAudioUnitParameterFlag_IsReadable |
+               kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_IsHighResolution |
+               kAudioUnitParameterFlag_CFNameRelease) == 0xC8800010u);
 static_assert((kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved) == 0x29u);
 static_assert(kAudioChannelLayoutTag_Stereo == 0x650002u);
 static_assert(kAudioChannelLayoutTag_AudioUnit_5_0 == 0x760005u);

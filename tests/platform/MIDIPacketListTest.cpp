@@ -48,7 +48,7 @@ TEST(MIDIPacketList, FullBufferReturnsNullAndKeepsTheList)
   EXPECT_EQ(list->numPackets, 0u);
   p = MIDIPacketListAdd(list, exact, p, 0, 3, msg);
   ASSERT_NE(p, nullptr);
-  EXPECT_EQ(MIDIPacketListAdd(list, exact, p, 0, 3, msg), nullptr); // no room to merge
+  EXPECT_EQ(MIDIPacketListAdd(list, exact, p, 0, 3, msg), nullptr);      // no room to merge
   EXPECT_EQ(MIDIPacketListAdd(list, exact + 12, p, 1, 3, msg), nullptr); // no room for an aligned packet
   EXPECT_EQ(list->numPackets, 1u);
   EXPECT_EQ(p->length, 3);

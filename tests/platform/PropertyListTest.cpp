@@ -9,12 +9,17 @@
 #include <string>
 #include <unistd.h>
 
-namespace
+namespace {
+
+CFDataRef Bytes(const std::string& text)
 {
+  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), static_cast<CFIndex>(text.size()));
+}
 
-CFDataRef Bytes(const std::string& text) { return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), static_cast<CFIndex>(text.size())); }
-
-std::string AsText(CFDataRef data) { return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), static_cast<size_t>(CFDataGetLength(data))); }
+std::string AsText(CFDataRef data)
+{
+  return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), static_cast<size_t>(CFDataGetLength(data)));
+}
 
 CFPropertyListRef Parse(const std::string& text, CFOptionFlags options = kCFPropertyListImmutable)
 {
@@ -29,7 +34,8 @@ const std::string kPrefix = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist 
 // A state dictionary like the one a unit saves in a host's project.
 CFMutableDictionaryRef MakeState()
 {
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   SInt32 type = 0x61756678;
   CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &type);
   CFDictionarySetValue(dict, CFSTR("type"), n);
@@ -69,7 +75,10 @@ TEST(PropertyList, RoundTripKeepsEveryValue)
   ASSERT_NE(xml, nullptr);
   EXPECT_EQ(error, nullptr);
   const std::string text = AsText(xml);
-  EXPECT_NE(text.find("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"), std::string::npos);
+  EXPECT_NE(
+    text.find(
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"),
+    std::string::npos);
   EXPECT_NE(text.find("<integer>1635083896</integer>"), std::string::npos);
   EXPECT_NE(text.find("Tom &amp; &lt;Jerry&gt;"), std::string::npos);
 
@@ -99,8 +108,9 @@ TEST(PropertyList, RoundTripKeepsEveryValue)
 
 TEST(PropertyList, SpecialRealsAndIntegerLimits)
 {
-  CFPropertyListRef p = Parse(kPrefix + "<array><real>nan</real><real>-infinity</real><integer>-9223372036854775808</integer>"
-                                        "<integer> 0x10 </integer><string/></array></plist>");
+  CFPropertyListRef p =
+    Parse(kPrefix + "<array><real>nan</real><real>-infinity</real><integer>-9223372036854775808</integer>"
+                    "<integer> 0x10 </integer><string/></array></plist>");
   ASSERT_NE(p, nullptr);
   auto array = static_cast<CFArrayRef>(p);
   double d = 0;
@@ -122,20 +132,20 @@ TEST(PropertyList, MalformedInputIsRejectedWithAnError)
   const char* bad[] = {
     "",
     "not xml at all",
-    "<plist><dict><key>a</key></dict></plist>",                     // key without value
-    "<plist><dict><string>a</string><true/></dict></plist>",        // value where a key belongs
-    "<plist><integer>9223372036854775808</integer></plist>",        // overflow
+    "<plist><dict><key>a</key></dict></plist>",              // key without value
+    "<plist><dict><string>a</string><true/></dict></plist>", // value where a key belongs
+    "<plist><integer>9223372036854775808</integer></plist>", // overflow
     "<plist><integer>12abc</integer></plist>",
     "<plist><real>1.5x</real></plist>",
-    "<plist><data>AB$C</data></plist>",                             // outside the alphabet
-    "<plist><data>QQ==QQ==</data></plist>",                         // data after padding
+    "<plist><data>AB$C</data></plist>",     // outside the alphabet
+    "<plist><data>QQ==QQ==</data></plist>", // data after padding
     "<plist><true>yes</true></plist>",
     "<plist><date>2020-13-01T00:00:00Z</date></plist>",
-    "<plist><string>a</string><string>b</string></plist>",          // two values
-    "<plist><array>text<true/></array></plist>",                    // text in a container
+    "<plist><string>a</string><string>b</string></plist>", // two values
+    "<plist><array>text<true/></array></plist>",           // text in a container
     "<plist><string><true/></string></plist>",
     "<plist><unknown/></plist>",
-    "<plist><dict><key>a</key><true/></plist>",                     // unclosed
+    "<plist><dict><key>a</key><true/></plist>", // unclosed
     "bplist00",
   };
   for (const char* text : bad)
@@ -159,7 +169,8 @@ TEST(PropertyList, MalformedInputIsRejectedWithAnError)
 
 TEST(PropertyList, WriterRefusesWhatAPropertyListCannotHold)
 {
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+    CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   SInt32 n = 1;
   CFNumberRef key = CFNumberCreate(nullptr, kCFNumberSInt32Type, &n);
   CFDictionarySetValue(dict, key, kCFBooleanTrue); // non-string key

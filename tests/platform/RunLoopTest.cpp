@@ -8,8 +8,7 @@
 #include <chrono>
 #include <thread>
 
-namespace
-{
+namespace {
 
 struct Counter
 {
@@ -119,8 +118,14 @@ TEST(RunLoop, OtherThreadsCanAddTimersAndStopTheLoop)
 TEST(RunLoop, ContextInfoIsRetainedAndReleased)
 {
   static int retained = 0, released = 0;
-  CFRunLoopTimerContext context = {0, &retained, [](const void* p) { ++retained; return p; }, [](const void*) { ++released; }, nullptr};
-  CFRunLoopTimerRef timer = CFRunLoopTimerCreate(nullptr, 0, 0, 0, 0, [](CFRunLoopTimerRef, void*) {}, &context);
+  CFRunLoopTimerContext context = {0, &retained,
+                                   [](const void* p) {
+                                     ++retained;
+                                     return p;
+                                   },
+                                   [](const void*) { ++released; }, nullptr};
+  CFRunLoopTimerRef timer = CFRunLoopTimerCreate(
+    nullptr, 0, 0, 0, 0, [](CFRunLoopTimerRef, void*) {}, &context);
   EXPECT_EQ(retained, 1);
   CFRelease(timer);
   EXPECT_EQ(released, 1);

@@ -105,13 +105,11 @@ TEST(Biquad, SubsonicBandPassAt48k)
 
 TEST(Biquad, PreAndDeEmphasisTogetherStayNearFlat)
 {
-  const auto h = Impulse({Biquad(Biquad::kLowshelf, 100.0 / kFs, 0.8, -3.0),
-                          Biquad(Biquad::kPeak, 850.0 / kFs, 0.28, 2.0),
-                          Biquad(Biquad::kHighshelf, 4030.0 / kFs, 0.28, -1.5),
-                          Biquad(Biquad::kLowshelf, 110.0 / kFs, 0.8, 3.1),
-                          Biquad(Biquad::kPeak, 830.0 / kFs, 0.28, -1.7),
-                          Biquad(Biquad::kHighshelf, 4000.0 / kFs, 0.28, 1.7)},
-                         1 << 15);
+  const auto h =
+    Impulse({Biquad(Biquad::kLowshelf, 100.0 / kFs, 0.8, -3.0), Biquad(Biquad::kPeak, 850.0 / kFs, 0.28, 2.0),
+             Biquad(Biquad::kHighshelf, 4030.0 / kFs, 0.28, -1.5), Biquad(Biquad::kLowshelf, 110.0 / kFs, 0.8, 3.1),
+             Biquad(Biquad::kPeak, 830.0 / kFs, 0.28, -1.7), Biquad(Biquad::kHighshelf, 4000.0 / kFs, 0.28, 1.7)},
+            1 << 15);
   double lo = 100.0, hi = -100.0;
   for (double f = 20.0; f <= 20000.0; f *= 1.02)
   {

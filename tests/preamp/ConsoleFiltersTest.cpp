@@ -33,14 +33,17 @@ std::vector<double> LowpassImpulse(double r)
 
 TEST(HPF73, CornerAndPassBandForEverySwitchPosition)
 {
-  struct Case { double r, cornerHz; };
+  struct Case
+  {
+    double r, cornerHz;
+  };
   for (const Case c : {Case{0.0, 11.0}, {0.6, 28.0}, {0.75, 44.0}, {0.9, 105.0}, {0.95, 195.0}})
   {
     SCOPED_TRACE(c.r);
     const auto h = HighpassImpulse(c.r);
     const double corner = CrossingHz(h, kBase, -3.0, 2.0, 2000.0);
     EXPECT_NEAR(corner, c.cornerHz, 0.06 * c.cornerHz);
-    double passDb = -100.0;  // top of the pass band
+    double passDb = -100.0; // top of the pass band
     for (double f = 300.0; f < 5000.0; f *= 1.05)
       passDb = std::max(passDb, ResponseDb(h, f, kBase));
     EXPECT_LT(passDb, c.r == 0.0 ? 0.0 : -0.003);
@@ -70,9 +73,12 @@ TEST(HPF73, ConstantInputDecaysToZero)
 
 TEST(LPF73, ResponseAtTwiceTheRate)
 {
-  struct Case { double r, cornerHz, nyquistDb; };
-  for (const Case c : {Case{0.9992, 12200.0, -22.0}, {0.9943, 8400.0, -29.0},
-                       {0.988, 6000.0, -36.0}, {0.97, 3200.0, -47.0}})
+  struct Case
+  {
+    double r, cornerHz, nyquistDb;
+  };
+  for (const Case c :
+       {Case{0.9992, 12200.0, -22.0}, {0.9943, 8400.0, -29.0}, {0.988, 6000.0, -36.0}, {0.97, 3200.0, -47.0}})
   {
     SCOPED_TRACE(c.r);
     const auto h = LowpassImpulse(c.r);

@@ -21,7 +21,7 @@ constexpr int kRounds = 4;
 #else
 constexpr int kRounds = 32;
 #endif
-constexpr int kPerRound = 1 << 17;  // odd-length runs below take one less
+constexpr int kPerRound = 1 << 17; // odd-length runs below take one less
 
 std::uint64_t Bits(double x)
 {
@@ -51,11 +51,8 @@ std::vector<double> Arguments(std::mt19937_64& rng, int n)
         std::memcpy(&x, &b, sizeof x);
         break;
       }
-      case 1:
-        x = kSwitches[rng() % 5] * (1.0 + nearSwitch(rng));
-        break;
-      default:
-        x = std::exp2(exponent(rng));
+      case 1: x = kSwitches[rng() % 5] * (1.0 + nearSwitch(rng)); break;
+      default: x = std::exp2(exponent(rng));
     }
     v[i] = (rng() & 1) ? -x : x;
   }
@@ -96,7 +93,9 @@ TEST(CurveRuns, SystemRunsGiveTheLibrarysBitsForMillionsOfArguments)
     // Odd lengths in every other round: the last value runs alone.
     const std::vector<double> args = Arguments(rng, kPerRound - round % 2);
     double bad = 0.0;
-    ASSERT_EQ(Mismatches(runs.tanh, [](double x) { return std::tanh(x); }, args, &bad), 0)
+    ASSERT_EQ(Mismatches(
+                runs.tanh, [](double x) { return std::tanh(x); }, args, &bad),
+              0)
       << "tanh, first at " << std::hexfloat << bad;
     ASSERT_EQ(Mismatches(runs.line, LineCurve, args, &bad), 0) << "line, first at " << std::hexfloat << bad;
     ASSERT_EQ(Mismatches(runs.mic, MicCurve, args, &bad), 0) << "mic, first at " << std::hexfloat << bad;

@@ -86,7 +86,7 @@ TEST(CorvaneEngineAllocation, ProcessBlockNeverAllocates)
   auto engine = std::make_unique<CorvaneEngine>();
   corvane_test::Stereo in = corvane_test::Sine(512, 440.0, 0.8), out(512);
   in.l[17] = std::numeric_limits<double>::quiet_NaN();
-  in.r[300] = 1e300;  // also exercises the recovery path
+  in.r[300] = 1e300; // also exercises the recovery path
   double* ins[2] = {in.l.data(), in.r.data()};
   double* outs[2] = {out.l.data(), out.r.data()};
   engine->Reset(48000.0);

@@ -73,14 +73,25 @@ TEST(CorvaneEngine, GainSetsHowHardTheCurveIsDriven)
 
 TEST(CorvaneEngine, ReportsLatencyOfTheEngagedSections)
 {
-  struct Case { int preamp, filter, lowpass, os, latency; };
-  for (const Case c : {Case{1, 0, 0, 0, 0}, {1, 0, 2, 0, 0}, {1, 1, 2, 0, 17}, {1, 1, 0, 0, 0},
-                       {1, 0, 0, 1, 64}, {1, 1, 0, 1, 64}, {1, 1, 4, 1, 81}, {0, 1, 1, 1, 17},
-                       {0, 1, 0, 1, 0}, {0, 0, 3, 1, 0}})
+  struct Case
+  {
+    int preamp, filter, lowpass, os, latency;
+  };
+  for (const Case c : {Case{1, 0, 0, 0, 0},
+                       {1, 0, 2, 0, 0},
+                       {1, 1, 2, 0, 17},
+                       {1, 1, 0, 0, 0},
+                       {1, 0, 0, 1, 64},
+                       {1, 1, 0, 1, 64},
+                       {1, 1, 4, 1, 81},
+                       {0, 1, 1, 1, 17},
+                       {0, 1, 0, 1, 0},
+                       {0, 0, 3, 1, 0}})
   {
     E e;
-    Configure(e, {{E::kPreampBypass, c.preamp}, {E::kFilterBypass, c.filter},
-                  {E::kLowpass, c.lowpass}, {E::kOversampling, c.os}});
+    Configure(
+      e,
+      {{E::kPreampBypass, c.preamp}, {E::kFilterBypass, c.filter}, {E::kLowpass, c.lowpass}, {E::kOversampling, c.os}});
     EXPECT_EQ(e.Latency(), c.latency) << c.preamp << c.filter << c.lowpass << c.os;
   }
 }
@@ -113,8 +124,14 @@ TEST(CorvaneEngine, BothSwitchesOutPassTheInput)
   for (int os = 0; os <= 1; ++os)
   {
     E e;
-    Configure(e, {{E::kPreampBypass, 0}, {E::kFilterBypass, 0}, {E::kGain, 12}, {E::kHighpass, 4},
-                  {E::kLowpass, 4}, {E::kPhase, 1}, {E::kOutput, -24.0}, {E::kOversampling, os}});
+    Configure(e, {{E::kPreampBypass, 0},
+                  {E::kFilterBypass, 0},
+                  {E::kGain, 12},
+                  {E::kHighpass, 4},
+                  {E::kLowpass, 4},
+                  {E::kPhase, 1},
+                  {E::kOutput, -24.0},
+                  {E::kOversampling, os}});
     const Stereo out = RunBlocks(e, in, 333);
     for (size_t i = 0; i < in.size(); ++i)
     {
@@ -189,8 +206,8 @@ TEST(CorvaneEngine, IgnoresValuesOutsideTheParameterSteps)
   E e;
   const E::Settings before = e.GetSettings();
   for (int idx = -1; idx <= 9; ++idx)
-    for (double v : {-1.0, 13.0, 1e300, std::numeric_limits<double>::quiet_NaN(),
-                     std::numeric_limits<double>::infinity()})
+    for (double v :
+         {-1.0, 13.0, 1e300, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
       if (idx != E::kOutput || !std::isfinite(v) || v > 24.0)
         e.OnParamChange(idx, v);
   const E::Settings after = e.GetSettings();
@@ -347,11 +364,16 @@ TEST(CorvaneEngine, OutputStaysFiniteAndBoundedAtEverySampleRate)
     } signals[] = {{"silence", Stereo(n)}, {"full-scale sine", Sine(n, 1000.0, 1.0, fs)}, {"white noise", white}};
     for (const auto& signal : signals)
     {
-      for (int extreme : {1, 4})  // the lowest and the highest filter positions
+      for (int extreme : {1, 4}) // the lowest and the highest filter positions
       {
         E e;
-        Configure(e, {{E::kGain, 12}, {E::kHighpass, extreme}, {E::kLowpass, extreme}, {E::kFilterBypass, 1},
-                      {E::kOversampling, 1}}, fs);
+        Configure(e,
+                  {{E::kGain, 12},
+                   {E::kHighpass, extreme},
+                   {E::kLowpass, extreme},
+                   {E::kFilterBypass, 1},
+                   {E::kOversampling, 1}},
+                  fs);
         const Stereo out = RunBlocks(e, signal.in, 512);
         double peak = 0.0;
         for (size_t i = 0; i < n; ++i)

@@ -27,7 +27,7 @@ TEST(OSAA, ImpulseResponseIsTheSymmetricKernel)
     sum += y;
     if (n == 64)
     {
-      EXPECT_NEAR(y, 0.5, 1e-14);  // the peak is the 65th output
+      EXPECT_NEAR(y, 0.5, 1e-14); // the peak is the 65th output
     }
   }
   EXPECT_NEAR(sum, 0.999994, 1e-12);
@@ -56,7 +56,7 @@ TEST(OSAA, ClearEmptiesTheLineButKeepsTheOffsetPhase)
   for (int k = 0; k < OSAA::kLength; ++k)
     ASSERT_EQ(f.line(k), 0.0);
   EXPECT_NEAR(f.process(0.0), 0.0, 1e-14);
-  EXPECT_EQ(f.line(0), -offset);  // newest sample carries the flipped offset
+  EXPECT_EQ(f.line(0), -offset); // newest sample carries the flipped offset
 }
 
 TEST(OSAA, LineHoldsTheLast129SamplesNewestFirst)
@@ -70,16 +70,18 @@ TEST(OSAA, LineHoldsTheLast129SamplesNewestFirst)
 
 TEST(OSEQ, PairRules)
 {
-  struct Case { double first, second, settles; };
-  for (const Case c : {Case{1.0, 0.0, 1.0}, {0.0, 1.0, 0.999988}, {1.0, 1.0, 1.999988},
-                       {-0.3, 0.0, -0.3}})
+  struct Case
+  {
+    double first, second, settles;
+  };
+  for (const Case c : {Case{1.0, 0.0, 1.0}, {0.0, 1.0, 0.999988}, {1.0, 1.0, 1.999988}, {-0.3, 0.0, -0.3}})
   {
     OSEQ d;
     double y = 0.0;
     for (int n = 0; n < 100; ++n)
       y = d.process(c.first, c.second);
     if (c.second == 0.0)
-      EXPECT_EQ(y, c.settles);  // only the centre tap sees the first samples
+      EXPECT_EQ(y, c.settles); // only the centre tap sees the first samples
     else
       EXPECT_NEAR(y, c.settles, 1e-12);
   }
@@ -89,12 +91,12 @@ TEST(OSEQ, CurrentPairEntersFromTheNextCallOn)
 {
   OSEQ second, first;
   EXPECT_EQ(second.process(0.0, 1.0), 0.0);
-  EXPECT_EQ(second.process(0.0, 0.0), 2.0 * -1.6e-05);  // through coef[1]
+  EXPECT_EQ(second.process(0.0, 0.0), 2.0 * -1.6e-05); // through coef[1]
 
   for (int n = 0; n < 40; ++n)
   {
     const double y = first.process(n == 0 ? 1.0 : 0.0, 0.0);
-    EXPECT_EQ(y, n == 16 ? 1.0 : 0.0) << n;  // once, through the centre tap
+    EXPECT_EQ(y, n == 16 ? 1.0 : 0.0) << n; // once, through the centre tap
   }
 }
 

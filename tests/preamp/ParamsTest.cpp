@@ -29,7 +29,11 @@ struct Expected
 };
 
 const Expected kParams[E::kNumParams] = {
-  {"Gain", 0, 12, 4, {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"}},
+  {"Gain",
+   0,
+   12,
+   4,
+   {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"}},
   {"Output", -24, 24, 0, {}},
   {"Highpass Filter", 0, 4, 0, {"OFF", "45Hz", "70Hz", "160Hz", "360Hz"}},
   {"Lowpass Filter", 0, 4, 0, {"OFF", "8kHz", "6kHz", "4kHz", "2kHz"}},

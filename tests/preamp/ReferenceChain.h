@@ -85,14 +85,14 @@ public:
   Smoother driveSmoother, outputSmoother, gainSmoother, lpfSmoother, hpfSmoother;
   double denormalOffset = 1e-15;
   double fs = 44100.0;
-  int latency = 0;  // what the host was last told
+  int latency = 0; // what the host was last told
 
   PlainOSAA upL, downL, upR, downR;
   PlainOSEQ decL, decR;
   LPF73 lpfL, lpfR;
   HPF73 hpfL, hpfR, subL, subR;
-  Biquad bandL, bandR, preLowL, preLowR, postLowL, postLowR, prePeakL, prePeakR, postPeakL,
-    postPeakR, preHighL, preHighR, postHighL, postHighR;
+  Biquad bandL, bandR, preLowL, preLowR, postLowL, postLowR, prePeakL, prePeakR, postPeakL, postPeakR, preHighL,
+    preHighR, postHighL, postHighR;
 
   void OnParamChange(int idx, double value)
   {
@@ -105,19 +105,29 @@ public:
       case 0: gainFactor = gains[v]; break;
       case 1: outputGain = std::pow(10.0, value / 20.0); break;
       case 2: hpfPosition = hp[v]; break;
-      case 3: lpfPosition = lp[v]; lpfLatency = v == 0 ? 0 : 17; break;
+      case 3:
+        lpfPosition = lp[v];
+        lpfLatency = v == 0 ? 0 : 17;
+        break;
       case 4: filterOn = v; break;
       case 5: preampOn = v; break;
       case 6: micPre = v; break;
       case 7: phaseInvert = v; break;
-      case 8: oversampling = v == 1 ? 2 : 0; osLatency = v == 1 ? 64 : 0; break;
+      case 8:
+        oversampling = v == 1 ? 2 : 0;
+        osLatency = v == 1 ? 64 : 0;
+        break;
     }
   }
 
   void OnReset()
   {
-    upL.clear(); downL.clear(); upR.clear(); downR.clear();
-    decL.clear(); decR.clear();
+    upL.clear();
+    downL.clear();
+    upR.clear();
+    downR.clear();
+    decL.clear();
+    decR.clear();
     driveSmoother.z = 0.01;
     outputSmoother.z = outputGain;
     gainSmoother.z = gainFactor;
@@ -163,13 +173,20 @@ public:
     hpfR.Calc(2 * fs, hpfSmoother.Process(hpfPosition));
     subL.Calc(2 * fs, 0.0);
     subR.Calc(2 * fs, 0.0);
-    bandL.setBiquad(2, 5000 / fs, 0.0004, 0); bandR.setBiquad(2, 5000 / fs, 0.0004, 0);
-    preLowL.setBiquad(5, 100 / fs, 0.8, -3.0); preLowR.setBiquad(5, 100 / fs, 0.8, -3.0);
-    postLowL.setBiquad(5, 110 / fs, 0.8, 3.1); postLowR.setBiquad(5, 110 / fs, 0.8, 3.1);
-    prePeakL.setBiquad(4, 850 / fs, 0.28, 2.0); prePeakR.setBiquad(4, 850 / fs, 0.28, 2.0);
-    postPeakL.setBiquad(4, 830 / fs, 0.28, -1.7); postPeakR.setBiquad(4, 830 / fs, 0.28, -1.7);
-    preHighL.setBiquad(6, 4030 / fs, 0.28, -1.5); preHighR.setBiquad(6, 4030 / fs, 0.28, -1.5);
-    postHighL.setBiquad(6, 4000 / fs, 0.28, 1.7); postHighR.setBiquad(6, 4000 / fs, 0.28, 1.7);
+    bandL.setBiquad(2, 5000 / fs, 0.0004, 0);
+    bandR.setBiquad(2, 5000 / fs, 0.0004, 0);
+    preLowL.setBiquad(5, 100 / fs, 0.8, -3.0);
+    preLowR.setBiquad(5, 100 / fs, 0.8, -3.0);
+    postLowL.setBiquad(5, 110 / fs, 0.8, 3.1);
+    postLowR.setBiquad(5, 110 / fs, 0.8, 3.1);
+    prePeakL.setBiquad(4, 850 / fs, 0.28, 2.0);
+    prePeakR.setBiquad(4, 850 / fs, 0.28, 2.0);
+    postPeakL.setBiquad(4, 830 / fs, 0.28, -1.7);
+    postPeakR.setBiquad(4, 830 / fs, 0.28, -1.7);
+    preHighL.setBiquad(6, 4030 / fs, 0.28, -1.5);
+    preHighR.setBiquad(6, 4030 / fs, 0.28, -1.5);
+    postHighL.setBiquad(6, 4000 / fs, 0.28, 1.7);
+    postHighR.setBiquad(6, 4000 / fs, 0.28, 1.7);
 
     for (int i = 0; i < nFrames; ++i)
     {

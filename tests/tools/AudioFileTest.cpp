@@ -110,7 +110,7 @@ TEST(AudioFile, FlacIs24BitAndClipsOversInsteadOfWrapping)
   data[0][6] = -1.5f;
   WriteFile(dir.Path("x.flac"), 96000, data);
 
-  SF_INFO info {};
+  SF_INFO info{};
   SNDFILE* f = sf_open(dir.Path("x.flac").c_str(), SFM_READ, &info);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
@@ -181,7 +181,8 @@ TEST(AudioFile, OutputAppearsOnlyOnCommitAndNothingIsLeftOtherwise)
 
   WriteFile(dir.Path("keep.wav"), 48000, data);
   EXPECT_THAT(dir.Names(), ElementsAre("keep.wav"));
-  struct stat st {};
+  struct stat st
+  {};
   ASSERT_EQ(stat(dir.Path("keep.wav").c_str(), &st), 0);
   EXPECT_NE(st.st_mode & 0044, 0u) << "output should not keep the private mode of a temporary file";
 }

@@ -27,7 +27,7 @@ std::vector<std::vector<float>> Quiet(int channels, size_t frames, float level)
 
 int FileFormat(const std::string& path)
 {
-  SF_INFO info {};
+  SF_INFO info{};
   SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
   if (f)
     sf_close(f);
@@ -36,7 +36,7 @@ int FileFormat(const std::string& path)
 
 void WriteOgg(const std::string& path, const std::vector<std::vector<float>>& data)
 {
-  SF_INFO info {};
+  SF_INFO info{};
   info.samplerate = 48000;
   info.channels = 1;
   info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
@@ -55,7 +55,7 @@ TEST_F(CorvaneProgram, BitsChooseTheSampleFormatAndDitherOnlyBelow24Bits)
   {
     std::string args;
     std::string output;
-    int format; // 0: refused
+    int format;  // 0: refused
     bool silent; // silence in gives only zeros out: no dither
   } cases[] = {
     {"", "f.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, false}, // keeps the unit's denormal guard
@@ -76,7 +76,8 @@ TEST_F(CorvaneProgram, BitsChooseTheSampleFormatAndDitherOnlyBelow24Bits)
       continue;
     EXPECT_EQ(FileFormat(dir.Path(c.output)), c.format) << c.output;
     const auto written = ReadAudioFile(dir.Path(c.output));
-    EXPECT_EQ(std::all_of(written[0].begin(), written[0].end(), [](float s) { return s == 0.0f; }), c.silent) << c.output;
+    EXPECT_EQ(std::all_of(written[0].begin(), written[0].end(), [](float s) { return s == 0.0f; }), c.silent)
+      << c.output;
   }
 }
 
@@ -91,7 +92,8 @@ TEST_F(CorvaneProgram, SeveralInputsRenderIntoOneFolderAndAFailureSparesTheOther
   const Outcome run = Corvane("render a.wav broken.wav b.flac c.ogg --out-dir out --tail 0.5", dir.Path(""));
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.out, AllOf(HasSubstr("a.wav -> out/a.wav: 2 ch, 0.60 s at 48000 Hz, peak "),
-                             HasSubstr("b.flac -> out/b.flac: 1 ch, 0.60 s at 44100 Hz"), HasSubstr("c.ogg -> out/c.wav: 1 ch, 0.60 s"),
+                             HasSubstr("b.flac -> out/b.flac: 1 ch, 0.60 s at 44100 Hz"),
+                             HasSubstr("c.ogg -> out/c.wav: 1 ch, 0.60 s"),
                              HasSubstr("total: 4 files, 3 rendered (1.80 s of audio in ")));
   EXPECT_THAT(run.out, HasSubstr("), 1 failed\n"));
   EXPECT_THAT(run.err, AllOf(HasSubstr("corvane: cannot read input 'broken.wav'"), ::testing::Not(HasSubstr("\n\n"))));
@@ -104,13 +106,16 @@ TEST_F(CorvaneProgram, SeveralInputsRenderIntoOneFolderAndAFailureSparesTheOther
   // Without --out-dir each result lands beside its input; -o cannot name two.
   EXPECT_EQ(Corvane("render -q a.wav c.ogg", dir.Path("")).status, 0);
   EXPECT_TRUE(std::filesystem::exists(dir.Path("c-corvane.wav")));
-  EXPECT_THAT(Corvane("render a.wav c.ogg -o x.wav", dir.Path("")).err, HasSubstr("give --out-dir DIR for several inputs"));
-  EXPECT_THAT(Corvane("render a.wav --out-dir nowhere", dir.Path("")).err, HasSubstr("output folder 'nowhere' does not exist"));
+  EXPECT_THAT(Corvane("render a.wav c.ogg -o x.wav", dir.Path("")).err,
+              HasSubstr("give --out-dir DIR for several inputs"));
+  EXPECT_THAT(Corvane("render a.wav --out-dir nowhere", dir.Path("")).err,
+              HasSubstr("output folder 'nowhere' does not exist"));
 }
 
 TEST_F(CorvaneProgram, PresetsWithoutAudioJsonVersionIndexValuesAndSwitchWords)
 {
-  ASSERT_EQ(Corvane("state --save a.aupreset -p Gain=#12 -p Oversampling=true -p 'Mic Pre=yes'", dir.Path("")).status, 0);
+  ASSERT_EQ(Corvane("state --save a.aupreset -p Gain=#12 -p Oversampling=true -p 'Mic Pre=yes'", dir.Path("")).status,
+            0);
   const struct
   {
     std::string args;
@@ -118,12 +123,18 @@ TEST_F(CorvaneProgram, PresetsWithoutAudioJsonVersionIndexValuesAndSwitchWords)
     std::vector<std::string> out; // or, when refused, on stderr
   } cases[] = {
     {"state a.aupreset", 0, {"Gain             40dB\n", "Oversampling     Oversampling On\n", "Mic Pre          1\n"}},
-    {"state --save b.aupreset --state a.aupreset -p Phase=on -p Oversampling=false", 0,
-     {"file:         b.aupreset", "Gain             40dB\n", "Phase            1\n", "Oversampling     Oversampling Off\n"}},
-    {"state b.aupreset --json", 0, {"\"presetName\": \"\"", "{\"index\": 0, \"name\": \"Gain\", \"value\": 12, \"text\": \"40dB\"}"}},
+    {"state --save b.aupreset --state a.aupreset -p Phase=on -p Oversampling=false",
+     0,
+     {"file:         b.aupreset", "Gain             40dB\n", "Phase            1\n",
+      "Oversampling     Oversampling Off\n"}},
+    {"state b.aupreset --json",
+     0,
+     {"\"presetName\": \"\"", "{\"index\": 0, \"name\": \"Gain\", \"value\": 12, \"text\": \"40dB\"}"}},
     {"state --save a.aupreset -n -p Phase=1", 1, {"'a.aupreset' exists; not replaced"}},
     {"state a.aupreset -p Phase=1", 2, {"need --save FILE"}},
-    {"info --json -p Oversampling=on", 0, {"\"subtype\": \"Qzr1\"", "\"latencySamples\": 64,", "\"channels\": [{\"inputs\": 1"}},
+    {"info --json -p Oversampling=on",
+     0,
+     {"\"subtype\": \"Qzr1\"", "\"latencySamples\": 64,", "\"channels\": [{\"inputs\": 1"}},
     {"--version", 0, {"corvane 2.0.0\n", "Corvane 2.0.0 (aufx Qzr1 Vtrn)"}},
     {"params", 0, {"#11=35dB, #12=40dB", "#0=Oversampling Off, #1=Oversampling On"}},
     {"render -q -p Gain=12", 2, {"or #0 to #12 by index"}},

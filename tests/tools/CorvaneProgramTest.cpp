@@ -66,7 +66,8 @@ TEST_F(CorvaneProgram, LatencyIsReportedAndRemovedUnlessKept)
   const Outcome aligned = Corvane("render " + P("in.wav") + " -o " + P("aligned.wav") + settings);
   ASSERT_EQ(aligned.status, 0) << aligned.err;
   EXPECT_THAT(aligned.out, HasSubstr("\nlatency: 81 samples"));
-  const Outcome kept = Corvane("render " + P("in.wav") + " -o " + P("kept.wav") + settings + " --keep-latency --block 100");
+  const Outcome kept =
+    Corvane("render " + P("in.wav") + " -o " + P("kept.wav") + settings + " --keep-latency --block 100");
   ASSERT_EQ(kept.status, 0) << kept.err;
   EXPECT_THAT(kept.out, HasSubstr("\nlatency: 81 samples"));
 
@@ -137,7 +138,8 @@ TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)
 {
   Outcome run = Corvane("params");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, AllOf(HasSubstr("Highpass Filter"), HasSubstr("#0=OFF, #1=45Hz, #2=70Hz, #3=160Hz, #4=360Hz"), HasSubstr("-24 .. 24")));
+  EXPECT_THAT(run.out, AllOf(HasSubstr("Highpass Filter"), HasSubstr("#0=OFF, #1=45Hz, #2=70Hz, #3=160Hz, #4=360Hz"),
+                             HasSubstr("-24 .. 24")));
   run = Corvane("params --json");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, HasSubstr("\"name\": \"Oversampling\""));
@@ -148,12 +150,14 @@ TEST_F(CorvaneProgram, ParamsAndInfoDescribeTheRealComponent)
 
 TEST_F(CorvaneProgram, StateRoundTripsThroughAnAupresetFileWithEveryParameter)
 {
-  const std::string all = " -p Gain=25dB -p Output=-3.5dB -p 'Highpass Filter=70Hz' -p 'Lowpass Filter=4kHz' -p 'Filter Bypass=1'"
-                          " -p 'Preamp Bypass=0' -p 'Mic Pre=1' -p Phase=1 -p Oversampling=on";
+  const std::string all =
+    " -p Gain=25dB -p Output=-3.5dB -p 'Highpass Filter=70Hz' -p 'Lowpass Filter=4kHz' -p 'Filter Bypass=1'"
+    " -p 'Preamp Bypass=0' -p 'Mic Pre=1' -p Phase=1 -p Oversampling=on";
   Outcome run = Corvane("render -q -o " + P("a.wav") + " --save-state " + P("a.aupreset") + all);
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string saved = Slurp(dir.Path("a.aupreset"));
-  EXPECT_THAT(saved, AllOf(HasSubstr("<key>subtype</key>\n\t<integer>1366979121</integer>"), HasSubstr("<key>data</key>")));
+  EXPECT_THAT(saved,
+              AllOf(HasSubstr("<key>subtype</key>\n\t<integer>1366979121</integer>"), HasSubstr("<key>data</key>")));
 
   // A fresh process loads it and saves it again without any setting.
   run = Corvane("render -q -o " + P("b.wav") + " --state " + P("a.aupreset") + " --save-state " + P("b.aupreset"));
@@ -164,16 +168,18 @@ TEST_F(CorvaneProgram, StateRoundTripsThroughAnAupresetFileWithEveryParameter)
 
   run = Corvane("state " + P("b.aupreset"));
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("editor size:  none stored"), HasSubstr("data:         84 bytes\n"),
-                             HasSubstr("parameters:   9\n")));
-  const char* const expected[] = {"Gain             25dB", "Output           -3.5 dB", "Highpass Filter  70Hz", "Lowpass Filter   4kHz",
-                                  "Filter Bypass    1", "Preamp Bypass    0", "Mic Pre          1", "Phase            1",
-                                  "Oversampling     Oversampling On"};
+  EXPECT_THAT(run.out, AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("editor size:  none stored"),
+                             HasSubstr("data:         84 bytes\n"), HasSubstr("parameters:   9\n")));
+  const char* const expected[] = {
+    "Gain             25dB", "Output           -3.5 dB", "Highpass Filter  70Hz",
+    "Lowpass Filter   4kHz", "Filter Bypass    1",       "Preamp Bypass    0",
+    "Mic Pre          1",    "Phase            1",       "Oversampling     Oversampling On"};
   for (const char* line : expected)
     EXPECT_THAT(run.out, HasSubstr(std::string(line) + "\n"));
 
   // Settings given with a state apply after it.
-  run = Corvane("render -q -o " + P("c.wav") + " --state " + P("a.aupreset") + " -p Gain=0dB --save-state " + P("c.aupreset"));
+  run = Corvane("render -q -o " + P("c.wav") + " --state " + P("a.aupreset") + " -p Gain=0dB --save-state " +
+                P("c.aupreset"));
   ASSERT_EQ(run.status, 0) << run.err;
   run = Corvane("state " + P("c.aupreset"));
   EXPECT_THAT(run.out, AllOf(HasSubstr("Gain             0dB\n"), HasSubstr("Lowpass Filter   4kHz\n")));
@@ -198,7 +204,8 @@ TEST_F(CorvaneProgram, BadStateFilesGiveOneLineAndAFailureStatus)
     {"<plist version=\"1.0\"><string>x</string></plist>", "is a string, not a dictionary"},
     {replaced("<key>manufacturer</key>", "<key>maker</key>"), "no \"manufacturer\" entry"},
     {replaced("<integer>1450472046</integer>", "<integer>1450472047</integer>"), "another component (aufx Qzr1 Vtro)"},
-    {replaced(blob, "<data>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA</data>"), "\"data\" holds 24 bytes, too short for a state of this unit (84 bytes"},
+    {replaced(blob, "<data>AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA</data>"),
+     "\"data\" holds 24 bytes, too short for a state of this unit (84 bytes"},
   };
   int n = 0;
   for (const auto& c : cases)
@@ -209,7 +216,8 @@ TEST_F(CorvaneProgram, BadStateFilesGiveOneLineAndAFailureStatus)
     {
       const Outcome run = Corvane(args);
       EXPECT_EQ(run.status, 1) << args;
-      EXPECT_THAT(run.err, AllOf(HasSubstr("corvane: state file '" + dir.Path(name) + "': "), HasSubstr(c.problem))) << args;
+      EXPECT_THAT(run.err, AllOf(HasSubstr("corvane: state file '" + dir.Path(name) + "': "), HasSubstr(c.problem)))
+        << args;
       EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
       EXPECT_EQ(run.out, "");
     }
@@ -221,7 +229,9 @@ TEST_F(CorvaneProgram, InfoShowsTheLatencyOfTheGivenSettings)
 {
   Outcome run = Corvane("info -p Oversampling=on -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1'");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         81 samples at 48000 Hz"), HasSubstr("settings:        Oversampling=Oversampling On")));
+  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         81 samples at 48000 Hz"),
+                             HasSubstr("settings:        Oversampling=Oversampling On")));
   run = Corvane("info");
-  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         0 samples"), HasSubstr("  subtype:       Qzr1\n"), HasSubstr("factory presets: ")));
+  EXPECT_THAT(run.out, AllOf(HasSubstr("latency:         0 samples"), HasSubstr("  subtype:       Qzr1\n"),
+                             HasSubstr("factory presets: ")));
 }

@@ -39,8 +39,8 @@ std::string Base64(const std::vector<uint8_t>& bytes)
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3)
   {
-    const uint32_t n = (uint32_t(bytes[i]) << 16) | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0)
-                       | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    const uint32_t n = (uint32_t(bytes[i]) << 16) | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                       (i + 2 < bytes.size() ? bytes[i + 2] : 0);
     out += digits[n >> 18];
     out += digits[(n >> 12) & 63];
     out += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
@@ -56,7 +56,8 @@ TEST_F(CorvaneProgram, SettingsHoldFromTheFirstSampleAtEveryBlockSize)
   WriteAudioFile(dir.Path("in.wav"), 48000, Noise(2, 40000, 0.5f));
   // Between them, every parameter moves away from its default.
   const char* const settings[] = {
-    "-p Gain=30dB -p Output=-6dB -p 'Highpass Filter=360Hz' -p 'Lowpass Filter=2kHz' -p 'Filter Bypass=on' -p 'Mic Pre=1'"
+    "-p Gain=30dB -p Output=-6dB -p 'Highpass Filter=360Hz' -p 'Lowpass Filter=2kHz' -p 'Filter Bypass=on' -p 'Mic "
+    "Pre=1'"
     " -p Phase=1 -p Oversampling=on",
     "-p 'Preamp Bypass=off' -p Output=+6dB -p 'Highpass Filter=160Hz' -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=on'",
   };
@@ -66,7 +67,8 @@ TEST_F(CorvaneProgram, SettingsHoldFromTheFirstSampleAtEveryBlockSize)
     for (int block : {64, 512, 16384})
     {
       const std::string out = "out" + std::to_string(block) + ".wav";
-      const Outcome run = Corvane("render -q " + P("in.wav") + " -o " + P(out) + " --block " + std::to_string(block) + " " + s);
+      const Outcome run =
+        Corvane("render -q " + P("in.wav") + " -o " + P(out) + " --block " + std::to_string(block) + " " + s);
       ASSERT_EQ(run.status, 0) << run.err;
       renders.push_back(ReadAudioFile(dir.Path(out)));
     }
@@ -178,7 +180,8 @@ TEST_F(CorvaneProgram, ReplacedOutputsKeepTheirModeAndLinksAndNoClobberKeepsThem
   std::filesystem::create_symlink("takes/target.wav", dir.Path("link.wav"));
 
   ASSERT_EQ(Corvane("render -q in.wav -o private.wav", dir.Path("")).status, 0);
-  struct stat st {};
+  struct stat st
+  {};
   ASSERT_EQ(stat(dir.Path("private.wav").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
 

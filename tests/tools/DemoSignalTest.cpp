@@ -41,9 +41,9 @@ TEST(DemoSignal, StereoSecondsLongLoudButNeverClipping)
 TEST(DemoSignal, EverySectionHasSoundAndRunsAreIdentical)
 {
   const MemorySource demo = MakeDemoSignal();
-  EXPECT_GT(WindowRmsDb(demo, 0.1, 3.7), -40.0);  // plucks
-  EXPECT_GT(WindowRmsDb(demo, 4.0, 6.6), -15.0);  // sweep
-  EXPECT_GT(WindowRmsDb(demo, 7.0, 8.0), -40.0);  // noise bursts
+  EXPECT_GT(WindowRmsDb(demo, 0.1, 3.7), -40.0); // plucks
+  EXPECT_GT(WindowRmsDb(demo, 4.0, 6.6), -15.0); // sweep
+  EXPECT_GT(WindowRmsDb(demo, 7.0, 8.0), -40.0); // noise bursts
   const MemorySource again = MakeDemoSignal();
   EXPECT_EQ(demo.Channel(0), again.Channel(0));
   EXPECT_EQ(demo.Channel(1), again.Channel(1));

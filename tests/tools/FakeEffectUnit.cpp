@@ -28,14 +28,17 @@ struct Unit
   float params[3] = {0.0f, 0.0f, 0.0f}; // Gain index, Output dB, Delay
   int reportedLatency = 0;
   bool initialized = false;
-  AURenderCallbackStruct input {};
+  AURenderCallbackStruct input{};
   std::vector<float> scratch;
   std::vector<std::deque<float>> lines;
 };
 
 Unit* Self(void* self) { return static_cast<Unit*>(self); }
 
-CFStringRef NewString(const char* text) { return CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingUTF8); }
+CFStringRef NewString(const char* text)
+{
+  return CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingUTF8);
+}
 
 template <typename T>
 OSStatus Put(void* out, UInt32* size, const T& value)
@@ -82,7 +85,8 @@ CFTypeRef DictValue(CFDictionaryRef dict, const char* key)
 
 CFDictionaryRef MakeState(const Unit& u)
 {
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef dict =
+    CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   PutNumber(dict, "version", 0x00010203);
   PutNumber(dict, "type", static_cast<SInt32>(corvane::host::kCorvaneType));
   PutNumber(dict, "subtype", static_cast<SInt32>(corvane::host::kCorvaneSubtype));
@@ -128,7 +132,8 @@ OSStatus TakeState(Unit& u, CFPropertyListRef state)
   return noErr;
 }
 
-OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, UInt32* size, Boolean* writable)
+OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, UInt32* size,
+                         Boolean* writable)
 {
   *writable = false;
   switch (id)
@@ -139,7 +144,8 @@ OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUni
   }
 }
 
-OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* out, UInt32* size)
+OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, void* out,
+                     UInt32* size)
 {
   Unit* u = Self(self);
   switch (id)
@@ -153,12 +159,12 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
     {
       if (element > 2)
         return kAudioUnitErr_InvalidElement;
-      AudioUnitParameterInfo info {};
+      AudioUnitParameterInfo info{};
       const char* names[] = {"Gain", "Output", "Delay"};
       std::strcpy(info.name, names[element]);
       info.cfNameString = NewString(names[element]);
-      info.flags = kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease | kAudioUnitParameterFlag_IsReadable
-                   | kAudioUnitParameterFlag_IsWritable;
+      info.flags = kAudioUnitParameterFlag_HasCFNameString | kAudioUnitParameterFlag_CFNameRelease |
+                   kAudioUnitParameterFlag_IsReadable | kAudioUnitParameterFlag_IsWritable;
       if (element == 0)
       {
         info.unit = kAudioUnitParameterUnit_Indexed;
@@ -184,14 +190,15 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
       if (element != 0)
         return kAudioUnitErr_InvalidProperty;
       CFStringRef texts[3] = {NewString(kGainTexts[0]), NewString(kGainTexts[1]), NewString(kGainTexts[2])};
-      CFArrayRef array = CFArrayCreate(kCFAllocatorDefault, reinterpret_cast<const void**>(texts), 3, &kCFTypeArrayCallBacks);
+      CFArrayRef array =
+        CFArrayCreate(kCFAllocatorDefault, reinterpret_cast<const void**>(texts), 3, &kCFTypeArrayCallBacks);
       for (CFStringRef t : texts)
         CFRelease(t);
       return Put(out, size, array);
     }
     case kAudioUnitProperty_ParameterValueFromString:
     {
-      AudioUnitParameterValueFromString query {};
+      AudioUnitParameterValueFromString query{};
       std::memcpy(&query, out, sizeof query);
       char text[64] = {};
       CFStringGetCString(query.inString, text, sizeof text, kCFStringEncodingUTF8);
@@ -203,7 +210,7 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
     }
     case kAudioUnitProperty_ParameterStringFromValue:
     {
-      AudioUnitParameterStringFromValue query {};
+      AudioUnitParameterStringFromValue query{};
       std::memcpy(&query, out, sizeof query);
       const float v = query.inValue ? *query.inValue : u->params[query.inParamID];
       const int index = static_cast<int>(v);
@@ -235,32 +242,31 @@ OSStatus GetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
   }
 }
 
-OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement, const void* data, UInt32 size)
+OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement, const void* data,
+                     UInt32 size)
 {
   Unit* u = Self(self);
   switch (id)
   {
     case kAudioUnitProperty_StreamFormat:
     {
-      AudioStreamBasicDescription f {};
+      AudioStreamBasicDescription f{};
       if (size < sizeof f)
         return kAudioUnitErr_InvalidPropertyValue;
       std::memcpy(&f, data, sizeof f);
       gFormatChannels = static_cast<int>(f.mChannelsPerFrame);
-      const bool floatNonInterleaved = (f.mFormatFlags & kAudioFormatFlagIsFloat) && (f.mFormatFlags & kAudioFormatFlagIsNonInterleaved);
-      if (f.mFormatID != kAudioFormatLinearPCM || !floatNonInterleaved || f.mChannelsPerFrame < 1 || f.mChannelsPerFrame > 2)
+      const bool floatNonInterleaved =
+        (f.mFormatFlags & kAudioFormatFlagIsFloat) && (f.mFormatFlags & kAudioFormatFlagIsNonInterleaved);
+      if (f.mFormatID != kAudioFormatLinearPCM || !floatNonInterleaved || f.mChannelsPerFrame < 1 ||
+          f.mChannelsPerFrame > 2)
         return kAudioUnitErr_FormatNotSupported;
       if (scope == kAudioUnitScope_Input)
         u->channels = static_cast<int>(f.mChannelsPerFrame);
       u->sampleRate = f.mSampleRate;
       return noErr;
     }
-    case kAudioUnitProperty_MaximumFramesPerSlice:
-      std::memcpy(&u->maxFrames, data, sizeof(UInt32));
-      return noErr;
-    case kAudioUnitProperty_SetRenderCallback:
-      std::memcpy(&u->input, data, sizeof u->input);
-      return noErr;
+    case kAudioUnitProperty_MaximumFramesPerSlice: std::memcpy(&u->maxFrames, data, sizeof(UInt32)); return noErr;
+    case kAudioUnitProperty_SetRenderCallback: std::memcpy(&u->input, data, sizeof u->input); return noErr;
     case kAudioUnitProperty_ClassInfo:
     {
       if (size != sizeof(CFPropertyListRef))
@@ -273,7 +279,8 @@ OSStatus SetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, A
   }
 }
 
-OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, AudioUnitElement, AudioUnitParameterValue* value)
+OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, AudioUnitElement,
+                      AudioUnitParameterValue* value)
 {
   if (id > 2)
     return kAudioUnitErr_InvalidParameter;
@@ -281,7 +288,8 @@ OSStatus GetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, Audio
   return noErr;
 }
 
-OSStatus SetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, AudioUnitElement, AudioUnitParameterValue value, UInt32)
+OSStatus SetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, AudioUnitElement,
+                      AudioUnitParameterValue value, UInt32)
 {
   if (id > 2)
     return kAudioUnitErr_InvalidParameter;
@@ -289,7 +297,8 @@ OSStatus SetParameter(void* self, AudioUnitParameterID id, AudioUnitScope, Audio
   return noErr;
 }
 
-OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* time, UInt32 bus, UInt32 frames, AudioBufferList* io)
+OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* time, UInt32 bus, UInt32 frames,
+                AudioBufferList* io)
 {
   Unit* u = Self(self);
   if (!u->initialized)
@@ -304,7 +313,8 @@ OSStatus Render(void* self, AudioUnitRenderActionFlags*, const AudioTimeStamp* t
 
   // Pull the input into the unit's own scratch, as the product does.
   u->scratch.assign(static_cast<size_t>(frames) * static_cast<size_t>(u->channels), 0.0f);
-  std::vector<unsigned char> storage(offsetof(AudioBufferList, mBuffers) + sizeof(AudioBuffer) * static_cast<size_t>(u->channels));
+  std::vector<unsigned char> storage(offsetof(AudioBufferList, mBuffers) +
+                                     sizeof(AudioBuffer) * static_cast<size_t>(u->channels));
   auto* list = reinterpret_cast<AudioBufferList*>(storage.data());
   list->mNumberBuffers = static_cast<UInt32>(u->channels);
   for (int c = 0; c < u->channels; ++c)
@@ -384,7 +394,7 @@ void Register(const Behaviour& behaviour)
 {
   gBehaviour = behaviour;
   static const bool registered = [] {
-    AudioComponentDescription d {};
+    AudioComponentDescription d{};
     d.componentType = corvane::host::kCorvaneType;
     d.componentSubType = corvane::host::kCorvaneSubtype;
     d.componentManufacturer = corvane::host::kCorvaneManufacturer;

@@ -15,10 +15,10 @@ constexpr int kDelayFrames = 33;
 
 struct Behaviour
 {
-  OSStatus renderError = noErr;  // returned by the render call after `renderErrorAfter` slices
+  OSStatus renderError = noErr; // returned by the render call after `renderErrorAfter` slices
   int renderErrorAfter = 0;
   OSStatus initializeError = noErr;
-  int raiseSigintAt = -1; // render call that raises SIGINT, as a user's Ctrl-C would
+  int raiseSigintAt = -1;      // render call that raises SIGINT, as a user's Ctrl-C would
   OSStatus stateError = noErr; // returned by a class-info set instead of taking the state
 };
 

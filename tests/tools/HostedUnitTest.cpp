@@ -62,7 +62,7 @@ TEST(HostedUnit, RendersThroughTheCallbackAlignedWithTheInput)
       const auto input = Noise(channels, 1000);
       MemorySource source(48000, input);
       MemorySink sink(channels);
-      const RenderStats stats = RenderOffline(source, *unit, sink, RenderJob {block, false, {}, 0});
+      const RenderStats stats = RenderOffline(source, *unit, sink, RenderJob{block, false, {}, 0});
       EXPECT_EQ(stats.latency, fake::kDelayFrames);
       ASSERT_EQ(sink.data[0].size(), 1000u);
       for (int c = 0; c < channels; ++c)
@@ -90,12 +90,15 @@ TEST(HostedUnit, RefusalsAndRenderFailuresBecomeClearErrors)
   unit->Initialize();
   MemorySource source(48000, Noise(1, 1000));
   MemorySink sink(1);
-  EXPECT_THAT(ErrorOf([&] { RenderOffline(source, *unit, sink, RenderJob {64, false, {}, 0}); }),
+  EXPECT_THAT(ErrorOf([&] {
+                RenderOffline(source, *unit, sink, RenderJob{64, false, {}, 0});
+              }),
               AllOf(HasSubstr("failed to render at sample 128"), HasSubstr("-10863")));
   fake::Register();
 }
 
 TEST(HostedUnit, AnExplicitFolderWithoutAComponentIsReported)
 {
-  EXPECT_THAT(ErrorOf([] { HostedUnit::Open("/nonexistent/Corvane.component"); }), HasSubstr("no usable Audio Unit component"));
+  EXPECT_THAT(ErrorOf([] { HostedUnit::Open("/nonexistent/Corvane.component"); }),
+              HasSubstr("no usable Audio Unit component"));
 }

@@ -29,7 +29,8 @@ TEST(LevelMeter, SilenceIsMinusInfinityAndNonFiniteSamplesAreCountedApart)
   EXPECT_EQ(LevelMeter::FormatDb(empty.PeakDb()), "-inf dBFS");
   EXPECT_EQ(LevelMeter::FormatDb(empty.RmsDb()), "-inf dBFS");
 
-  std::vector<float> s = {0.5f, std::numeric_limits<float>::quiet_NaN(), -0.25f, std::numeric_limits<float>::infinity()};
+  std::vector<float> s = {0.5f, std::numeric_limits<float>::quiet_NaN(), -0.25f,
+                          std::numeric_limits<float>::infinity()};
   const float* ch[] = {s.data()};
   LevelMeter meter;
   meter.Add(ch, 1, s.size());

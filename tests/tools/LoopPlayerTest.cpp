@@ -35,9 +35,21 @@ extern "C" void* __libc_malloc(size_t);
 extern "C" void* __libc_calloc(size_t, size_t);
 extern "C" void* __libc_realloc(void*, size_t);
 extern "C" void __libc_free(void*);
-extern "C" void* malloc(size_t size) { Count(); return __libc_malloc(size); }
-extern "C" void* calloc(size_t n, size_t size) { Count(); return __libc_calloc(n, size); }
-extern "C" void* realloc(void* p, size_t size) { Count(); return __libc_realloc(p, size); }
+extern "C" void* malloc(size_t size)
+{
+  Count();
+  return __libc_malloc(size);
+}
+extern "C" void* calloc(size_t n, size_t size)
+{
+  Count();
+  return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, size_t size)
+{
+  Count();
+  return __libc_realloc(p, size);
+}
 extern "C" void free(void* p) { __libc_free(p); }
 void* operator new(std::size_t n)
 {
@@ -104,7 +116,12 @@ TEST(LoopPlayer, SlicesWrapAroundTheLoop)
 
 TEST(LoopPlayer, FailuresEndPlayback)
 {
-  struct { bool processorFails; bool outputFails; const char* error; } cases[] = {
+  struct
+  {
+    bool processorFails;
+    bool outputFails;
+    const char* error;
+  } cases[] = {
     {true, false, "render failed"},
     {false, true, "the audio device stopped taking samples"},
   };
@@ -136,7 +153,8 @@ TEST(LoopPlayer, PlaysThroughAlsaWithoutAllocating)
   }
   catch (const ToolError& e)
   {
-    EXPECT_EQ(std::string(e.what()).rfind("cannot play through ALSA device 'corvane-no-such-device'", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind("cannot play through ALSA device 'corvane-no-such-device'", 0), 0u)
+      << e.what();
   }
 
   GainProcessor gain;

@@ -15,7 +15,8 @@ namespace {
 class DelayProcessor : public SliceProcessor
 {
 public:
-  DelayProcessor(int channels, int64_t latency) : mLines(channels, std::deque<float>(latency, 0.0f)), mLatency(latency) {}
+  DelayProcessor(int channels, int64_t latency) : mLines(channels, std::deque<float>(latency, 0.0f)), mLatency(latency)
+  {}
 
   void Process(const float* const* in, float* const* out, size_t frames) override
   {
@@ -54,16 +55,21 @@ std::vector<std::vector<float>> Ramp(int channels, size_t frames)
 
 TEST(OfflineRenderer, OutputIsAlignedWithTheInputAndAsLongForAnyBlockAndLatency)
 {
-  struct Case { size_t frames; int64_t latency; int block; };
-  for (const Case k : {Case {1000, 0, 512}, Case {1000, 81, 512}, Case {1000, 81, 16}, Case {1000, 64, 1},
-                       Case {50, 81, 512}, Case {50, 81, 7}, Case {0, 17, 512}, Case {1, 17, 3}})
+  struct Case
+  {
+    size_t frames;
+    int64_t latency;
+    int block;
+  };
+  for (const Case k : {Case{1000, 0, 512}, Case{1000, 81, 512}, Case{1000, 81, 16}, Case{1000, 64, 1},
+                       Case{50, 81, 512}, Case{50, 81, 7}, Case{0, 17, 512}, Case{1, 17, 3}})
   {
     const auto input = Ramp(2, k.frames);
     MemorySource source(48000, input);
     DelayProcessor unit(2, k.latency);
     unit.maxFrames = static_cast<size_t>(k.block);
     MemorySink sink(2);
-    const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {k.block, false, {}, 0});
+    const RenderStats stats = RenderOffline(source, unit, sink, RenderJob{k.block, false, {}, 0});
     EXPECT_EQ(sink.data, input) << k.frames << "/" << k.latency << "/" << k.block;
     if (k.frames > 0)
     {
@@ -80,7 +86,7 @@ TEST(OfflineRenderer, KeepLatencyWritesTheDelayedOutputAtTheInputLength)
   MemorySource source(44100, input);
   DelayProcessor unit(1, 81);
   MemorySink sink(1);
-  const RenderStats stats = RenderOffline(source, unit, sink, RenderJob {64, true, {}, 0});
+  const RenderStats stats = RenderOffline(source, unit, sink, RenderJob{64, true, {}, 0});
   ASSERT_EQ(sink.data[0].size(), 300u);
   for (size_t i = 0; i < 81; ++i)
     ASSERT_EQ(sink.data[0][i], 0.0f);
@@ -98,11 +104,11 @@ TEST(OfflineRenderer, MetersAndProgressCoverExactlyTheAudioOnEachSide)
   DelayProcessor unit(1, 100);
   MemorySink sink(1);
   int64_t lastDone = -1, lastTotal = -1;
-  RenderJob job {256, false, [&](int64_t done, int64_t total) {
-                   EXPECT_GE(done, lastDone);
-                   lastDone = done;
-                   lastTotal = total;
-                 }};
+  RenderJob job{256, false, [&](int64_t done, int64_t total) {
+                  EXPECT_GE(done, lastDone);
+                  lastDone = done;
+                  lastTotal = total;
+                }};
   const RenderStats stats = RenderOffline(source, unit, sink, job);
   EXPECT_NEAR(stats.input.PeakDb(), -6.0206, 1e-3);
   EXPECT_NEAR(stats.output.PeakDb(), -6.0206, 1e-3) << "the last input sample comes out of the tail";

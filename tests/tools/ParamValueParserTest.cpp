@@ -14,7 +14,11 @@ std::vector<ParamDesc> Params()
 {
   const uint32_t indexed = static_cast<uint32_t>(ParamUnit::Indexed);
   std::vector<ParamDesc> p(9);
-  p[0] = {0, "Gain", 0, 12, 4, indexed, "", {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"}, 0};
+  p[0] = {0,  "Gain",
+          0,  12,
+          4,  indexed,
+          "", {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"},
+          0};
   p[1] = {1, "Output", -24, 24, 0, static_cast<uint32_t>(ParamUnit::Custom), "dB", {}, 0};
   p[2] = {2, "Highpass Filter", 0, 4, 0, indexed, "", {"OFF", "45Hz", "70Hz", "160Hz", "360Hz"}, 0};
   p[3] = {3, "Lowpass Filter", 0, 4, 0, indexed, "", {"OFF", "8kHz", "6kHz", "4kHz", "2kHz"}, 0};
@@ -26,10 +30,7 @@ std::vector<ParamDesc> Params()
   return p;
 }
 
-ParamSetting Set(const std::string& assignment)
-{
-  return ParseParamAssignment(Params(), assignment);
-}
+ParamSetting Set(const std::string& assignment) { return ParseParamAssignment(Params(), assignment); }
 
 std::string UsageOf(const std::string& assignment)
 {
@@ -91,8 +92,8 @@ TEST(ParamValues, DisplayTextsMatchExactlyOrLoosely)
 
 TEST(ParamValues, BareNumbersMeanTheTextTheyLeadNotARawIndex)
 {
-  EXPECT_EQ(Set("Gain=10").value, 6);  // 10dB, not position 10 (30dB)
-  EXPECT_EQ(Set("Gain=0").value, 4);   // 0dB
+  EXPECT_EQ(Set("Gain=10").value, 6); // 10dB, not position 10 (30dB)
+  EXPECT_EQ(Set("Gain=0").value, 4);  // 0dB
   EXPECT_EQ(Set("Gain=-5").value, 3);
   EXPECT_EQ(Set("Highpass Filter=160").value, 3);
   EXPECT_EQ(Set("Lowpass Filter=2").value, 4); // 2kHz

@@ -52,7 +52,8 @@ protected:
   Outcome Corvane(const std::string& args, const std::string& folder = ".")
   {
     const std::string out = logs.Path("stdout"), err = logs.Path("stderr");
-    const std::string line = "cd " + Quote(folder) + " && " + Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
+    const std::string line =
+      "cd " + Quote(folder) + " && " + Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
     const int raw = std::system(line.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
   }
@@ -62,4 +63,3 @@ protected:
   std::string program;
   TempFolder dir, logs;
 };
-

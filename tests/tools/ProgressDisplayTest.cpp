@@ -46,4 +46,3 @@ TEST(ProgressDisplay, ShowsWholePercentStepsOnlyAfterAQuietStart)
   progress.Finish();
   EXPECT_EQ(out.Text().substr(out.Text().size() - 1), "\r");
 }
-

@@ -28,10 +28,7 @@ std::vector<std::vector<float>> Tone(int channels, size_t frames)
 }
 
 // Runs "corvane render ..." and returns what it printed.
-std::string Render(const std::vector<std::string>& args)
-{
-  return CommandOutput(RunRender, args);
-}
+std::string Render(const std::vector<std::string>& args) { return CommandOutput(RunRender, args); }
 
 template <typename E>
 std::string ErrorOf(const std::vector<std::string>& args)
@@ -61,7 +58,8 @@ TEST_F(RenderCommand, ProcessesAFileWithSettingsIntoAnAlignedFileOfTheSameShape)
 {
   const auto input = Tone(2, 3000);
   WriteAudioFile(dir.Path("in.wav"), 44100, input);
-  const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "-p", "Gain=6dB", "-p", "Delay=1", "--block", "256"});
+  const std::string out =
+    Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "-p", "Gain=6dB", "-p", "Delay=1", "--block", "256"});
   EXPECT_THAT(out, HasSubstr("\nlatency: 33 samples"));
   EXPECT_THAT(out, HasSubstr("settings: Gain=6dB, Delay=1.0"));
   EXPECT_THAT(out, HasSubstr("output:   peak -6.0 dBFS"));
@@ -82,7 +80,7 @@ TEST_F(RenderCommand, KeepLatencyAndFlacOutput)
   const auto input = Tone(1, 500);
   WriteAudioFile(dir.Path("in.aiff"), 96000, input);
   Render({dir.Path("in.aiff"), "-o", dir.Path("out.flac"), "-p", "2=on", "--keep-latency", "-q"});
-  SF_INFO info {};
+  SF_INFO info{};
   SNDFILE* f = sf_open(dir.Path("out.flac").c_str(), SFM_READ, &info);
   ASSERT_NE(f, nullptr);
   sf_close(f);
@@ -100,12 +98,16 @@ TEST_F(RenderCommand, FailuresLeaveNoOutputBehind)
   WriteAudioFile(dir.Path("three.wav"), 48000, Tone(3, 100));
   const std::string out = dir.Path("out.wav");
 
-  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("missing.wav"), "-o", out}), AllOf(HasSubstr("missing.wav"), HasSubstr("No such file")));
-  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("three.wav"), "-o", out}), AllOf(HasSubstr("3 channel"), HasSubstr("2 in/2 out")));
-  EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", out, "-p", "Drive=3"}), HasSubstr("0 Gain, 1 Output, 2 Delay"));
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("missing.wav"), "-o", out}),
+              AllOf(HasSubstr("missing.wav"), HasSubstr("No such file")));
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("three.wav"), "-o", out}),
+              AllOf(HasSubstr("3 channel"), HasSubstr("2 in/2 out")));
+  EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", out, "-p", "Drive=3"}),
+              HasSubstr("0 Gain, 1 Output, 2 Delay"));
   EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", out, "-p", "Gain=3dB"}), HasSubstr("0dB, 6dB, 12dB"));
   EXPECT_THAT(ErrorOf<UsageError>({dir.Path("in.wav"), "-o", dir.Path("out.mp3")}), HasSubstr(".wav, .aiff or .flac"));
-  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", dir.Path("nodir/out.wav")}), HasSubstr("cannot write output"));
+  EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", dir.Path("nodir/out.wav")}),
+              HasSubstr("cannot write output"));
 
   fake::Register({kAudioUnitErr_CannotDoInCurrentContext, 3});
   EXPECT_THAT(ErrorOf<ToolError>({dir.Path("in.wav"), "-o", out, "--block", "64"}), HasSubstr("failed to render"));
@@ -120,7 +122,8 @@ TEST_F(RenderCommand, CtrlCStopsTheRenderAndRemovesThePartialOutput)
   EXPECT_THROW(Render({dir.Path("in.wav"), "-o", dir.Path("out.wav"), "--block", "64"}), Interrupted);
   EXPECT_THAT(dir.Names(), ElementsAre("in.wav"));
   // The handler is gone afterwards: the previous disposition is back.
-  struct sigaction now {};
+  struct sigaction now
+  {};
   sigaction(SIGINT, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
@@ -132,7 +135,8 @@ TEST_F(RenderCommand, IntegerOutputCountsItsClippedSamplesAndReportsThePeakWritt
   const std::string out = Render({dir.Path("in.wav"), "-o", dir.Path("out.flac"), "-p", "Gain=12dB", "-p", "Output=6"});
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_THAT(out, HasSubstr("output:   peak 0.0 dBFS"));
-  EXPECT_THAT(err, ::testing::MatchesRegex("corvane: warning: [0-9]{3} samples clipped at full scale in '.*out.flac' \\(24-bit\\)\n"));
+  EXPECT_THAT(err, ::testing::MatchesRegex(
+                     "corvane: warning: [0-9]{3} samples clipped at full scale in '.*out.flac' \\(24-bit\\)\n"));
   const auto written = ReadAudioFile(dir.Path("out.flac"));
   EXPECT_LE(*std::max_element(written[0].begin(), written[0].end()), 1.0f);
 }

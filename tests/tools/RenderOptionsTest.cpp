@@ -36,8 +36,9 @@ TEST(RenderOptions, DefaultsRenderTheDemoToCorvaneDemoWav)
 
 TEST(RenderOptions, EveryOptionInItsLongAndShortForms)
 {
-  const RenderOptions o = ParseRenderOptions({"in.flac", "-o", "out.wav", "-p", "Gain=40dB", "--param=Output=-3",
-                                              "-pPhase=1", "--block", "64", "--keep-latency", "--component=/x/C.component", "-q"});
+  const RenderOptions o =
+    ParseRenderOptions({"in.flac", "-o", "out.wav", "-p", "Gain=40dB", "--param=Output=-3", "-pPhase=1", "--block",
+                        "64", "--keep-latency", "--component=/x/C.component", "-q"});
   EXPECT_THAT(o.inputs, ElementsAre("in.flac"));
   EXPECT_EQ(o.output, "out.wav");
   EXPECT_THAT(o.params, ElementsAre("Gain=40dB", "Output=-3", "Phase=1"));

@@ -15,7 +15,7 @@ TEST(RenderSummary, ReportsLatencyLevelsAndSpeed)
   std::vector<float> s = {0.5f, -0.5f};
   const float* ch[] = {s.data()};
   stats.input.Add(ch, 1, 2);
-  RenderSummary summary {"in.wav", "out.wav", 48000, 2, "Gain=40dB", false, 0.5, "", "", "", {}, 0.0};
+  RenderSummary summary{"in.wav", "out.wav", 48000, 2, "Gain=40dB", false, 0.5, "", "", "", {}, 0.0};
   const std::string text = FormatRenderSummary(summary, stats);
   EXPECT_THAT(text, HasSubstr("\nlatency: 81 samples (removed"));
   EXPECT_THAT(text, HasSubstr("input:    peak -6.0 dBFS, RMS -6.0 dBFS"));

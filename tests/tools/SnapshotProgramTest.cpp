@@ -64,7 +64,8 @@ protected:
   Outcome Snapshot(const std::string& args)
   {
     const std::string err = dir.Path("stderr");
-    const std::string line = "cd '" + dir.Path("") + "' && '" + program + "' snapshot " + args + " >/dev/null 2>'" + err + "'";
+    const std::string line =
+      "cd '" + dir.Path("") + "' && '" + program + "' snapshot " + args + " >/dev/null 2>'" + err + "'";
     const int raw = std::system(line.c_str());
     std::ifstream f(err);
     std::stringstream s;
@@ -78,7 +79,12 @@ protected:
 
 TEST_F(SnapshotProgram, SizeFollowsTheScreenScaleAndSettingsReachThePicture)
 {
-  const struct { std::string args; const char* file; uint32_t w, h; } cases[] = {
+  const struct
+  {
+    std::string args;
+    const char* file;
+    uint32_t w, h;
+  } cases[] = {
     {"", "editor.png", 575, 333},
     {"--scale 2 -o two.png", "two.png", 1150, 666},
     {"--scale=1.5 -o odd.png", "odd.png", 862, 499},
@@ -97,7 +103,12 @@ TEST_F(SnapshotProgram, SizeFollowsTheScreenScaleAndSettingsReachThePicture)
 
 TEST_F(SnapshotProgram, BadRequestsFailInOneLineAndWriteNothing)
 {
-  const struct { std::string args; int status; const char* says; } cases[] = {
+  const struct
+  {
+    std::string args;
+    int status;
+    const char* says;
+  } cases[] = {
     {"--scale 0.5 -o a.png", 2, "--scale"},
     {"--scale 4 -o a.png", 2, "--scale"},
     {"--scale two -o a.png", 2, "--scale"},

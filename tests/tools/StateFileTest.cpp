@@ -33,10 +33,7 @@ std::string Slurp(const std::string& path)
   return s.str();
 }
 
-void Spit(const std::string& path, const std::string& text)
-{
-  std::ofstream(path, std::ios::binary) << text;
-}
+void Spit(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class StateFiles : public ::testing::Test
 {
@@ -62,20 +59,23 @@ TEST_F(StateFiles, RenderSavesAStateThatLoadsIntoAFreshUnitAndSavesToTheSameByte
 {
   const std::string a = Save("a.aupreset", {"-p", "Gain=12dB", "-p", "Output=-3.5", "-p", "Delay=1"});
   const std::string xml = Slurp(a);
-  EXPECT_THAT(xml, AllOf(HasSubstr("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""), HasSubstr("<key>manufacturer</key>"),
-                         HasSubstr("<string>Fake state</string>")));
+  EXPECT_THAT(xml, AllOf(HasSubstr("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""),
+                         HasSubstr("<key>manufacturer</key>"), HasSubstr("<string>Fake state</string>")));
 
   // Loaded into a new instance with nothing else set, saved again.
-  const std::string out = CommandOutput(RunRender, {"-o", dir.Path("b.wav"), "--state", a, "--save-state", dir.Path("b.aupreset")});
+  const std::string out =
+    CommandOutput(RunRender, {"-o", dir.Path("b.wav"), "--state", a, "--save-state", dir.Path("b.aupreset")});
   EXPECT_THAT(out, AllOf(HasSubstr("state:    " + a + " (preset \"Fake state\")"), HasSubstr("latency: 33 samples")));
   EXPECT_EQ(Slurp(dir.Path("b.aupreset")), xml);
 
   // Settings given with --state apply after it.
-  CommandOutput(RunRender, {"-q", "-o", dir.Path("c.wav"), "--state", a, "-p", "Gain=0dB", "--save-state", dir.Path("c.aupreset")});
+  CommandOutput(
+    RunRender, {"-q", "-o", dir.Path("c.wav"), "--state", a, "-p", "Gain=0dB", "--save-state", dir.Path("c.aupreset")});
   const std::string shown = CommandOutput(RunState, {dir.Path("c.aupreset")});
-  EXPECT_THAT(shown, AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("preset name:  Fake state"),
-                           HasSubstr("version:      1.2.3 (0x00010203)"), HasSubstr("editor size:  300 x 200 at scale 1.5 (150 %)"),
-                           HasSubstr("data:         36 bytes\n")));
+  EXPECT_THAT(shown,
+              AllOf(HasSubstr("component:    aufx Qzr1 Vtrn"), HasSubstr("preset name:  Fake state"),
+                    HasSubstr("version:      1.2.3 (0x00010203)"),
+                    HasSubstr("editor size:  300 x 200 at scale 1.5 (150 %)"), HasSubstr("data:         36 bytes\n")));
   EXPECT_TRUE(std::regex_search(shown, std::regex("\n +0 +Gain +0dB\n +1 +Output +-3\\.5 dB\n +2 +Delay +1\\.0\n")))
     << shown;
 }
@@ -105,8 +105,10 @@ TEST_F(StateFiles, BadFilesAreOneLineNamingTheFileAndTheProblem)
     {replaced("<string>Fake state</string>", "<integer>3</integer>"), "\"name\" is an integer, expected a string"},
     {replaced("<integer>1366979121</integer>", "<integer>1366979122</integer>"),
      "saved by another component (aufx Qzr2 Vtrn), not by this one (aufx Qzr1 Vtrn)"},
-    {replaced("<integer>1635083896</integer>", "<integer>99999999999</integer>"), "\"type\" is not a 32-bit whole number"},
-    {replaced(dataStart, "<data>AAAAAAAAAAAAAAAA</data>"), "\"data\" holds 12 bytes, too short for a state of this unit (36 bytes"},
+    {replaced("<integer>1635083896</integer>", "<integer>99999999999</integer>"),
+     "\"type\" is not a 32-bit whole number"},
+    {replaced(dataStart, "<data>AAAAAAAAAAAAAAAA</data>"),
+     "\"data\" holds 12 bytes, too short for a state of this unit (36 bytes"},
   };
   for (const auto& c : cases)
   {
@@ -114,10 +116,12 @@ TEST_F(StateFiles, BadFilesAreOneLineNamingTheFileAndTheProblem)
     Spit(path, c.content);
     for (auto* command : {RunState, RunRender})
     {
-      const std::vector<std::string> args = command == RunState ? std::vector<std::string> {path}
-                                                                : std::vector<std::string> {"-q", "--state", path, "-o", dir.Path("x.wav")};
+      const std::vector<std::string> args =
+        command == RunState ? std::vector<std::string>{path}
+                            : std::vector<std::string>{"-q", "--state", path, "-o", dir.Path("x.wav")};
       const std::string error = ErrorOf([&] { CommandOutput(command, args); });
-      EXPECT_THAT(error, AllOf(HasSubstr("state file '" + path + "': "), HasSubstr(c.problem), Not(HasSubstr("\n")))) << c.problem;
+      EXPECT_THAT(error, AllOf(HasSubstr("state file '" + path + "': "), HasSubstr(c.problem), Not(HasSubstr("\n"))))
+        << c.problem;
     }
   }
   EXPECT_THAT(ErrorOf([&] { CommandOutput(RunState, {dir.Path("missing.aupreset")}); }), HasSubstr("No such file"));
@@ -131,8 +135,11 @@ TEST_F(StateFiles, TheUnitsOwnRefusalIsReportedInWordsAndNothingIsWritten)
   fake::Register({noErr, 0, noErr, -1, kAudioUnitErr_InvalidPropertyValue});
   EXPECT_EQ(ErrorOf([&] { CommandOutput(RunState, {a}); }),
             "state file '" + a + "': the unit refused the state: invalid property value (-10851)");
-  EXPECT_THAT(ErrorOf([&] { CommandOutput(RunRender, {"-q", "--state", a, "-o", dir.Path("x.wav"), "--save-state", dir.Path("y.aupreset")}); }),
-              HasSubstr("invalid property value (-10851)"));
+  EXPECT_THAT(
+    ErrorOf([&] {
+      CommandOutput(RunRender, {"-q", "--state", a, "-o", dir.Path("x.wav"), "--save-state", dir.Path("y.aupreset")});
+    }),
+    HasSubstr("invalid property value (-10851)"));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("x.wav")));
   EXPECT_FALSE(std::filesystem::exists(dir.Path("y.aupreset")));
 }
@@ -154,12 +161,13 @@ TEST(StateData, EditorRecordIsLittleEndianWidthHeightScale)
   EXPECT_EQ(record->scale, 1.0f);
   EXPECT_EQ(FormatEditorRecord(*record), "575 x 333 at scale 1 (100 %)");
   EXPECT_FALSE(ReadEditorRecord(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 11)).has_value());
-  EXPECT_THAT(FormatEditorRecord(EditorRecord {}), HasSubstr("none stored"));
+  EXPECT_THAT(FormatEditorRecord(EditorRecord{}), HasSubstr("none stored"));
 }
 
 TEST(InfoCommand, LatencyIsTheOneAfterASilentSliceAtTheGivenSettings)
 {
   fake::Register();
-  EXPECT_THAT(CommandOutput(RunInfo, {"-p", "Delay=1"}), AllOf(HasSubstr("settings:        Delay=1.0"), HasSubstr("latency:         33 samples")));
+  EXPECT_THAT(CommandOutput(RunInfo, {"-p", "Delay=1"}),
+              AllOf(HasSubstr("settings:        Delay=1.0"), HasSubstr("latency:         33 samples")));
   EXPECT_THAT(CommandOutput(RunInfo, {}), HasSubstr("latency:         0 samples"));
 }

@@ -46,8 +46,8 @@ int Capture(Display* d, Window w, const char* path)
   XWindowAttributes attrs{};
   if (!XGetWindowAttributes(d, w, &attrs))
     return Fail("no such window");
-  XImage* image = XGetImage(d, w, 0, 0, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height),
-                            AllPlanes, ZPixmap);
+  XImage* image =
+    XGetImage(d, w, 0, 0, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
   if (!image)
     return Fail("cannot read the window's pixels");
   std::vector<unsigned char> rgba(static_cast<size_t>(attrs.width) * attrs.height * 4);
@@ -62,7 +62,9 @@ int Capture(Display* d, Window w, const char* path)
       o[3] = 255;
     }
   XDestroyImage(image);
-  return stbi_write_png(path, attrs.width, attrs.height, 4, rgba.data(), attrs.width * 4) ? 0 : Fail("cannot write the PNG");
+  return stbi_write_png(path, attrs.width, attrs.height, 4, rgba.data(), attrs.width * 4)
+           ? 0
+           : Fail("cannot write the PNG");
 }
 
 int Compare(const char* a, const char* b, double maxMean)

@@ -20,18 +20,52 @@ using namespace iplug::igraphics::x11;
 
 TEST(X11KeyMap, KeysymsGiveVirtualKeys)
 {
-  struct { uint32_t keysym; int vk; } cases[] = {
-    {XK_a, 'A'}, {XK_Z, 'Z'}, {XK_0, '0'}, {XK_9, '9'}, {XK_KP_0, kVK_NUMPAD0}, {XK_KP_9, kVK_NUMPAD9},
-    {XK_F1, kVK_F1}, {XK_F24, kVK_F24}, {XK_BackSpace, kVK_BACK}, {XK_Tab, kVK_TAB}, {XK_ISO_Left_Tab, kVK_TAB},
-    {XK_Return, kVK_RETURN}, {XK_KP_Enter, 32781}, {XK_Escape, kVK_ESCAPE}, {XK_space, kVK_SPACE},
-    {XK_Prior, kVK_PRIOR}, {XK_Next, kVK_NEXT}, {XK_Home, kVK_HOME}, {XK_End, kVK_END},
-    {XK_Left, kVK_LEFT}, {XK_Up, kVK_UP}, {XK_Right, kVK_RIGHT}, {XK_Down, kVK_DOWN},
-    {XK_KP_Left, kVK_LEFT}, {XK_KP_Delete, kVK_DELETE}, {XK_Insert, kVK_INSERT}, {XK_Delete, kVK_DELETE},
-    {XK_KP_Decimal, kVK_DECIMAL}, {XK_KP_Multiply, kVK_MULTIPLY}, {XK_KP_Add, kVK_ADD},
-    {XK_KP_Subtract, kVK_SUBTRACT}, {XK_KP_Divide, kVK_DIVIDE}, {XK_KP_Equal, kVK_SEPARATOR},
+  struct
+  {
+    uint32_t keysym;
+    int vk;
+  } cases[] = {
+    {XK_a, 'A'},
+    {XK_Z, 'Z'},
+    {XK_0, '0'},
+    {XK_9, '9'},
+    {XK_KP_0, kVK_NUMPAD0},
+    {XK_KP_9, kVK_NUMPAD9},
+    {XK_F1, kVK_F1},
+    {XK_F24, kVK_F24},
+    {XK_BackSpace, kVK_BACK},
+    {XK_Tab, kVK_TAB},
+    {XK_ISO_Left_Tab, kVK_TAB},
+    {XK_Return, kVK_RETURN},
+    {XK_KP_Enter, 32781},
+    {XK_Escape, kVK_ESCAPE},
+    {XK_space, kVK_SPACE},
+    {XK_Prior, kVK_PRIOR},
+    {XK_Next, kVK_NEXT},
+    {XK_Home, kVK_HOME},
+    {XK_End, kVK_END},
+    {XK_Left, kVK_LEFT},
+    {XK_Up, kVK_UP},
+    {XK_Right, kVK_RIGHT},
+    {XK_Down, kVK_DOWN},
+    {XK_KP_Left, kVK_LEFT},
+    {XK_KP_Delete, kVK_DELETE},
+    {XK_Insert, kVK_INSERT},
+    {XK_Delete, kVK_DELETE},
+    {XK_KP_Decimal, kVK_DECIMAL},
+    {XK_KP_Multiply, kVK_MULTIPLY},
+    {XK_KP_Add, kVK_ADD},
+    {XK_KP_Subtract, kVK_SUBTRACT},
+    {XK_KP_Divide, kVK_DIVIDE},
+    {XK_KP_Equal, kVK_SEPARATOR},
     {XK_Num_Lock, kVK_NUMLOCK},
     // No virtual key: modifiers alone, punctuation, non-Latin letters.
-    {XK_Shift_L, 0}, {XK_Control_R, 0}, {XK_comma, 0}, {XK_eacute, 0}, {XK_F35, 0}, {0, 0},
+    {XK_Shift_L, 0},
+    {XK_Control_R, 0},
+    {XK_comma, 0},
+    {XK_eacute, 0},
+    {XK_F35, 0},
+    {0, 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(VirtualKeyFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
@@ -39,9 +73,20 @@ TEST(X11KeyMap, KeysymsGiveVirtualKeys)
 
 TEST(ClickCounter, SeriesContinueOnlyCloseInTimeAndPlace)
 {
-  struct Press { unsigned button; int x, y; uint32_t t; int count; };
-  struct { const char* name; std::vector<Press> presses; } cases[] = {
-    {"single, double, triple, fourth", {{1, 10, 10, 1000, 1}, {1, 11, 9, 1200, 2}, {1, 12, 10, 1500, 3}, {1, 12, 10, 1800, 4}}},
+  struct Press
+  {
+    unsigned button;
+    int x, y;
+    uint32_t t;
+    int count;
+  };
+  struct
+  {
+    const char* name;
+    std::vector<Press> presses;
+  } cases[] = {
+    {"single, double, triple, fourth",
+     {{1, 10, 10, 1000, 1}, {1, 11, 9, 1200, 2}, {1, 12, 10, 1500, 3}, {1, 12, 10, 1800, 4}}},
     {"too slow", {{1, 10, 10, 1000, 1}, {1, 10, 10, 1401, 1}}},
     {"just in time", {{1, 10, 10, 1000, 1}, {1, 10, 10, 1400, 2}}},
     {"too far", {{1, 10, 10, 1000, 1}, {1, 15, 10, 1100, 1}, {1, 15, 14, 1200, 2}}},
@@ -63,19 +108,24 @@ TEST(ClickCounter, SeriesContinueOnlyCloseInTimeAndPlace)
 
 TEST(ScreenScale, FromXftDpiElseGdkScaleElseOne)
 {
-  struct { const char* resources; const char* gdk; float scale; } cases[] = {
+  struct
+  {
+    const char* resources;
+    const char* gdk;
+    float scale;
+  } cases[] = {
     {"Xft.dpi:\t192\n", nullptr, 2.f},
     {"Xft.antialias:\t1\nXft.dpi:\t120\nXft.hinting:\t1\n", "3", 1.25f},
-    {"Xft.dpi:\t72\n", "2", 1.f},        // never below 1, and Xft.dpi wins over GDK_SCALE
+    {"Xft.dpi:\t72\n", "2", 1.f},                   // never below 1, and Xft.dpi wins over GDK_SCALE
     {"Xft.dpi:\t96\nXft.dpi:\t144", nullptr, 1.5f}, // the last entry counts
     {"Xft.antialias:\t1\n", "2", 2.f},
     {nullptr, "2", 2.f},
-    {"Xft.dpi: lots\n", "2", 2.f},       // unreadable values fall through
+    {"Xft.dpi: lots\n", "2", 2.f}, // unreadable values fall through
     {"Xft.dpi: 1e9\n", nullptr, 1.f},
     {"Xft.dpi: nan\n", nullptr, 1.f},
     {"Xft.dpi: -192\n", nullptr, 1.f},
     {"MyXft.dpi: 192\n", nullptr, 1.f},
-    {nullptr, "1.5", 1.f},               // GDK_SCALE is a whole number
+    {nullptr, "1.5", 1.f}, // GDK_SCALE is a whole number
     {nullptr, "0", 1.f},
     {nullptr, "", 1.f},
     {nullptr, nullptr, 1.f},
@@ -87,8 +137,12 @@ TEST(ScreenScale, FromXftDpiElseGdkScaleElseOne)
 
 TEST(ScreenScale, DevicePixelsToEditorPoints)
 {
-  struct { float pixel, screen, draw, point; } cases[] = {
-    {100.f, 1.f, 1.f, 100.f}, {100.f, 2.f, 1.f, 50.f}, {100.f, 1.f, 2.f, 50.f}, {150.f, 2.f, 1.5f, 50.f}, {0.f, 2.f, 2.f, 0.f},
+  struct
+  {
+    float pixel, screen, draw, point;
+  } cases[] = {
+    {100.f, 1.f, 1.f, 100.f}, {100.f, 2.f, 1.f, 50.f}, {100.f, 1.f, 2.f, 50.f},
+    {150.f, 2.f, 1.5f, 50.f}, {0.f, 2.f, 2.f, 0.f},
   };
   for (const auto& c : cases)
   {
@@ -114,7 +168,13 @@ TEST(X11Cursors, EveryCursorHasANameAndACoreShape)
 TEST(DesktopDialogs, MessageBoxButtonsAndAnswers)
 {
   using R = EMsgBoxResult;
-  struct { EMsgBoxType type; int exit; const char* out; R result; } cases[] = {
+  struct
+  {
+    EMsgBoxType type;
+    int exit;
+    const char* out;
+    R result;
+  } cases[] = {
     {EMsgBoxType::OK, 0, "", R::OK},
     {EMsgBoxType::OK, 1, "", R::OK}, // closing an information box acknowledges it
     {EMsgBoxType::OKCancel, 1, "", R::Cancel},
@@ -132,8 +192,8 @@ TEST(DesktopDialogs, MessageBoxButtonsAndAnswers)
     EXPECT_EQ(MessageBoxResult(c.type, c.exit, c.out), c.result) << static_cast<int>(c.type) << "/" << c.exit;
 
   const Command cmd = MessageBoxCommand("a <b> & c", "Title", EMsgBoxType::YesNoCancel);
-  const Command expected{"zenity", "--question", "--no-markup", "--title=Title", "--text=a <b> & c",
-                         "--ok-label=Yes", "--cancel-label=No", "--extra-button=Cancel"};
+  const Command expected{"zenity",           "--question",     "--no-markup",       "--title=Title",
+                         "--text=a <b> & c", "--ok-label=Yes", "--cancel-label=No", "--extra-button=Cancel"};
   EXPECT_EQ(cmd, expected);
   EXPECT_EQ(MessageBoxCommand(nullptr, nullptr, EMsgBoxType::OK)[1], "--info");
 }
@@ -144,14 +204,20 @@ TEST(DesktopDialogs, FilePromptsAndColours)
             (Command{"zenity", "--file-selection", "--save", "--confirm-overwrite", "--filename=/tmp/a.wav",
                      "--file-filter=*.wav *.aif"}));
   EXPECT_EQ(FileDialogCommand(nullptr, EFileAction::Open, " ;"), (Command{"zenity", "--file-selection"}));
-  EXPECT_EQ(DirectoryDialogCommand("/home"), (Command{"zenity", "--file-selection", "--directory", "--filename=/home/"}));
+  EXPECT_EQ(DirectoryDialogCommand("/home"),
+            (Command{"zenity", "--file-selection", "--directory", "--filename=/home/"}));
   EXPECT_EQ(ColorDialogCommand(IColor(255, 1, 2, 3), "Pick")[3], "--color=rgb(1,2,3)");
   EXPECT_EQ(OpenCommand("https://example.org/?a=1;b"), (Command{"xdg-open", "https://example.org/?a=1;b"}));
 
   EXPECT_EQ(ChosenPath(0, "/tmp/x y.wav\n"), "/tmp/x y.wav");
   EXPECT_EQ(ChosenPath(1, ""), "");
 
-  struct { const char* text; bool ok; IColor color; } colours[] = {
+  struct
+  {
+    const char* text;
+    bool ok;
+    IColor color;
+  } colours[] = {
     {"rgb(255,0,10)\n", true, IColor(255, 255, 0, 10)},
     {"rgba(1,2,3,0.5)", true, IColor(128, 1, 2, 3)},
     {"#0a0B0c", true, IColor(255, 10, 11, 12)},

@@ -259,25 +259,54 @@ TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
     std::function<void()> act;
     std::vector<std::string> events;
   } cases[] = {
-    {"double click", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 61, 31); }, {"down", "up", "dbl"}},
-    {"triple click is a press", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 60, 30); Click(Button1, 60, 30); },
+    {"double click",
+     [&] {
+       Click(Button1, 60, 30, 1000);
+       Click(Button1, 61, 31);
+     },
+     {"down", "up", "dbl"}},
+    {"triple click is a press",
+     [&] {
+       Click(Button1, 60, 30, 1000);
+       Click(Button1, 60, 30);
+       Click(Button1, 60, 30);
+     },
      {"down", "up", "dbl", "down", "up"}},
-    {"slow second click", [&] { Click(Button1, 60, 30, 1000); Click(Button1, 60, 30, 600); }, {"down", "up", "down", "up"}},
-    {"wheel", [&] { Click(Button4, 60, 30, 1000); Click(6, 60, 30); }, {"wheel"}},
-    {"drag with deltas", [&] {
+    {"slow second click",
+     [&] {
+       Click(Button1, 60, 30, 1000);
+       Click(Button1, 60, 30, 600);
+     },
+     {"down", "up", "down", "up"}},
+    {"wheel",
+     [&] {
+       Click(Button4, 60, 30, 1000);
+       Click(6, 60, 30);
+     },
+     {"wheel"}},
+    {"drag with deltas",
+     [&] {
        ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonPress, Button1, 60, 30, 0, 1000)));
        Move(63, 26, Button1Mask);
        Move(63, 26, Button1Mask); // no movement: nothing sent
        ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonRelease, Button1, 63, 26, Button1Mask)));
-     }, {"down", "drag", "up"}},
-    {"leaving during a drag sends out after the release", [&] {
+     },
+     {"down", "drag", "up"}},
+    {"leaving during a drag sends out after the release",
+     [&] {
        ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonPress, Button1, 60, 30, 0, 1000)));
        Move(250, 30, Button1Mask);
        Cross(LeaveNotify);
        p.events.push_back("|");
        ui->HandleEvent(*std::make_unique<XEvent>(Button(ButtonRelease, Button1, 250, 30, Button1Mask)));
-     }, {"down", "drag", "|", "up", "out"}},
-    {"leaving without a drag", [&] { Move(60, 30, 0); Cross(LeaveNotify); }, {"out"}},
+     },
+     {"down", "drag", "|", "up", "out"}},
+    {"leaving without a drag",
+     [&] {
+       Move(60, 30, 0);
+       Cross(LeaveNotify);
+     },
+     {"out"}},
   };
   for (const Case& c : cases)
   {
@@ -307,9 +336,9 @@ TEST_F(WindowFixture, LockedPointerDragsByMovementAndIgnoresItsOwnWarps)
   XEvent press = Button(ButtonPress, Button1, 100, 50, 0, 1000);
   ui->HandleEvent(press);
   ui->HideMouseCursor(true, true);
-  Move(100, 40, Button1Mask);  // moved 10 up
-  Move(100, 50, Button1Mask);  // the warp back: no movement
-  Move(104, 45, Button1Mask);  // again from the held position
+  Move(100, 40, Button1Mask); // moved 10 up
+  Move(100, 50, Button1Mask); // the warp back: no movement
+  Move(104, 45, Button1Mask); // again from the held position
   ASSERT_EQ(dlg.probe->deltas.size(), 2u);
   EXPECT_EQ(dlg.probe->deltas[0], std::make_pair(0.f, -10.f));
   EXPECT_EQ(dlg.probe->deltas[1], std::make_pair(4.f, -5.f));
@@ -319,8 +348,14 @@ TEST_F(WindowFixture, LockedPointerDragsByMovementAndIgnoresItsOwnWarps)
 
 TEST_F(WindowFixture, CloseRequestsOfATopLevelWindow)
 {
-  struct { const char* name; std::function<void(IGraphicsX11&)> act; bool closes; } cases[] = {
-    {"window manager", [&](IGraphicsX11& ui) {
+  struct
+  {
+    const char* name;
+    std::function<void(IGraphicsX11&)> act;
+    bool closes;
+  } cases[] = {
+    {"window manager",
+     [&](IGraphicsX11& ui) {
        XEvent e{};
        e.xclient.type = ClientMessage;
        e.xclient.window = ui.GetXWindow();
@@ -328,9 +363,20 @@ TEST_F(WindowFixture, CloseRequestsOfATopLevelWindow)
        e.xclient.format = 32;
        e.xclient.data.l[0] = static_cast<long>(XInternAtom(ui.GetDisplay(), "WM_DELETE_WINDOW", False));
        ui.HandleEvent(e);
-     }, true},
-    {"Ctrl+Q", [&](IGraphicsX11& ui) { XEvent k = Key(XK_q, ControlMask); ui.HandleEvent(k); }, true},
-    {"Q alone", [&](IGraphicsX11& ui) { XEvent k = Key(XK_q); ui.HandleEvent(k); }, false},
+     },
+     true},
+    {"Ctrl+Q",
+     [&](IGraphicsX11& ui) {
+       XEvent k = Key(XK_q, ControlMask);
+       ui.HandleEvent(k);
+     },
+     true},
+    {"Q alone",
+     [&](IGraphicsX11& ui) {
+       XEvent k = Key(XK_q);
+       ui.HandleEvent(k);
+     },
+     false},
   };
   for (const auto& c : cases)
   {
@@ -370,7 +416,8 @@ TEST_F(WindowFixture, ClipboardAnswersOtherClientsAndReadsTheirs)
   int format;
   unsigned long count, remaining;
   unsigned char* data = nullptr;
-  XGetWindowProperty(display, requestor, prop, 0, 1024, True, AnyPropertyType, &type, &format, &count, &remaining, &data);
+  XGetWindowProperty(display, requestor, prop, 0, 1024, True, AnyPropertyType, &type, &format, &count, &remaining,
+                     &data);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data), count), "gain \xC3\xA9 +3");
   XFree(data);

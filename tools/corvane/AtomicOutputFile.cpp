@@ -29,10 +29,7 @@ mode_t DefaultFileMode()
   return 0666 & ~mask;
 }
 
-std::string ExistsMessage(const std::string& path)
-{
-  return "'" + path + "' exists; not replaced (--no-clobber)";
-}
+std::string ExistsMessage(const std::string& path) { return "'" + path + "' exists; not replaced (--no-clobber)"; }
 
 // Moves `from` to `to` unless `to` exists, in one step where the file system
 // allows it.
@@ -58,7 +55,8 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath, bool noClobber)
     throw ToolError("cannot write output '" + mFinalPath + "': not a file name");
 
   mTargetPath = FollowLinks(mFinalPath);
-  struct stat st {};
+  struct stat st
+  {};
   const bool exists = stat(mTargetPath.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
     throw ToolError(Failure(mFinalPath, EISDIR));
@@ -87,10 +85,7 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath, bool noClobber)
     fchmod(mFd, DefaultFileMode());
 }
 
-AtomicOutputFile::~AtomicOutputFile()
-{
-  Discard();
-}
+AtomicOutputFile::~AtomicOutputFile() { Discard(); }
 
 void AtomicOutputFile::WriteAll(const void* bytes, size_t size)
 {

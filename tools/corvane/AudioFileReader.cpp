@@ -26,32 +26,35 @@ int64_t HeaderFramesFromLog(SNDFILE* file, int64_t frames)
   const std::string text = log;
   long long announced = 0, present = 0;
   size_t at = text.find("\ndata : ");
-  if (at != std::string::npos && std::sscanf(text.c_str() + at, "\ndata : %lld (should be %lld)", &announced, &present) == 2
-      && announced > present && frames > 0)
+  if (at != std::string::npos &&
+      std::sscanf(text.c_str() + at, "\ndata : %lld (should be %lld)", &announced, &present) == 2 &&
+      announced > present && frames > 0)
   {
-    const long long bytesPerFrame = std::max(1LL, std::llround(static_cast<double>(present) / static_cast<double>(frames)));
+    const long long bytesPerFrame =
+      std::max(1LL, std::llround(static_cast<double>(present) / static_cast<double>(frames)));
     return announced / bytesPerFrame;
   }
   at = text.find("Frame count read from 'COMM' chunk (");
-  if (at != std::string::npos && std::sscanf(text.c_str() + at, "Frame count read from 'COMM' chunk (%lld)", &announced) == 1
-      && announced > frames)
+  if (at != std::string::npos &&
+      std::sscanf(text.c_str() + at, "Frame count read from 'COMM' chunk (%lld)", &announced) == 1 &&
+      announced > frames)
     return announced;
   return -1;
 }
 
 } // namespace
 
-AudioFileReader::AudioFileReader(const std::string& path)
-: mPath(path)
+AudioFileReader::AudioFileReader(const std::string& path) : mPath(path)
 {
   // libsndfile's own message for a missing file is vague; say it plainly.
-  struct stat st {};
+  struct stat st
+  {};
   if (stat(path.c_str(), &st) != 0)
     throw ToolError("cannot read input '" + path + "': " + std::strerror(errno));
   if (S_ISDIR(st.st_mode))
     throw ToolError("cannot read input '" + path + "': " + std::strerror(EISDIR));
 
-  SF_INFO info {};
+  SF_INFO info{};
   mFile = sf_open(path.c_str(), SFM_READ, &info);
   if (!mFile)
     throw ToolError("cannot read input '" + path + "': " + sf_strerror(nullptr));

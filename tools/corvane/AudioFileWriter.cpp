@@ -115,13 +115,14 @@ AudioFileWriter::AudioFileWriter(const std::string& path, int sampleRate, int ch
   mDither = options.dither && mIntegerBits > 0 && mIntegerBits < 24;
 
   const uint64_t dataBytes = options.expectedFrames < 0 ? 0
-                               : static_cast<uint64_t>(options.expectedFrames) * static_cast<uint64_t>(std::max(channels, 1))
-                                   * static_cast<uint64_t>(BytesPerSample(mFormat));
+                                                        : static_cast<uint64_t>(options.expectedFrames) *
+                                                            static_cast<uint64_t>(std::max(channels, 1)) *
+                                                            static_cast<uint64_t>(BytesPerSample(mFormat));
   const bool large = dataBytes > options.plainWavMaxBytes;
   const int container = mFormat & SF_FORMAT_TYPEMASK;
   if (large && container == SF_FORMAT_AIFF)
-    throw ToolError("cannot write output '" + path + "': " + std::to_string(dataBytes)
-                    + " bytes of audio are more than an AIFF file can hold; use .wav (written as RF64) or .flac");
+    throw ToolError("cannot write output '" + path + "': " + std::to_string(dataBytes) +
+                    " bytes of audio are more than an AIFF file can hold; use .wav (written as RF64) or .flac");
   // A plain header when the length is known to fit, RF64 when it is known
   // not to. Of unknown length, RF64 that libsndfile turns back into a plain
   // WAV on closing unless it grew past 4 GiB; that form carries a time-stamped
@@ -130,13 +131,13 @@ AudioFileWriter::AudioFileWriter(const std::string& path, int sampleRate, int ch
   if (container == SF_FORMAT_WAV && (large || unknownLength))
     mFormat = SF_FORMAT_RF64 | (mFormat & SF_FORMAT_SUBMASK);
 
-  SF_INFO info {};
+  SF_INFO info{};
   info.samplerate = sampleRate;
   info.channels = channels;
   info.format = mFormat;
   if (!sf_format_check(&info))
-    throw ToolError("cannot write output '" + path + "': the format cannot hold "
-                    + std::to_string(channels) + " channels at " + std::to_string(sampleRate) + " Hz");
+    throw ToolError("cannot write output '" + path + "': the format cannot hold " + std::to_string(channels) +
+                    " channels at " + std::to_string(sampleRate) + " Hz");
   mFile = sf_open_fd(mOutput.Fd(), SFM_WRITE, &info, SF_FALSE);
   if (!mFile)
     throw ToolError("cannot write output '" + path + "': " + sf_strerror(nullptr));
@@ -147,10 +148,7 @@ AudioFileWriter::AudioFileWriter(const std::string& path, int sampleRate, int ch
   sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
-AudioFileWriter::~AudioFileWriter()
-{
-  CloseSoundFile();
-}
+AudioFileWriter::~AudioFileWriter() { CloseSoundFile(); }
 
 void AudioFileWriter::CloseSoundFile()
 {

@@ -36,9 +36,9 @@ inline constexpr uint64_t kPlainWavMaxBytes = 0xFFFFFFFFull - 4096;
 struct WriterOptions
 {
   SampleFormat sample = SampleFormat::Default;
-  bool dither = true;            // TPDF dither below 24 bits
-  bool noClobber = false;        // refuse to replace an existing file
-  int64_t expectedFrames = -1;   // the length to come, when known
+  bool dither = true;          // TPDF dither below 24 bits
+  bool noClobber = false;      // refuse to replace an existing file
+  int64_t expectedFrames = -1; // the length to come, when known
   uint64_t plainWavMaxBytes = kPlainWavMaxBytes;
 };
 

@@ -145,10 +145,13 @@ int RunEditor(const std::vector<std::string>& args)
     player->Start();
 
   gCloseRequested = 0;
-  struct sigaction action {};
+  struct sigaction action
+  {};
   action.sa_handler = RequestClose;
   sigemptyset(&action.sa_mask);
-  struct sigaction previousInt {}, previousTerm {};
+  struct sigaction previousInt
+  {
+  }, previousTerm{};
   sigaction(SIGINT, &action, &previousInt);
   sigaction(SIGTERM, &action, &previousTerm);
   // The main run loop runs the editor's frame timer and the unit's own timers.

@@ -15,8 +15,7 @@
 
 namespace corvane::host {
 
-EditorView::EditorView(AudioUnit unit, const std::string& title)
-: mUnit(unit)
+EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
 {
   mDisplay = XOpenDisplay(nullptr);
   if (!mDisplay)
@@ -29,8 +28,8 @@ EditorView::EditorView(AudioUnit unit, const std::string& title)
   {
     mViewClass = FindViewClass(unit);
     const int screen = DefaultScreen(mDisplay);
-    mWindow = XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, 575, 333, 0, 0,
-                                  BlackPixel(mDisplay, screen));
+    mWindow =
+      XCreateSimpleWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, 575, 333, 0, 0, BlackPixel(mDisplay, screen));
     XStoreName(mDisplay, mWindow, title.c_str());
     XChangeProperty(mDisplay, mWindow, XInternAtom(mDisplay, "_NET_WM_NAME", False),
                     XInternAtom(mDisplay, "UTF8_STRING", False), 8, PropModeReplace,

@@ -14,7 +14,8 @@ std::string FollowLinks(const std::string& path)
   // The same bound the system puts on link chains; a loop ends here too.
   for (int hop = 0; hop < 40; ++hop)
   {
-    struct stat st {};
+    struct stat st
+    {};
     if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
       return current;
     std::vector<char> target(PATH_MAX + 1, '\0');
@@ -35,7 +36,9 @@ std::string FollowLinks(const std::string& path)
 
 bool SameFile(const std::string& a, const std::string& b)
 {
-  struct stat sa {}, sb {};
+  struct stat sa
+  {
+  }, sb{};
   const bool aExists = stat(a.c_str(), &sa) == 0, bExists = stat(b.c_str(), &sb) == 0;
   if (aExists && bExists)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;

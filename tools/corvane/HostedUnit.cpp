@@ -38,7 +38,7 @@ OSStatus GetGlobal(AudioComponentInstance unit, AudioUnitPropertyID id, T& value
 
 AudioStreamBasicDescription FloatFormat(double sampleRate, int channels)
 {
-  AudioStreamBasicDescription f {};
+  AudioStreamBasicDescription f{};
   f.mSampleRate = sampleRate;
   f.mFormatID = kAudioFormatLinearPCM;
   f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
@@ -96,7 +96,7 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const std::string& bundlePath)
       throw ToolError("'" + bundlePath + "' holds no usable Audio Unit component (check its Contents/Info.plist)");
     registered.insert(bundlePath);
   }
-  AudioComponentDescription wanted {};
+  AudioComponentDescription wanted{};
   wanted.componentType = kCorvaneType;
   wanted.componentSubType = kCorvaneSubtype;
   wanted.componentManufacturer = kCorvaneManufacturer;
@@ -104,10 +104,10 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const std::string& bundlePath)
   if (!component)
   {
     const std::string codes = ComponentCodesText(kCorvaneType, kCorvaneSubtype, kCorvaneManufacturer);
-    throw ToolError(bundlePath.empty()
-                      ? "the Corvane component (" + codes + ") was not found: no Corvane.component beside the program "
-                        "or on the component search path; give one with --component PATH"
-                      : "'" + bundlePath + "' does not hold the Corvane component (" + codes + ")");
+    throw ToolError(bundlePath.empty() ? "the Corvane component (" + codes +
+                                           ") was not found: no Corvane.component beside the program "
+                                           "or on the component search path; give one with --component PATH"
+                                       : "'" + bundlePath + "' does not hold the Corvane component (" + codes + ")");
   }
   AudioComponentInstance instance = nullptr;
   const OSStatus status = AudioComponentInstanceNew(component, &instance);
@@ -119,8 +119,7 @@ std::unique_ptr<HostedUnit> HostedUnit::Open(const std::string& bundlePath)
 HostedUnit::HostedUnit(AudioComponent component, AudioComponentInstance instance)
 : mComponent(component)
 , mUnit(instance)
-{
-}
+{}
 
 HostedUnit::~HostedUnit()
 {
@@ -147,7 +146,7 @@ UInt32 HostedUnit::Version() const
 
 AudioComponentDescription HostedUnit::Description() const
 {
-  AudioComponentDescription description {};
+  AudioComponentDescription description{};
   AudioComponentGetDescription(mComponent, &description);
   return description;
 }
@@ -156,19 +155,20 @@ std::vector<ParamDesc> HostedUnit::Parameters() const
 {
   UInt32 size = 0;
   Boolean writable = false;
-  if (AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, &writable) != noErr)
+  if (AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size, &writable) !=
+      noErr)
     return {};
   std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
   size = static_cast<UInt32>(ids.size() * sizeof(AudioUnitParameterID));
-  if (!ids.empty()
-      && AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(), &size) != noErr)
+  if (!ids.empty() && AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
+                                           ids.data(), &size) != noErr)
     throw ToolError("cannot read the unit's parameter list");
   ids.resize(size / sizeof(AudioUnitParameterID));
 
   std::vector<ParamDesc> params;
   for (AudioUnitParameterID id : ids)
   {
-    AudioUnitParameterInfo info {};
+    AudioUnitParameterInfo info{};
     if (GetGlobal(mUnit, kAudioUnitProperty_ParameterInfo, info, id) != noErr)
       continue;
     ParamDesc p;
@@ -195,8 +195,9 @@ std::vector<ParamDesc> HostedUnit::Parameters() const
     {
       CFArrayRef strings = nullptr;
       UInt32 stringsSize = sizeof strings;
-      if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id, &strings, &stringsSize) == noErr
-          && strings)
+      if (AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterValueStrings, kAudioUnitScope_Global, id, &strings,
+                               &stringsSize) == noErr &&
+          strings)
       {
         CFReleaser release(strings);
         for (CFIndex i = 0; i < CFArrayGetCount(strings); ++i)
@@ -219,7 +220,8 @@ double HostedUnit::GetParameter(uint32_t id) const
 
 void HostedUnit::SetParameter(uint32_t id, double value)
 {
-  const OSStatus status = AudioUnitSetParameter(mUnit, id, kAudioUnitScope_Global, 0, static_cast<AudioUnitParameterValue>(value), 0);
+  const OSStatus status =
+    AudioUnitSetParameter(mUnit, id, kAudioUnitScope_Global, 0, static_cast<AudioUnitParameterValue>(value), 0);
   if (status != noErr)
     throw ToolError("the unit refused parameter " + std::to_string(id) + ": " + StatusText(status));
 }
@@ -230,7 +232,7 @@ std::optional<double> HostedUnit::ValueFromString(uint32_t id, const std::string
   if (!string)
     return std::nullopt;
   CFReleaser release(string);
-  AudioUnitParameterValueFromString query {};
+  AudioUnitParameterValueFromString query{};
   query.inParamID = id;
   query.inString = string;
   if (GetGlobal(mUnit, kAudioUnitProperty_ParameterValueFromString, query) != noErr || !std::isfinite(query.outValue))
@@ -241,7 +243,7 @@ std::optional<double> HostedUnit::ValueFromString(uint32_t id, const std::string
 std::optional<std::string> HostedUnit::StringFromValue(uint32_t id, double value) const
 {
   const AudioUnitParameterValue v = static_cast<AudioUnitParameterValue>(value);
-  AudioUnitParameterStringFromValue query {};
+  AudioUnitParameterStringFromValue query{};
   query.inParamID = id;
   query.inValue = &v;
   if (GetGlobal(mUnit, kAudioUnitProperty_ParameterStringFromValue, query) != noErr || !query.outString)
@@ -254,12 +256,13 @@ std::vector<ChannelPair> HostedUnit::SupportedChannels() const
 {
   UInt32 size = 0;
   Boolean writable = false;
-  if (AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, &size, &writable) != noErr)
+  if (AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, &size,
+                               &writable) != noErr)
     return {};
   std::vector<AUChannelInfo> infos(size / sizeof(AUChannelInfo));
   size = static_cast<UInt32>(infos.size() * sizeof(AUChannelInfo));
-  if (infos.empty()
-      || AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, infos.data(), &size) != noErr)
+  if (infos.empty() || AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
+                                            infos.data(), &size) != noErr)
     return {};
   infos.resize(size / sizeof(AUChannelInfo));
   std::vector<ChannelPair> pairs;
@@ -329,7 +332,8 @@ OSStatus HostedUnit::ApplyState(CFPropertyListRef state)
 void HostedUnit::RenderSilence(int frames)
 {
   frames = std::clamp(frames, 1, std::max(mMaxFrames, 1));
-  std::vector<std::vector<float>> in(static_cast<size_t>(mChannels), std::vector<float>(static_cast<size_t>(frames), 0.0f));
+  std::vector<std::vector<float>> in(static_cast<size_t>(mChannels),
+                                     std::vector<float>(static_cast<size_t>(frames), 0.0f));
   std::vector<std::vector<float>> out = in;
   std::vector<const float*> inputs;
   std::vector<float*> outputs;
@@ -364,31 +368,32 @@ void HostedUnit::Configure(double sampleRate, int channels, int maxFrames)
   {
     const OSStatus status = set(kAudioUnitProperty_StreamFormat, scope, &format, sizeof format);
     if (status != noErr)
-      throw ToolError("the unit does not take " + std::to_string(channels) + " channel(s) of 32-bit float at "
-                      + std::to_string(static_cast<long>(sampleRate)) + " Hz (" + StatusText(status)
-                      + "); it supports " + ChannelCapabilityText());
+      throw ToolError("the unit does not take " + std::to_string(channels) + " channel(s) of 32-bit float at " +
+                      std::to_string(static_cast<long>(sampleRate)) + " Hz (" + StatusText(status) + "); it supports " +
+                      ChannelCapabilityText());
   }
   const UInt32 frames = static_cast<UInt32>(maxFrames);
   OSStatus status = set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, &frames, sizeof frames);
   if (status != noErr)
     throw ToolError("the unit refused a slice size of " + std::to_string(maxFrames) + " frames: " + StatusText(status));
 
-  AURenderCallbackStruct callback {};
+  AURenderCallbackStruct callback{};
   callback.inputProc = &HostedUnit::InputCallback;
   callback.inputProcRefCon = this;
   status = set(kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, &callback, sizeof callback);
   if (status != noErr)
     throw ToolError("the unit refused the input callback: " + StatusText(status));
 
-  mOutputList.assign(offsetof(AudioBufferList, mBuffers) + sizeof(AudioBuffer) * static_cast<size_t>(std::max(channels, 1)), 0);
+  mOutputList.assign(
+    offsetof(AudioBufferList, mBuffers) + sizeof(AudioBuffer) * static_cast<size_t>(std::max(channels, 1)), 0);
 }
 
 void HostedUnit::Initialize()
 {
   const OSStatus status = AudioUnitInitialize(mUnit);
   if (status != noErr)
-    throw ToolError("the unit refused to initialise with " + std::to_string(mChannels) + " channel(s) ("
-                    + StatusText(status) + "); it supports " + ChannelCapabilityText());
+    throw ToolError("the unit refused to initialise with " + std::to_string(mChannels) + " channel(s) (" +
+                    StatusText(status) + "); it supports " + ChannelCapabilityText());
   mInitialized = true;
   mSampleTime = 0.0;
 }
@@ -404,8 +409,8 @@ OSStatus HostedUnit::InputCallback(void* refCon, AudioUnitRenderActionFlags*, co
                                    UInt32 frames, AudioBufferList* data)
 {
   auto* self = static_cast<HostedUnit*>(refCon);
-  if (!self || !data || !self->mSliceInput || bus != 0 || frames != self->mSliceFrames
-      || data->mNumberBuffers > static_cast<UInt32>(self->mChannels))
+  if (!self || !data || !self->mSliceInput || bus != 0 || frames != self->mSliceFrames ||
+      data->mNumberBuffers > static_cast<UInt32>(self->mChannels))
     return kAudioUnitErr_InvalidPropertyValue;
   for (UInt32 b = 0; b < data->mNumberBuffers; ++b)
   {
@@ -433,7 +438,7 @@ void HostedUnit::Process(const float* const* inputs, float* const* outputs, size
     list->mBuffers[c].mDataByteSize = static_cast<UInt32>(frames * sizeof(float));
     list->mBuffers[c].mData = outputs[c];
   }
-  AudioTimeStamp time {};
+  AudioTimeStamp time{};
   time.mSampleTime = mSampleTime;
   time.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
@@ -443,8 +448,8 @@ void HostedUnit::Process(const float* const* inputs, float* const* outputs, size
   const OSStatus status = AudioUnitRender(mUnit, &flags, &time, 0, static_cast<UInt32>(frames), list);
   mSliceInput = nullptr;
   if (status != noErr)
-    throw ToolError("the unit failed to render at sample " + std::to_string(static_cast<long long>(mSampleTime)) + ": "
-                    + StatusText(status));
+    throw ToolError("the unit failed to render at sample " + std::to_string(static_cast<long long>(mSampleTime)) +
+                    ": " + StatusText(status));
   // A unit may answer with its own buffers instead of filling ours.
   for (int c = 0; c < mChannels; ++c)
     if (list->mBuffers[c].mData && list->mBuffers[c].mData != outputs[c])

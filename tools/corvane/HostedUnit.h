@@ -103,8 +103,8 @@ public:
 private:
   HostedUnit(AudioComponent component, AudioComponentInstance instance);
 
-  static OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
-                                UInt32 bus, UInt32 frames, AudioBufferList* data);
+  static OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, UInt32 bus,
+                                UInt32 frames, AudioBufferList* data);
 
   AudioComponent mComponent;
   AudioComponentInstance mUnit;

@@ -135,8 +135,8 @@ int RunInfo(const std::vector<std::string>& args)
     field("bundle", bundle.empty() ? "null" : JsonString(bundle));
     std::string channels;
     for (const ChannelPair& p : unit->SupportedChannels())
-      channels += (channels.empty() ? "" : ", ") + std::string("{\"inputs\": ") + std::to_string(p.inputs) + ", \"outputs\": "
-                  + std::to_string(p.outputs) + "}";
+      channels += (channels.empty() ? "" : ", ") + std::string("{\"inputs\": ") + std::to_string(p.inputs) +
+                  ", \"outputs\": " + std::to_string(p.outputs) + "}";
     field("channels", "[" + channels + "]");
     field("settings", JsonString(applied));
     field("sampleRate", JsonNumber(kProbeRate));
@@ -145,13 +145,15 @@ int RunInfo(const std::vector<std::string>& args)
     field("parameters", std::to_string(params.size()));
     std::string list;
     for (const auto& p : presets)
-      list += (list.empty() ? "" : ", ") + std::string("{\"number\": ") + std::to_string(p.number) + ", \"name\": " + JsonString(p.name) + "}";
+      list += (list.empty() ? "" : ", ") + std::string("{\"number\": ") + std::to_string(p.number) +
+              ", \"name\": " + JsonString(p.name) + "}";
     field("factoryPresets", "[" + list + "]", true);
     std::fputs((out + "}\n").c_str(), stdout);
     return 0;
   }
   std::printf("name:            %s\n", unit->Name().c_str());
-  std::printf("component:       %s\n", ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str());
+  std::printf("component:       %s\n",
+              ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str());
   std::printf("  type:          %s\n", FourCCText(d.componentType).c_str());
   std::printf("  subtype:       %s\n", FourCCText(d.componentSubType).c_str());
   std::printf("  manufacturer:  %s\n", FourCCText(d.componentManufacturer).c_str());
@@ -166,8 +168,8 @@ int RunInfo(const std::vector<std::string>& args)
   if (!std::isfinite(tail) || tail < 0.0 || tail > 3600.0)
     std::printf("tail:            %.6g s\n", tail);
   else
-    std::printf("tail:            %.6g s (%lld samples at %.0f Hz)\n", tail, static_cast<long long>(std::llround(tail * kProbeRate)),
-                kProbeRate);
+    std::printf("tail:            %.6g s (%lld samples at %.0f Hz)\n", tail,
+                static_cast<long long>(std::llround(tail * kProbeRate)), kProbeRate);
   std::printf("parameters:      %zu (see 'corvane params')\n", params.size());
   std::printf("factory presets: %zu\n", presets.size());
   for (const auto& p : presets)

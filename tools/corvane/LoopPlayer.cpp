@@ -14,8 +14,7 @@ namespace {
 void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 } // namespace
 
-AlsaOutput::AlsaOutput(const std::string& device, int sampleRate, int channels, int periodFrames)
-: mChannels(channels)
+AlsaOutput::AlsaOutput(const std::string& device, int sampleRate, int channels, int periodFrames) : mChannels(channels)
 {
   snd_lib_error_set_handler(QuietAlsaErrors);
   auto fail = [&](const char* what, int err) {
@@ -31,9 +30,11 @@ AlsaOutput::AlsaOutput(const std::string& device, int sampleRate, int channels, 
   }
   // About four slices of buffer: short enough that edits are heard at once, long enough
   // not to run dry on a busy machine.
-  const unsigned latencyUs = static_cast<unsigned>(std::clamp(4.0 * periodFrames / sampleRate * 1e6, 20000.0, 200000.0));
-  if (const int err = snd_pcm_set_params(mPcm, SND_PCM_FORMAT_FLOAT_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
-                                         static_cast<unsigned>(channels), static_cast<unsigned>(sampleRate), 1, latencyUs);
+  const unsigned latencyUs =
+    static_cast<unsigned>(std::clamp(4.0 * periodFrames / sampleRate * 1e6, 20000.0, 200000.0));
+  if (const int err =
+        snd_pcm_set_params(mPcm, SND_PCM_FORMAT_FLOAT_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+                           static_cast<unsigned>(channels), static_cast<unsigned>(sampleRate), 1, latencyUs);
       err < 0)
     fail("set format", err);
 }
@@ -67,7 +68,10 @@ bool AlsaOutput::Write(const float* interleaved, size_t frames)
 
 LoopPlayer::LoopPlayer(std::vector<std::vector<float>> input, SliceProcessor& processor, PcmOutput& output,
                        int blockSize)
-: mInput(std::move(input)), mProcessor(processor), mOutput(output), mBlockSize(std::max(1, blockSize))
+: mInput(std::move(input))
+, mProcessor(processor)
+, mOutput(output)
+, mBlockSize(std::max(1, blockSize))
 {
   const size_t channels = mInput.size();
   if (channels == 0 || mInput[0].empty())

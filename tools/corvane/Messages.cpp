@@ -29,9 +29,6 @@ std::string Printable(std::string_view text)
   return out;
 }
 
-void Warn(const std::string& message)
-{
-  std::fprintf(stderr, "corvane: warning: %s\n", Printable(message).c_str());
-}
+void Warn(const std::string& message) { std::fprintf(stderr, "corvane: warning: %s\n", Printable(message).c_str()); }
 
 } // namespace corvane::host

@@ -43,7 +43,8 @@ RenderStats RenderOffline(AudioSource& source, SliceProcessor& processor, AudioS
   // The length to render is only known once the latency is, after slice one.
   while (stats.framesWritten < length)
   {
-    const size_t frames = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(block), length + drop - stats.framesRendered));
+    const size_t frames =
+      static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(block), length + drop - stats.framesRendered));
     size_t got = 0;
     if (sourceLeft > 0)
     {

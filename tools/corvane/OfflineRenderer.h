@@ -31,7 +31,7 @@ struct RenderStats
 {
   int64_t framesRendered = 0; // including the latency tail
   int64_t framesWritten = 0;
-  int64_t framesRead = 0;     // from the source; fewer than announced when it ended early
+  int64_t framesRead = 0; // from the source; fewer than announced when it ended early
   int64_t latency = 0;
   bool latencyChanged = false; // the reported latency moved after the first slice
   LevelMeter input;
@@ -43,7 +43,7 @@ struct RenderJob
   int blockSize = 512;
   bool keepLatency = false;
   std::function<void(int64_t done, int64_t total)> progress; // optional
-  int64_t tailFrames = 0; // rendered and written after the source ends
+  int64_t tailFrames = 0;                                    // rendered and written after the source ends
 };
 
 RenderStats RenderOffline(AudioSource& source, SliceProcessor& processor, AudioSink& sink, const RenderJob& job);

@@ -29,15 +29,15 @@ struct ParamDesc
   double minValue = 0.0;
   double maxValue = 1.0;
   double defaultValue = 0.0;
-  uint32_t unit = 0;      // ParamUnit value, or another Audio Unit unit code
-  std::string unitName;   // label of a custom unit, e.g. "dB"
+  uint32_t unit = 0;                     // ParamUnit value, or another Audio Unit unit code
+  std::string unitName;                  // label of a custom unit, e.g. "dB"
   std::vector<std::string> valueStrings; // text of the values min, min + 1, ...
   uint32_t flags = 0;
 
   bool IsStepped() const
   {
-    return !valueStrings.empty() || unit == static_cast<uint32_t>(ParamUnit::Indexed)
-           || unit == static_cast<uint32_t>(ParamUnit::Boolean);
+    return !valueStrings.empty() || unit == static_cast<uint32_t>(ParamUnit::Indexed) ||
+           unit == static_cast<uint32_t>(ParamUnit::Boolean);
   }
 };
 

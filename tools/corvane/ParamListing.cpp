@@ -76,7 +76,8 @@ std::string FormatParamTable(const std::vector<ParamListingEntry>& entries)
     std::string def = Number(p.defaultValue);
     if (!e.defaultText.empty() && e.defaultText != def)
       def += " (" + e.defaultText + ")";
-    rows.push_back({std::to_string(p.id), p.name, Number(p.minValue) + " .. " + Number(p.maxValue), def, UnitLabel(p), values});
+    rows.push_back(
+      {std::to_string(p.id), p.name, Number(p.minValue) + " .. " + Number(p.maxValue), def, UnitLabel(p), values});
   }
   std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)
@@ -101,10 +102,10 @@ std::string FormatParamJson(const std::vector<ParamListingEntry>& entries)
   for (size_t i = 0; i < entries.size(); ++i)
   {
     const ParamDesc& p = entries[i].param;
-    out += "  {\"index\": " + std::to_string(p.id) + ", \"name\": " + JsonString(p.name) + ", \"min\": " + Number(p.minValue)
-           + ", \"max\": " + Number(p.maxValue) + ", \"default\": " + Number(p.defaultValue)
-           + ", \"defaultText\": " + JsonString(entries[i].defaultText) + ", \"unit\": " + JsonString(UnitLabel(p))
-           + ", \"values\": [";
+    out += "  {\"index\": " + std::to_string(p.id) + ", \"name\": " + JsonString(p.name) +
+           ", \"min\": " + Number(p.minValue) + ", \"max\": " + Number(p.maxValue) +
+           ", \"default\": " + Number(p.defaultValue) + ", \"defaultText\": " + JsonString(entries[i].defaultText) +
+           ", \"unit\": " + JsonString(UnitLabel(p)) + ", \"values\": [";
     for (size_t v = 0; v < p.valueStrings.size(); ++v)
       out += (v ? ", " : "") + JsonString(p.valueStrings[v]);
     out += std::string("]}") + (i + 1 < entries.size() ? "," : "") + "\n";

@@ -70,10 +70,7 @@ std::string JoinTexts(const std::vector<std::string>& texts)
   return out;
 }
 
-bool IsSwitch(const ParamDesc& p)
-{
-  return p.IsStepped() && p.minValue == 0.0 && p.maxValue == 1.0;
-}
+bool IsSwitch(const ParamDesc& p) { return p.IsStepped() && p.minValue == 0.0 && p.maxValue == 1.0; }
 
 // 1 for on/true/yes, 0 for off/false/no on a two-state parameter, else -1.
 int SwitchWord(const ParamDesc& p, std::string_view text)
@@ -91,7 +88,7 @@ int SwitchWord(const ParamDesc& p, std::string_view text)
 ParamSetting FromValueTexts(const ParamDesc& p, std::string_view text)
 {
   const auto& texts = p.valueStrings;
-  const auto pick = [&](size_t i) { return ParamSetting {0, texts[i], p.minValue + static_cast<double>(i)}; };
+  const auto pick = [&](size_t i) { return ParamSetting{0, texts[i], p.minValue + static_cast<double>(i)}; };
 
   for (size_t i = 0; i < texts.size(); ++i)
     if (texts[i] == text)
@@ -143,34 +140,37 @@ ParamSetting FromValueTexts(const ParamDesc& p, std::string_view text)
       const auto i = static_cast<size_t>(number - p.minValue);
       if (i < texts.size())
         return pick(i);
-      return ParamSetting {0, FormatNumber(number), number};
+      return ParamSetting{0, FormatNumber(number), number};
     }
   }
-  throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; valid: " + JoinTexts(texts) + ", or #"
-                   + FormatNumber(p.minValue) + " to #" + FormatNumber(p.maxValue) + " by index");
+  throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; valid: " + JoinTexts(texts) +
+                   ", or #" + FormatNumber(p.minValue) + " to #" + FormatNumber(p.maxValue) + " by index");
 }
 
 ParamSetting FromNumber(const ParamDesc& p, std::string_view text)
 {
   const std::string unit = UnitText(p);
-  const std::string range = FormatNumber(p.minValue) + " to " + FormatNumber(p.maxValue) + (unit.empty() ? "" : " " + unit);
+  const std::string range =
+    FormatNumber(p.minValue) + " to " + FormatNumber(p.maxValue) + (unit.empty() ? "" : " " + unit);
 
   if (const int state = SwitchWord(p, text); state >= 0)
-    return ParamSetting {0, std::to_string(state), static_cast<double>(state)};
+    return ParamSetting{0, std::to_string(state), static_cast<double>(state)};
 
   double value = 0.0;
   std::string_view rest;
-  const bool unitOk = LeadingNumber(text, value, rest) && (rest.empty() || (!unit.empty() && FoldValue(rest) == FoldValue(unit)));
+  const bool unitOk =
+    LeadingNumber(text, value, rest) && (rest.empty() || (!unit.empty() && FoldValue(rest) == FoldValue(unit)));
   if (!unitOk)
-    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected a number from " + range
-                     + (IsSwitch(p) ? " (or on/off)" : ""));
+    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected a number from " + range +
+                     (IsSwitch(p) ? " (or on/off)" : ""));
   if (p.IsStepped() && value != std::floor(value))
-    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected a whole number from " + range);
+    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected a whole number from " +
+                     range);
   const double tolerance = 1e-9 * std::max(1.0, std::fabs(p.maxValue - p.minValue));
   if (value < p.minValue - tolerance || value > p.maxValue + tolerance)
     throw UsageError("value '" + std::string(text) + "' for " + p.name + " is out of range " + range);
   value = std::clamp(value, p.minValue, p.maxValue);
-  return ParamSetting {0, FormatNumber(value), value};
+  return ParamSetting{0, FormatNumber(value), value};
 }
 
 // "#12": the raw value as "corvane params" lists it, never read as a
@@ -183,12 +183,13 @@ ParamSetting FromIndex(const ParamDesc& p, std::string_view text)
   const bool number = LeadingNumber(text.substr(1), value, rest) && rest.empty();
   const bool whole = value == std::floor(value);
   if (!number || (p.IsStepped() && !whole) || value < p.minValue || value > p.maxValue)
-    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected #" + FormatNumber(p.minValue)
-                     + " to #" + FormatNumber(p.maxValue) + (p.IsStepped() ? " (whole numbers)" : ""));
+    throw UsageError("invalid value '" + std::string(text) + "' for " + p.name + "; expected #" +
+                     FormatNumber(p.minValue) + " to #" + FormatNumber(p.maxValue) +
+                     (p.IsStepped() ? " (whole numbers)" : ""));
   const auto i = static_cast<size_t>(value - p.minValue);
   if (whole && i < p.valueStrings.size())
-    return ParamSetting {0, p.valueStrings[i], value};
-  return ParamSetting {0, FormatNumber(value), value};
+    return ParamSetting{0, p.valueStrings[i], value};
+  return ParamSetting{0, FormatNumber(value), value};
 }
 
 std::string ListNames(const std::vector<ParamDesc>& params)
@@ -240,8 +241,8 @@ size_t FindParam(const std::vector<ParamDesc>& params, std::string_view nameOrIn
       hits.push_back(i);
   if (hits.size() == 1)
     return hits.front();
-  throw UsageError((hits.empty() ? "unknown parameter '" : "ambiguous parameter '") + std::string(nameOrIndex)
-                   + "'; valid: " + ListNames(params));
+  throw UsageError((hits.empty() ? "unknown parameter '" : "ambiguous parameter '") + std::string(nameOrIndex) +
+                   "'; valid: " + ListNames(params));
 }
 
 ParamSetting ParseParamValue(const ParamDesc& param, std::string_view text)

@@ -22,8 +22,7 @@ ProgressDisplay::ProgressDisplay(std::FILE* out, bool enabled, int64_t totalFram
 , mTotal(totalFrames)
 , mClock(clock ? std::move(clock) : Clock(SteadySeconds))
 , mStart(mClock())
-{
-}
+{}
 
 void ProgressDisplay::Update(int64_t doneFrames)
 {
@@ -47,9 +46,6 @@ void ProgressDisplay::Finish()
   mShown = false;
 }
 
-bool ProgressDisplay::StderrIsTerminal()
-{
-  return isatty(STDERR_FILENO) == 1;
-}
+bool ProgressDisplay::StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 } // namespace corvane::host

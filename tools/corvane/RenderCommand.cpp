@@ -45,7 +45,8 @@ public:
   StopOnSignal()
   {
     gStopRequested = 0;
-    struct sigaction action {};
+    struct sigaction action
+    {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
     for (size_t i = 0; i < std::size(kSignals); ++i)
@@ -67,7 +68,7 @@ public:
 
 private:
   static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction mPrevious[std::size(kSignals)] {};
+  struct sigaction mPrevious[std::size(kSignals)]{};
 };
 
 std::unique_ptr<AudioSource> OpenSource(const std::string& input)
@@ -79,7 +80,8 @@ std::unique_ptr<AudioSource> OpenSource(const std::string& input)
 
 // The state to save, in a temporary file beside its destination until the
 // audio output is in place too.
-std::unique_ptr<AtomicOutputFile> PrepareStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
+std::unique_ptr<AtomicOutputFile> PrepareStateFile(const std::string& path, const std::vector<uint8_t>& xml,
+                                                   bool noClobber)
 {
   auto file = std::make_unique<AtomicOutputFile>(path, noClobber);
   file->WriteAll(xml.data(), xml.size());
@@ -94,10 +96,12 @@ void CheckNoFileUnderTwoNames(const std::vector<RenderTarget>& targets, const Re
   {
     for (const RenderTarget& other : targets)
       if (!other.input.empty() && SameFile(targets[i].output, other.input))
-        throw UsageError("the output '" + targets[i].output + "' is the input '" + other.input + "'; name another output");
+        throw UsageError("the output '" + targets[i].output + "' is the input '" + other.input +
+                         "'; name another output");
     for (size_t j = 0; j < i; ++j)
       if (SameFile(targets[i].output, targets[j].output))
-        throw UsageError("'" + targets[j].output + "' and '" + targets[i].output + "' are one file; each input needs its own output");
+        throw UsageError("'" + targets[j].output + "' and '" + targets[i].output +
+                         "' are one file; each input needs its own output");
     if (options.stateOut.empty())
       continue;
     if (!targets[i].input.empty() && SameFile(options.stateOut, targets[i].input))
@@ -115,7 +119,7 @@ struct PreparedSettings
   std::vector<ParamDesc> params;
   std::vector<ParamSetting> settings;
   std::optional<StateFile> state;
-  std::string applied; // the settings as the unit shows them
+  std::string applied;           // the settings as the unit shows them
   std::vector<uint8_t> stateXml; // for --save-state
 };
 
@@ -168,7 +172,8 @@ FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, 
   writerOptions.noClobber = options.noClobber;
   writerOptions.expectedFrames = source->Frames() + tailFrames;
   AudioFileWriter writer(target.output, source->SampleRate(), source->Channels(), writerOptions);
-  ProgressDisplay progress(stderr, !options.quiet && ProgressDisplay::StderrIsTerminal(), source->Frames() + tailFrames);
+  ProgressDisplay progress(stderr, !options.quiet && ProgressDisplay::StderrIsTerminal(),
+                           source->Frames() + tailFrames);
   RenderJob job;
   job.blockSize = options.blockSize;
   job.keepLatency = options.keepLatency;
@@ -194,11 +199,11 @@ FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, 
 
   const std::string inputName = target.input.empty() ? "built-in demo signal" : target.input;
   if (source->AnnouncedFrames() > result.stats.framesRead)
-    Warn("input '" + inputName + "' ends early: its header announces " + std::to_string(source->AnnouncedFrames())
-         + " frames, it holds " + std::to_string(result.stats.framesRead) + " frames; rendered what it holds");
+    Warn("input '" + inputName + "' ends early: its header announces " + std::to_string(source->AnnouncedFrames()) +
+         " frames, it holds " + std::to_string(result.stats.framesRead) + " frames; rendered what it holds");
   if (writer.ClippedSamples() > 0)
-    Warn(std::to_string(writer.ClippedSamples()) + " samples clipped at full scale in '" + target.output + "' ("
-         + SampleFormatText(writer.Format()) + ")");
+    Warn(std::to_string(writer.ClippedSamples()) + " samples clipped at full scale in '" + target.output + "' (" +
+         SampleFormatText(writer.Format()) + ")");
 
   RenderSummary& summary = result.summary;
   summary.input = inputName;
@@ -267,7 +272,10 @@ int RunRender(const std::vector<std::string>& args)
     }
     audioSeconds += static_cast<double>(result.stats.framesWritten) / std::max(result.summary.sampleRate, 1);
     if (!options.quiet)
-      std::fputs((batch ? FormatBatchLine(result.summary, result.stats) : FormatRenderSummary(result.summary, result.stats)).c_str(), stdout);
+      std::fputs(
+        (batch ? FormatBatchLine(result.summary, result.stats) : FormatRenderSummary(result.summary, result.stats))
+          .c_str(),
+        stdout);
   }
   if (stateOut && failed < static_cast<int>(targets.size()))
     stateOut->Commit();

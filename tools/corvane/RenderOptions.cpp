@@ -35,7 +35,8 @@ int ParseBlockSize(const std::string& text)
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxBlockSize)
-    throw UsageError("invalid block size '" + text + "'; expected a whole number from 1 to " + std::to_string(kMaxBlockSize));
+    throw UsageError("invalid block size '" + text + "'; expected a whole number from 1 to " +
+                     std::to_string(kMaxBlockSize));
   return value;
 }
 
@@ -58,9 +59,10 @@ double ParseTail(const std::string& text)
 {
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value < 0.0
-      || value > kMaxTailSeconds)
-    throw UsageError("invalid --tail '" + text + "'; expected seconds from 0 to " + std::to_string(static_cast<int>(kMaxTailSeconds)));
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+      value < 0.0 || value > kMaxTailSeconds)
+    throw UsageError("invalid --tail '" + text + "'; expected seconds from 0 to " +
+                     std::to_string(static_cast<int>(kMaxTailSeconds)));
   return value;
 }
 

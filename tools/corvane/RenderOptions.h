@@ -21,13 +21,13 @@ struct RenderOptions
   int blockSize = kDefaultBlockSize;
   bool keepLatency = false;
   bool quiet = false;
-  std::string component;          // empty: search next to the program
-  std::string stateIn;            // --state: applied before the -p settings
-  std::string stateOut;           // --save-state: written after the -p settings
+  std::string component;                       // empty: search next to the program
+  std::string stateIn;                         // --state: applied before the -p settings
+  std::string stateOut;                        // --save-state: written after the -p settings
   SampleFormat sample = SampleFormat::Default; // --bits
-  bool dither = true;             // --no-dither turns it off
-  bool noClobber = false;         // -n: never replace an existing file
-  double tailSeconds = 0.0;       // --tail
+  bool dither = true;                          // --no-dither turns it off
+  bool noClobber = false;                      // -n: never replace an existing file
+  double tailSeconds = 0.0;                    // --tail
 };
 
 /** One input and where its result goes; an empty input is the demo. */

@@ -11,17 +11,17 @@ namespace corvane::host {
 
 struct RenderSummary
 {
-  std::string input;   // file name, or "demo signal"
+  std::string input; // file name, or "demo signal"
   std::string output;
   int sampleRate = 0;
   int channels = 0;
   std::string settings; // "Gain=40dB, Output=-3.5 dB", or empty
   bool keepLatency = false;
-  double seconds = 0.0; // wall-clock time of the render
-  std::string stateIn;  // state file applied before the settings, or empty
-  std::string stateOut; // state file written after them, or empty
-  std::string sampleFormat;             // "24-bit", "32-bit float", or empty
-  std::optional<LevelMeter> written;    // levels as stored, when they differ from the rendered ones
+  double seconds = 0.0;              // wall-clock time of the render
+  std::string stateIn;               // state file applied before the settings, or empty
+  std::string stateOut;              // state file written after them, or empty
+  std::string sampleFormat;          // "24-bit", "32-bit float", or empty
+  std::optional<LevelMeter> written; // levels as stored, when they differ from the rendered ones
   double tailSeconds = 0.0;
 };
 

@@ -35,8 +35,8 @@ const char* const kStateUsage =
 
 struct StateOptions
 {
-  std::string path;      // the state to show, or to start from with --save
-  std::string savePath;  // --save
+  std::string path;     // the state to show, or to start from with --save
+  std::string savePath; // --save
   std::vector<std::string> params;
   std::string component;
   bool json = false;
@@ -123,8 +123,9 @@ std::string FormatStateText(const StateFile& state, const HostedUnit& unit, cons
   std::string out;
   const auto line = [&](const std::string& label, const std::string& value) { out += label + value + "\n"; };
   line("file:         ", Printable(state.path));
-  line("component:    ", ComponentCodesText(state.type, state.subtype, state.manufacturer) + " (type " + FourCCText(state.type)
-                          + ", subtype " + FourCCText(state.subtype) + ", manufacturer " + FourCCText(state.manufacturer) + ")");
+  line("component:    ", ComponentCodesText(state.type, state.subtype, state.manufacturer) + " (type " +
+                           FourCCText(state.type) + ", subtype " + FourCCText(state.subtype) + ", manufacturer " +
+                           FourCCText(state.manufacturer) + ")");
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<UInt32>(state.version));
   line("version:      ", VersionText(state.version) + " (" + code + ")");
@@ -132,7 +133,8 @@ std::string FormatStateText(const StateFile& state, const HostedUnit& unit, cons
   line("editor size:  ", FormatEditorRecord(*ReadEditorRecord(state.data)));
   std::string dataText = std::to_string(state.data.size()) + " bytes";
   if (state.data.size() > StateDataBytes(params.size()))
-    dataText += " (" + std::to_string(state.data.size() - StateDataBytes(params.size())) + " beyond the parameter values, not read)";
+    dataText += " (" + std::to_string(state.data.size() - StateDataBytes(params.size())) +
+                " beyond the parameter values, not read)";
   line("data:         ", dataText);
   line("parameters:   ", std::to_string(params.size()));
 
@@ -167,19 +169,19 @@ std::string FormatStateJson(const StateFile& state, const HostedUnit& unit, cons
   out += "  \"presetName\": " + JsonString(state.name) + ",\n";
   const EditorRecord editor = *ReadEditorRecord(state.data);
   const bool stored = editor.width != 0 || editor.height != 0 || editor.scale != 0.0f;
-  out += "  \"editor\": "
-         + (stored ? "{\"width\": " + std::to_string(editor.width) + ", \"height\": " + std::to_string(editor.height)
-                       + ", \"scale\": " + number(editor.scale) + "}"
-                   : std::string("null"))
-         + ",\n";
+  out += "  \"editor\": " +
+         (stored ? "{\"width\": " + std::to_string(editor.width) + ", \"height\": " + std::to_string(editor.height) +
+                     ", \"scale\": " + number(editor.scale) + "}"
+                 : std::string("null")) +
+         ",\n";
   out += "  \"dataBytes\": " + std::to_string(state.data.size()) + ",\n";
   out += "  \"parameters\": [\n";
   for (size_t i = 0; i < params.size(); ++i)
   {
     const ParamDesc& p = params[i];
-    out += "    {\"index\": " + std::to_string(p.id) + ", \"name\": " + JsonString(p.name) + ", \"value\": "
-           + number(unit.GetParameter(p.id)) + ", \"text\": " + JsonString(CurrentValueText(unit, p)) + "}"
-           + (i + 1 < params.size() ? "," : "") + "\n";
+    out += "    {\"index\": " + std::to_string(p.id) + ", \"name\": " + JsonString(p.name) +
+           ", \"value\": " + number(unit.GetParameter(p.id)) + ", \"text\": " + JsonString(CurrentValueText(unit, p)) +
+           "}" + (i + 1 < params.size() ? "," : "") + "\n";
   }
   return out + "  ]\n}\n";
 }
@@ -216,7 +218,8 @@ int RunState(const std::vector<std::string>& args)
   const auto unit = HostedUnit::Open(bundle);
   const std::vector<ParamDesc> params = unit->Parameters();
   const StateFile state = ApplyStateFile(*unit, shown, params.size());
-  std::fputs((options.json ? FormatStateJson(state, *unit, params) : FormatStateText(state, *unit, params)).c_str(), stdout);
+  std::fputs((options.json ? FormatStateJson(state, *unit, params) : FormatStateText(state, *unit, params)).c_str(),
+             stdout);
   return 0;
 }
 

@@ -35,7 +35,8 @@ std::string FormatEditorRecord(const EditorRecord& r)
     std::snprintf(text, sizeof text, "%d x %d at scale %.6g (%.6g %%)", r.width, r.height, static_cast<double>(r.scale),
                   100.0 * static_cast<double>(r.scale));
   else
-    std::snprintf(text, sizeof text, "%d x %d at scale %g (not a usable scale)", r.width, r.height, static_cast<double>(r.scale));
+    std::snprintf(text, sizeof text, "%d x %d at scale %g (not a usable scale)", r.width, r.height,
+                  static_cast<double>(r.scale));
   return text;
 }
 

@@ -55,7 +55,8 @@ std::string KindOf(CFTypeRef value)
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-  struct stat st {};
+  struct stat st
+  {};
   if (stat(path.c_str(), &st) != 0)
     Fail(path, std::strerror(errno));
   if (S_ISDIR(st.st_mode))
@@ -106,7 +107,8 @@ CFTypeRef Entry(const StateFile& s, CFDictionaryRef dict, const char* key, CFTyp
   CFTypeRef value = CFDictionaryGetValue(dict, cfKey);
   CFRelease(cfKey);
   if (!value)
-    Fail(s.path, std::string("no \"") + key + "\" entry; a saved state has \"version\", \"type\", \"subtype\", "
+    Fail(s.path, std::string("no \"") + key +
+                   "\" entry; a saved state has \"version\", \"type\", \"subtype\", "
                    "\"manufacturer\", \"name\" and \"data\"");
   if (CFGetTypeID(value) != wanted)
     Fail(s.path, std::string("\"") + key + "\" is " + KindOf(value) + ", expected " + wantedText);
@@ -120,7 +122,8 @@ int64_t WholeNumber(const StateFile& s, CFDictionaryRef dict, const char* key, i
   auto number = static_cast<CFNumberRef>(Entry(s, dict, key, CFNumberGetTypeID(), "an integer"));
   double value = 0.0;
   CFNumberGetValue(number, kCFNumberFloat64Type, &value);
-  if (!std::isfinite(value) || value != std::floor(value) || value < static_cast<double>(low) || value > static_cast<double>(high))
+  if (!std::isfinite(value) || value != std::floor(value) || value < static_cast<double>(low) ||
+      value > static_cast<double>(high))
     Fail(s.path, std::string("\"") + key + "\" is not a 32-bit whole number");
   return static_cast<int64_t>(value);
 }
@@ -160,7 +163,8 @@ StateFile ReadStateFile(const std::string& path)
   CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes.data(), static_cast<CFIndex>(bytes.size()));
   const CFOwned dataOwner = AdoptCF(data);
   CFErrorRef error = nullptr;
-  CFPropertyListRef plist = CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, &error);
+  CFPropertyListRef plist =
+    CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, &error);
   if (!plist)
   {
     std::string why;
@@ -198,13 +202,14 @@ StateFile ReadStateFile(const std::string& path)
 void CheckStateFitsUnit(const StateFile& s, const AudioComponentDescription& c, size_t paramCount)
 {
   if (s.type != c.componentType || s.subtype != c.componentSubType || s.manufacturer != c.componentManufacturer)
-    Fail(s.path, "saved by another component (" + ComponentCodesText(s.type, s.subtype, s.manufacturer) + "), not by this one ("
-                   + ComponentCodesText(c.componentType, c.componentSubType, c.componentManufacturer) + ")");
+    Fail(s.path, "saved by another component (" + ComponentCodesText(s.type, s.subtype, s.manufacturer) +
+                   "), not by this one (" +
+                   ComponentCodesText(c.componentType, c.componentSubType, c.componentManufacturer) + ")");
   const size_t needed = StateDataBytes(paramCount);
   if (s.data.size() < needed)
-    Fail(s.path, "\"data\" holds " + std::to_string(s.data.size()) + " bytes, too short for a state of this unit ("
-                   + std::to_string(needed) + " bytes: the editor record and " + std::to_string(paramCount)
-                   + " parameter values); the file is truncated or damaged");
+    Fail(s.path, "\"data\" holds " + std::to_string(s.data.size()) + " bytes, too short for a state of this unit (" +
+                   std::to_string(needed) + " bytes: the editor record and " + std::to_string(paramCount) +
+                   " parameter values); the file is truncated or damaged");
 }
 
 void CheckStateValues(StateFile& s, const std::vector<ParamDesc>& params)
@@ -225,8 +230,8 @@ void CheckStateValues(StateFile& s, const std::vector<ParamDesc>& params)
     if (value >= p.minValue && value <= p.maxValue)
       continue;
     const double limit = std::clamp(value, p.minValue, p.maxValue);
-    Warn("state file '" + s.path + "': \"" + p.name + "\" value " + FormatValue(value) + " is out of range "
-         + FormatValue(p.minValue) + " to " + FormatValue(p.maxValue) + "; clamped to " + FormatValue(limit));
+    Warn("state file '" + s.path + "': \"" + p.name + "\" value " + FormatValue(value) + " is out of range " +
+         FormatValue(p.minValue) + " to " + FormatValue(p.maxValue) + "; clamped to " + FormatValue(limit));
     std::memcpy(&bits, &limit, sizeof bits);
     for (int b = 0; b < 8; ++b)
       at[b] = static_cast<uint8_t>(bits >> (8 * b));
@@ -235,7 +240,8 @@ void CheckStateValues(StateFile& s, const std::vector<ParamDesc>& params)
   if (!clamped)
     return;
   // The unit gets the values the user was told about.
-  CFMutableDictionaryRef copy = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(s.dictionary.get()));
+  CFMutableDictionaryRef copy =
+    CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(s.dictionary.get()));
   const CFOwned copyOwner = AdoptCF(copy);
   CFDataRef blob = CFDataCreate(kCFAllocatorDefault, data.data(), static_cast<CFIndex>(data.size()));
   const CFOwned blobOwner = AdoptCF(blob);
@@ -269,7 +275,8 @@ std::string StateRefusedMessage(const std::string& path, OSStatus status)
 
 std::vector<uint8_t> StateToXml(CFPropertyListRef state)
 {
-  CFDataRef xml = state ? CFPropertyListCreateData(kCFAllocatorDefault, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr) : nullptr;
+  CFDataRef xml =
+    state ? CFPropertyListCreateData(kCFAllocatorDefault, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr) : nullptr;
   if (!xml)
     throw ToolError("the unit's state cannot be written as a property list");
   const CFOwned owner = AdoptCF(xml);

@@ -2,7 +2,8 @@
 
 namespace corvane::host {
 
-std::vector<ParamSetting> ParseSettings(const std::vector<ParamDesc>& params, const std::vector<std::string>& assignments)
+std::vector<ParamSetting> ParseSettings(const std::vector<ParamDesc>& params,
+                                        const std::vector<std::string>& assignments)
 {
   std::vector<ParamSetting> settings;
   for (const std::string& assignment : assignments)
@@ -20,7 +21,8 @@ std::string CurrentValueText(const HostedUnit& unit, const ParamDesc& p)
   return shown;
 }
 
-std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params, const std::vector<ParamSetting>& settings)
+std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params,
+                          const std::vector<ParamSetting>& settings)
 {
   std::string applied;
   for (const ParamSetting& s : settings)

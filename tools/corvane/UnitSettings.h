@@ -11,11 +11,13 @@
 namespace corvane::host {
 
 /** Parses every "NAME=VALUE" against `params`. Throws UsageError. */
-std::vector<ParamSetting> ParseSettings(const std::vector<ParamDesc>& params, const std::vector<std::string>& assignments);
+std::vector<ParamSetting> ParseSettings(const std::vector<ParamDesc>& params,
+                                        const std::vector<std::string>& assignments);
 
 /** Applies the settings in order; returns them as the unit now displays
     them ("Gain=25dB, Phase=on"). Throws ToolError. */
-std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params, const std::vector<ParamSetting>& settings);
+std::string ApplySettings(HostedUnit& unit, const std::vector<ParamDesc>& params,
+                          const std::vector<ParamSetting>& settings);
 
 /** The unit's display text of the parameter's current value, with the unit
     ("dB", "Hz") when the parameter has no value texts of its own. */

@@ -12,7 +12,8 @@ const AUViewFactoryClass* FindViewClass(AudioUnit unit)
 {
   AudioUnitCocoaViewInfo info{};
   UInt32 size = sizeof(info);
-  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
+  const OSStatus status =
+    AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
   if (status != noErr)
     throw ToolError("the unit offers no editor view (" + StatusText(status) + ")");
   const CFOwned url = AdoptCF(info.mCocoaAUViewBundleLocation);

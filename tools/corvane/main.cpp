@@ -80,7 +80,8 @@ int main(int argc, char** argv)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
                        command == "snapshot" || command == "editor" || command == "lv2-preset";
-    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(), known ? (command + " ").c_str() : "");
+    std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(),
+                 known ? (command + " ").c_str() : "");
     return 2;
   }
   catch (const ToolError& e)

@@ -31,9 +31,10 @@ typedef struct AudioUnitEvent
 typedef struct AUListenerBase* AUParameterListenerRef;
 typedef AUParameterListenerRef AUEventListenerRef;
 
-typedef void (*AUParameterListenerProc)(void* inRefCon, void* inObject, const AudioUnitParameter* inParameter, AudioUnitParameterValue inValue);
-typedef void (*AUEventListenerProc)(void* inCallbackRefCon, void* inObject, const AudioUnitEvent* inEvent, UInt64 inEventHostTime,
-                                    AudioUnitParameterValue inParameterValue);
+typedef void (*AUParameterListenerProc)(void* inRefCon, void* inObject, const AudioUnitParameter* inParameter,
+                                        AudioUnitParameterValue inValue);
+typedef void (*AUEventListenerProc)(void* inCallbackRefCon, void* inObject, const AudioUnitEvent* inEvent,
+                                    UInt64 inEventHostTime, AudioUnitParameterValue inParameterValue);
 
 // A parameter ID matching every parameter of a unit in a registration.
 enum
@@ -46,24 +47,33 @@ enum
 // created without one are called at once on the notifying thread. For
 // parameter value events the listener gets the value read back from the
 // unit with AudioUnitGetParameter.
-AUDIO_API_EXPORT OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode,
-                                                Float32 inNotificationInterval, Float32 inValueChangeGranularity, AUEventListenerRef* outListener);
+AUDIO_API_EXPORT OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                                                CFStringRef inRunLoopMode, Float32 inNotificationInterval,
+                                                Float32 inValueChangeGranularity, AUEventListenerRef* outListener);
 // inObject is handed back to the listener with each event it receives.
-AUDIO_API_EXPORT OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent);
-AUDIO_API_EXPORT OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent);
+AUDIO_API_EXPORT OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
+                                                      const AudioUnitEvent* inEvent);
+AUDIO_API_EXPORT OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject,
+                                                         const AudioUnitEvent* inEvent);
 // Delivers the event to every registration that matches it, except those of
 // inSendingListener and those registered with object inSendingObject.
-AUDIO_API_EXPORT OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject, const AudioUnitEvent* inEvent);
+AUDIO_API_EXPORT OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject,
+                                                const AudioUnitEvent* inEvent);
 
-AUDIO_API_EXPORT OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode,
-                                           Float32 inNotificationInterval, AUParameterListenerRef* outListener);
+AUDIO_API_EXPORT OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                                           CFStringRef inRunLoopMode, Float32 inNotificationInterval,
+                                           AUParameterListenerRef* outListener);
 AUDIO_API_EXPORT OSStatus AUListenerDispose(AUParameterListenerRef inListener);
-AUDIO_API_EXPORT OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter);
-AUDIO_API_EXPORT OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter);
+AUDIO_API_EXPORT OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,
+                                                 const AudioUnitParameter* inParameter);
+AUDIO_API_EXPORT OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject,
+                                                    const AudioUnitParameter* inParameter);
 // Sets the parameter on the unit, then notifies the listeners.
-AUDIO_API_EXPORT OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter,
-                                         AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames);
-AUDIO_API_EXPORT OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter);
+AUDIO_API_EXPORT OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject,
+                                         const AudioUnitParameter* inParameter, AudioUnitParameterValue inValue,
+                                         UInt32 inBufferOffsetInFrames);
+AUDIO_API_EXPORT OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject,
+                                                    const AudioUnitParameter* inParameter);
 
 #ifdef __cplusplus
 }

@@ -137,14 +137,15 @@ typedef struct AudioUnitProperty
   AudioUnitElement mElement;
 } AudioUnitProperty;
 
-typedef OSStatus (*AURenderCallback)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber,
-                                     UInt32 inNumberFrames, AudioBufferList* ioData);
+typedef OSStatus (*AURenderCallback)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,
+                                     const AudioTimeStamp* inTimeStamp, UInt32 inBusNumber, UInt32 inNumberFrames,
+                                     AudioBufferList* ioData);
 
-typedef void (*AudioUnitPropertyListenerProc)(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
-                                              AudioUnitElement inElement);
+typedef void (*AudioUnitPropertyListenerProc)(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID,
+                                              AudioUnitScope inScope, AudioUnitElement inElement);
 
-typedef void (*AUInputSamplesInOutputCallback)(void* inRefCon, const AudioTimeStamp* inOutputTimeStamp, Float64 inInputSample,
-                                               Float64 inNumberInputSamples);
+typedef void (*AUInputSamplesInOutputCallback)(void* inRefCon, const AudioTimeStamp* inOutputTimeStamp,
+                                               Float64 inInputSample, Float64 inNumberInputSamples);
 
 // Selectors answered by a unit's Lookup function.
 enum
@@ -174,65 +175,83 @@ enum
 // (the instance storage) first.
 typedef OSStatus (*AudioUnitInitializeProc)(void* self);
 typedef OSStatus (*AudioUnitUninitializeProc)(void* self);
-typedef OSStatus (*AudioUnitGetPropertyInfoProc)(void* self, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32* outDataSize,
-                                                 Boolean* outWritable);
-typedef OSStatus (*AudioUnitGetPropertyProc)(void* self, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement, void* outData,
-                                             UInt32* ioDataSize);
-typedef OSStatus (*AudioUnitSetPropertyProc)(void* self, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement, const void* inData,
-                                             UInt32 inDataSize);
-typedef OSStatus (*AudioUnitAddPropertyListenerProc)(void* self, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc, void* userData);
-typedef OSStatus (*AudioUnitRemovePropertyListenerProc)(void* self, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc);
-typedef OSStatus (*AudioUnitRemovePropertyListenerWithUserDataProc)(void* self, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
-                                                                    void* userData);
+typedef OSStatus (*AudioUnitGetPropertyInfoProc)(void* self, AudioUnitPropertyID prop, AudioUnitScope scope,
+                                                 AudioUnitElement elem, UInt32* outDataSize, Boolean* outWritable);
+typedef OSStatus (*AudioUnitGetPropertyProc)(void* self, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                                             AudioUnitElement inElement, void* outData, UInt32* ioDataSize);
+typedef OSStatus (*AudioUnitSetPropertyProc)(void* self, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                                             AudioUnitElement inElement, const void* inData, UInt32 inDataSize);
+typedef OSStatus (*AudioUnitAddPropertyListenerProc)(void* self, AudioUnitPropertyID prop,
+                                                     AudioUnitPropertyListenerProc proc, void* userData);
+typedef OSStatus (*AudioUnitRemovePropertyListenerProc)(void* self, AudioUnitPropertyID prop,
+                                                        AudioUnitPropertyListenerProc proc);
+typedef OSStatus (*AudioUnitRemovePropertyListenerWithUserDataProc)(void* self, AudioUnitPropertyID prop,
+                                                                    AudioUnitPropertyListenerProc proc, void* userData);
 typedef OSStatus (*AudioUnitAddRenderNotifyProc)(void* self, AURenderCallback proc, void* userData);
 typedef OSStatus (*AudioUnitRemoveRenderNotifyProc)(void* self, AURenderCallback proc, void* userData);
-typedef OSStatus (*AudioUnitScheduleParametersProc)(void* self, const AudioUnitParameterEvent* events, UInt32 numEvents);
+typedef OSStatus (*AudioUnitScheduleParametersProc)(void* self, const AudioUnitParameterEvent* events,
+                                                    UInt32 numEvents);
 typedef OSStatus (*AudioUnitResetProc)(void* self, AudioUnitScope inScope, AudioUnitElement inElement);
-typedef OSStatus (*AudioUnitComplexRenderProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                                               UInt32 inOutputBusNumber, UInt32 inNumberOfPackets, UInt32* outNumberOfPackets,
-                                               AudioStreamPacketDescription* outPacketDescriptions, AudioBufferList* ioData, void* outMetadata,
-                                               UInt32* outMetadataByteSize);
-typedef OSStatus (*AudioUnitProcessProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp, UInt32 inNumberFrames,
+typedef OSStatus (*AudioUnitComplexRenderProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags,
+                                               const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
+                                               UInt32 inNumberOfPackets, UInt32* outNumberOfPackets,
+                                               AudioStreamPacketDescription* outPacketDescriptions,
+                                               AudioBufferList* ioData, void* outMetadata, UInt32* outMetadataByteSize);
+typedef OSStatus (*AudioUnitProcessProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags,
+                                         const AudioTimeStamp* inTimeStamp, UInt32 inNumberFrames,
                                          AudioBufferList* ioData);
-typedef OSStatus (*AudioUnitProcessMultipleProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                                                 UInt32 inNumberFrames, UInt32 inNumberInputBufferLists, const AudioBufferList** inInputBufferLists,
-                                                 UInt32 inNumberOutputBufferLists, AudioBufferList** ioOutputBufferLists);
+typedef OSStatus (*AudioUnitProcessMultipleProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags,
+                                                 const AudioTimeStamp* inTimeStamp, UInt32 inNumberFrames,
+                                                 UInt32 inNumberInputBufferLists,
+                                                 const AudioBufferList** inInputBufferLists,
+                                                 UInt32 inNumberOutputBufferLists,
+                                                 AudioBufferList** ioOutputBufferLists);
 
 // Fast-dispatch forms (kAudioUnitProperty_FastDispatch).
-typedef OSStatus (*AudioUnitGetParameterProc)(void* inComponentStorage, AudioUnitParameterID inID, AudioUnitScope inScope, AudioUnitElement inElement,
+typedef OSStatus (*AudioUnitGetParameterProc)(void* inComponentStorage, AudioUnitParameterID inID,
+                                              AudioUnitScope inScope, AudioUnitElement inElement,
                                               AudioUnitParameterValue* outValue);
-typedef OSStatus (*AudioUnitSetParameterProc)(void* inComponentStorage, AudioUnitParameterID inID, AudioUnitScope inScope, AudioUnitElement inElement,
+typedef OSStatus (*AudioUnitSetParameterProc)(void* inComponentStorage, AudioUnitParameterID inID,
+                                              AudioUnitScope inScope, AudioUnitElement inElement,
                                               AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames);
-typedef OSStatus (*AudioUnitRenderProc)(void* inComponentStorage, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                                        UInt32 inOutputBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData);
+typedef OSStatus (*AudioUnitRenderProc)(void* inComponentStorage, AudioUnitRenderActionFlags* ioActionFlags,
+                                        const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
+                                        UInt32 inNumberFrames, AudioBufferList* ioData);
 
 // Host-side calls. Each looks the selector up in the unit's interface and
 // calls it; badComponentSelector when the unit does not implement it,
 // badComponentInstance for a NULL or disposed unit.
 AUDIO_API_EXPORT OSStatus AudioUnitInitialize(AudioUnit inUnit);
 AUDIO_API_EXPORT OSStatus AudioUnitUninitialize(AudioUnit inUnit);
-AUDIO_API_EXPORT OSStatus AudioUnitGetPropertyInfo(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement,
-                                                   UInt32* outDataSize, Boolean* outWritable);
-AUDIO_API_EXPORT OSStatus AudioUnitGetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement,
-                                               void* outData, UInt32* ioDataSize);
-AUDIO_API_EXPORT OSStatus AudioUnitSetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement,
-                                               const void* inData, UInt32 inDataSize);
-AUDIO_API_EXPORT OSStatus AudioUnitAddPropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitPropertyListenerProc inProc,
-                                                       void* inProcUserData);
-AUDIO_API_EXPORT OSStatus AudioUnitRemovePropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitPropertyListenerProc inProc);
-AUDIO_API_EXPORT OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitPropertyListenerProc inProc,
+AUDIO_API_EXPORT OSStatus AudioUnitGetPropertyInfo(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                                                   AudioUnitElement inElement, UInt32* outDataSize,
+                                                   Boolean* outWritable);
+AUDIO_API_EXPORT OSStatus AudioUnitGetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                                               AudioUnitElement inElement, void* outData, UInt32* ioDataSize);
+AUDIO_API_EXPORT OSStatus AudioUnitSetProperty(AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                                               AudioUnitElement inElement, const void* inData, UInt32 inDataSize);
+AUDIO_API_EXPORT OSStatus AudioUnitAddPropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID,
+                                                       AudioUnitPropertyListenerProc inProc, void* inProcUserData);
+AUDIO_API_EXPORT OSStatus AudioUnitRemovePropertyListener(AudioUnit inUnit, AudioUnitPropertyID inID,
+                                                          AudioUnitPropertyListenerProc inProc);
+AUDIO_API_EXPORT OSStatus AudioUnitRemovePropertyListenerWithUserData(AudioUnit inUnit, AudioUnitPropertyID inID,
+                                                                      AudioUnitPropertyListenerProc inProc,
                                                                       void* inProcUserData);
 AUDIO_API_EXPORT OSStatus AudioUnitAddRenderNotify(AudioUnit inUnit, AURenderCallback inProc, void* inProcUserData);
 AUDIO_API_EXPORT OSStatus AudioUnitRemoveRenderNotify(AudioUnit inUnit, AURenderCallback inProc, void* inProcUserData);
-AUDIO_API_EXPORT OSStatus AudioUnitGetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope, AudioUnitElement inElement,
-                                                AudioUnitParameterValue* outValue);
-AUDIO_API_EXPORT OSStatus AudioUnitSetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope, AudioUnitElement inElement,
-                                                AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames);
-AUDIO_API_EXPORT OSStatus AudioUnitScheduleParameters(AudioUnit inUnit, const AudioUnitParameterEvent* inParameterEvent, UInt32 inNumParamEvents);
-AUDIO_API_EXPORT OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                                          UInt32 inOutputBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData);
-AUDIO_API_EXPORT OSStatus AudioUnitProcess(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                                           UInt32 inNumberFrames, AudioBufferList* ioData);
+AUDIO_API_EXPORT OSStatus AudioUnitGetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope,
+                                                AudioUnitElement inElement, AudioUnitParameterValue* outValue);
+AUDIO_API_EXPORT OSStatus AudioUnitSetParameter(AudioUnit inUnit, AudioUnitParameterID inID, AudioUnitScope inScope,
+                                                AudioUnitElement inElement, AudioUnitParameterValue inValue,
+                                                UInt32 inBufferOffsetInFrames);
+AUDIO_API_EXPORT OSStatus AudioUnitScheduleParameters(AudioUnit inUnit, const AudioUnitParameterEvent* inParameterEvent,
+                                                      UInt32 inNumParamEvents);
+AUDIO_API_EXPORT OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags,
+                                          const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,
+                                          UInt32 inNumberFrames, AudioBufferList* ioData);
+AUDIO_API_EXPORT OSStatus AudioUnitProcess(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionFlags,
+                                           const AudioTimeStamp* inTimeStamp, UInt32 inNumberFrames,
+                                           AudioBufferList* ioData);
 AUDIO_API_EXPORT OSStatus AudioUnitReset(AudioUnit inUnit, AudioUnitScope inScope, AudioUnitElement inElement);
 
 #ifdef __cplusplus

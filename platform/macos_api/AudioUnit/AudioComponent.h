@@ -73,7 +73,8 @@ enum
 // Iterates the known components in registration order: the first match
 // after inComponent (NULL: from the start). Bundles on the search path are
 // scanned on the first call (see MacAPIExtensions.h).
-AUDIO_API_EXPORT AudioComponent AudioComponentFindNext(AudioComponent inComponent, const AudioComponentDescription* inDesc);
+AUDIO_API_EXPORT AudioComponent AudioComponentFindNext(AudioComponent inComponent,
+                                                       const AudioComponentDescription* inDesc);
 AUDIO_API_EXPORT UInt32 AudioComponentCount(const AudioComponentDescription* inDesc);
 AUDIO_API_EXPORT OSStatus AudioComponentCopyName(AudioComponent inComponent, CFStringRef* outName);
 AUDIO_API_EXPORT OSStatus AudioComponentGetDescription(AudioComponent inComponent, AudioComponentDescription* outDesc);
@@ -87,12 +88,13 @@ AUDIO_API_EXPORT AudioComponent AudioComponentInstanceGetComponent(AudioComponen
 AUDIO_API_EXPORT Boolean AudioComponentInstanceCanDo(AudioComponentInstance inInstance, SInt16 inSelectorID);
 // Registers a factory living in the calling program. Components are listed
 // in the order they became known.
-AUDIO_API_EXPORT AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, CFStringRef inName, UInt32 inVersion,
-                                                       AudioComponentFactoryFunction inFactory);
+AUDIO_API_EXPORT AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, CFStringRef inName,
+                                                       UInt32 inVersion, AudioComponentFactoryFunction inFactory);
 
 #ifdef __cplusplus
 }
 
 static_assert(sizeof(AudioComponentDescription) == 20, "AudioComponentDescription is 20 bytes");
-static_assert(sizeof(AudioComponentPlugInInterface) == 4 * sizeof(void*), "AudioComponentPlugInInterface is four pointers");
+static_assert(sizeof(AudioComponentPlugInInterface) == 4 * sizeof(void*),
+              "AudioComponentPlugInInterface is four pointers");
 #endif

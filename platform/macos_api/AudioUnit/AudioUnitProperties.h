@@ -199,14 +199,18 @@ typedef struct AudioUnitCocoaViewInfo
   CFStringRef mCocoaAUViewClass[1];
 } AudioUnitCocoaViewInfo;
 
-typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* inHostUserData, Float64* outCurrentBeat, Float64* outCurrentTempo);
-typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData, UInt32* outDeltaSampleOffsetToNextBeat, Float32* outTimeSig_Numerator,
-                                                        UInt32* outTimeSig_Denominator, Float64* outCurrentMeasureDownBeat);
-typedef OSStatus (*HostCallback_GetTransportState)(void* inHostUserData, Boolean* outIsPlaying, Boolean* outTransportStateChanged,
-                                                   Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling, Float64* outCycleStartBeat,
-                                                   Float64* outCycleEndBeat);
-typedef OSStatus (*HostCallback_GetTransportState2)(void* inHostUserData, Boolean* outIsPlaying, Boolean* outIsRecording,
-                                                    Boolean* outTransportStateChanged, Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
+typedef OSStatus (*HostCallback_GetBeatAndTempo)(void* inHostUserData, Float64* outCurrentBeat,
+                                                 Float64* outCurrentTempo);
+typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData, UInt32* outDeltaSampleOffsetToNextBeat,
+                                                        Float32* outTimeSig_Numerator, UInt32* outTimeSig_Denominator,
+                                                        Float64* outCurrentMeasureDownBeat);
+typedef OSStatus (*HostCallback_GetTransportState)(void* inHostUserData, Boolean* outIsPlaying,
+                                                   Boolean* outTransportStateChanged,
+                                                   Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
+                                                   Float64* outCycleStartBeat, Float64* outCycleEndBeat);
+typedef OSStatus (*HostCallback_GetTransportState2)(void* inHostUserData, Boolean* outIsPlaying,
+                                                    Boolean* outIsRecording, Boolean* outTransportStateChanged,
+                                                    Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
                                                     Float64* outCycleStartBeat, Float64* outCycleEndBeat);
 
 typedef struct HostCallbackInfo
@@ -230,7 +234,8 @@ typedef struct AUHostVersionIdentifier
   UInt32 hostVersion;
 } AUHostVersionIdentifier;
 
-typedef OSStatus (*AUMIDIOutputCallback)(void* userData, const AudioTimeStamp* timeStamp, UInt32 midiOutNum, const struct MIDIPacketList* pktlist);
+typedef OSStatus (*AUMIDIOutputCallback)(void* userData, const AudioTimeStamp* timeStamp, UInt32 midiOutNum,
+                                         const struct MIDIPacketList* pktlist);
 
 typedef struct AUMIDIOutputCallbackStruct
 {

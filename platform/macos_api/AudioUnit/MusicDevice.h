@@ -50,18 +50,23 @@ enum
   kMusicDeviceMIDIEventListSelect = 0x0107
 };
 
-typedef OSStatus (*MusicDeviceMIDIEventProc)(void* self, UInt32 inStatus, UInt32 inData1, UInt32 inData2, UInt32 inOffsetSampleFrame);
+typedef OSStatus (*MusicDeviceMIDIEventProc)(void* self, UInt32 inStatus, UInt32 inData1, UInt32 inData2,
+                                             UInt32 inOffsetSampleFrame);
 typedef OSStatus (*MusicDeviceSysExProc)(void* self, const UInt8* inData, UInt32 inLength);
-typedef OSStatus (*MusicDeviceStartNoteProc)(void* self, MusicDeviceInstrumentID inInstrument, MusicDeviceGroupID inGroupID,
-                                             NoteInstanceID* outNoteInstanceID, UInt32 inOffsetSampleFrame, const MusicDeviceNoteParams* inParams);
-typedef OSStatus (*MusicDeviceStopNoteProc)(void* self, MusicDeviceGroupID inGroupID, NoteInstanceID inNoteInstanceID, UInt32 inOffsetSampleFrame);
+typedef OSStatus (*MusicDeviceStartNoteProc)(void* self, MusicDeviceInstrumentID inInstrument,
+                                             MusicDeviceGroupID inGroupID, NoteInstanceID* outNoteInstanceID,
+                                             UInt32 inOffsetSampleFrame, const MusicDeviceNoteParams* inParams);
+typedef OSStatus (*MusicDeviceStopNoteProc)(void* self, MusicDeviceGroupID inGroupID, NoteInstanceID inNoteInstanceID,
+                                            UInt32 inOffsetSampleFrame);
 
-AUDIO_API_EXPORT OSStatus MusicDeviceMIDIEvent(AudioUnit inUnit, UInt32 inStatus, UInt32 inData1, UInt32 inData2, UInt32 inOffsetSampleFrame);
+AUDIO_API_EXPORT OSStatus MusicDeviceMIDIEvent(AudioUnit inUnit, UInt32 inStatus, UInt32 inData1, UInt32 inData2,
+                                               UInt32 inOffsetSampleFrame);
 AUDIO_API_EXPORT OSStatus MusicDeviceSysEx(AudioUnit inUnit, const UInt8* inData, UInt32 inLength);
-AUDIO_API_EXPORT OSStatus MusicDeviceStartNote(AudioUnit inUnit, MusicDeviceInstrumentID inInstrument, MusicDeviceGroupID inGroupID,
-                                               NoteInstanceID* outNoteInstanceID, UInt32 inOffsetSampleFrame, const MusicDeviceNoteParams* inParams);
-AUDIO_API_EXPORT OSStatus MusicDeviceStopNote(AudioUnit inUnit, MusicDeviceGroupID inGroupID, NoteInstanceID inNoteInstanceID,
-                                              UInt32 inOffsetSampleFrame);
+AUDIO_API_EXPORT OSStatus MusicDeviceStartNote(AudioUnit inUnit, MusicDeviceInstrumentID inInstrument,
+                                               MusicDeviceGroupID inGroupID, NoteInstanceID* outNoteInstanceID,
+                                               UInt32 inOffsetSampleFrame, const MusicDeviceNoteParams* inParams);
+AUDIO_API_EXPORT OSStatus MusicDeviceStopNote(AudioUnit inUnit, MusicDeviceGroupID inGroupID,
+                                              NoteInstanceID inNoteInstanceID, UInt32 inOffsetSampleFrame);
 
 #ifdef __cplusplus
 }

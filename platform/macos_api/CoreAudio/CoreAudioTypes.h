@@ -42,14 +42,14 @@ typedef struct AudioStreamBasicDescription
 
 enum
 {
-  kAudioFormatLinearPCM = 0x6C70636D,      // 'lpcm'
-  kAudioFormatAC3 = 0x61632D33,            // 'ac-3'
-  kAudioFormatAppleIMA4 = 0x696D6134,      // 'ima4'
-  kAudioFormatMPEG4AAC = 0x61616320,       // 'aac '
-  kAudioFormatMPEGLayer3 = 0x2E6D7033,     // '.mp3'
-  kAudioFormatAppleLossless = 0x616C6163,  // 'alac'
-  kAudioFormatFLAC = 0x666C6163,           // 'flac'
-  kAudioFormatMIDIStream = 0x6D696469,     // 'midi'
+  kAudioFormatLinearPCM = 0x6C70636D,           // 'lpcm'
+  kAudioFormatAC3 = 0x61632D33,                 // 'ac-3'
+  kAudioFormatAppleIMA4 = 0x696D6134,           // 'ima4'
+  kAudioFormatMPEG4AAC = 0x61616320,            // 'aac '
+  kAudioFormatMPEGLayer3 = 0x2E6D7033,          // '.mp3'
+  kAudioFormatAppleLossless = 0x616C6163,       // 'alac'
+  kAudioFormatFLAC = 0x666C6163,                // 'flac'
+  kAudioFormatMIDIStream = 0x6D696469,          // 'midi'
   kAudioFormatParameterValueStream = 0x61707673 // 'apvs'
 };
 
@@ -76,9 +76,11 @@ enum
   kLinearPCMFormatFlagsAreAllClear = kAudioFormatFlagsAreAllClear,
 
   kAudioFormatFlagsNativeEndian = 0,
-  kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
+  kAudioFormatFlagsNativeFloatPacked =
+    kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
   kAudioFormatFlagsCanonical = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
-  kAudioFormatFlagsAudioUnitCanonical = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved
+  kAudioFormatFlagsAudioUnitCanonical = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian |
+                                        kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved
 };
 
 typedef struct AudioStreamPacketDescription
@@ -290,7 +292,10 @@ typedef struct AudioChannelLayout
   AudioChannelDescription mChannelDescriptions[1];
 } AudioChannelLayout;
 
-static inline UInt32 AudioChannelLayoutTag_GetNumberOfChannels(AudioChannelLayoutTag inLayoutTag) { return (UInt32)(inLayoutTag & 0x0000FFFF); }
+static inline UInt32 AudioChannelLayoutTag_GetNumberOfChannels(AudioChannelLayoutTag inLayoutTag)
+{
+  return (UInt32)(inLayoutTag & 0x0000FFFF);
+}
 
 #ifdef __cplusplus
 }

@@ -39,7 +39,8 @@ CF_EXPORT CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle);
 CF_EXPORT CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
 // The URL of Resources/[subDirName/]resourceName[.resourceType] when that
 // file exists; NULL otherwise.
-CF_EXPORT CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType, CFStringRef subDirName);
+CF_EXPORT CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
+                                           CFStringRef subDirName);
 CF_EXPORT UInt32 CFBundleGetVersionNumber(CFBundleRef bundle);
 
 // Loads the bundle's shared library (dlopen); it stays loaded.

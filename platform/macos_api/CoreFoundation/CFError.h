@@ -19,7 +19,8 @@ CF_EXPORT const CFStringRef kCFErrorLocalizedDescriptionKey;
 CF_EXPORT const CFStringRef kCFErrorDebugDescriptionKey;
 
 CF_EXPORT CFTypeID CFErrorGetTypeID(void);
-CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code, CFDictionaryRef userInfo);
+CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code,
+                                   CFDictionaryRef userInfo);
 CF_EXPORT CFErrorDomain CFErrorGetDomain(CFErrorRef err);
 CF_EXPORT CFIndex CFErrorGetCode(CFErrorRef err);
 CF_EXPORT CFDictionaryRef CFErrorCopyUserInfo(CFErrorRef err);

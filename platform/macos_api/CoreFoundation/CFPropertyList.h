@@ -37,15 +37,20 @@ enum
 // Parses XML property-list bytes. On failure returns NULL and, when error is
 // not NULL, stores a new CFError (kCFPropertyListReadCorruptError) the
 // caller releases. Only the XML format is understood.
-CF_EXPORT CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data, CFOptionFlags options, CFPropertyListFormat* format, CFErrorRef* error);
+CF_EXPORT CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data,
+                                                         CFOptionFlags options, CFPropertyListFormat* format,
+                                                         CFErrorRef* error);
 // Serialises a property list as XML. Other formats, and trees holding
 // objects a property list cannot hold, fail with NULL.
-CF_EXPORT CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList, CFPropertyListFormat format, CFOptionFlags options, CFErrorRef* error);
-CF_EXPORT CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList, CFOptionFlags mutabilityOption);
+CF_EXPORT CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList,
+                                             CFPropertyListFormat format, CFOptionFlags options, CFErrorRef* error);
+CF_EXPORT CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList,
+                                                         CFOptionFlags mutabilityOption);
 CF_EXPORT Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format);
 
 // Older forms of the two above, kept for code that still calls them.
 CF_EXPORT CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList);
-CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData, CFOptionFlags mutabilityOption, CFStringRef* errorString);
+CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData,
+                                                            CFOptionFlags mutabilityOption, CFStringRef* errorString);
 
 CF_EXTERN_C_END

@@ -40,7 +40,8 @@ CF_EXPORT void CFRunLoopRun(void);
 // Work queued by this layer (listener deliveries) counts as a source: with
 // returnAfterSourceHandled the run returns kCFRunLoopRunHandledSource after
 // one such item. Timers are not sources and never end the run early.
-CF_EXPORT CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled);
+CF_EXPORT CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
+                                                Boolean returnAfterSourceHandled);
 CF_EXPORT Boolean CFRunLoopIsWaiting(CFRunLoopRef rl);
 CF_EXPORT void CFRunLoopWakeUp(CFRunLoopRef rl);
 CF_EXPORT void CFRunLoopStop(CFRunLoopRef rl);
@@ -59,7 +60,9 @@ typedef void (*CFRunLoopTimerCallBack)(CFRunLoopTimerRef timer, void* info);
 CF_EXPORT CFTypeID CFRunLoopTimerGetTypeID(void);
 // A timer first firing at fireDate, then every interval seconds (interval
 // 0 or below: once). The context is copied; its retain is called on info.
-CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags flags, CFIndex order, CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context);
+CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate,
+                                                 CFTimeInterval interval, CFOptionFlags flags, CFIndex order,
+                                                 CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context);
 CF_EXPORT CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer);
 CF_EXPORT void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireDate);
 CF_EXPORT CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer);

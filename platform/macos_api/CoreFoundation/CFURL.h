@@ -18,17 +18,21 @@ enum
 };
 
 CF_EXPORT CFTypeID CFURLGetTypeID(void);
-CF_EXPORT CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef filePath, CFURLPathStyle pathStyle, Boolean isDirectory);
-CF_EXPORT CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer, CFIndex bufLen, Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef filePath,
+                                                 CFURLPathStyle pathStyle, Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer,
+                                                           CFIndex bufLen, Boolean isDirectory);
 // Accepts "file://" URLs (percent escapes decoded); NULL for other schemes.
 CF_EXPORT CFURLRef CFURLCreateWithString(CFAllocatorRef allocator, CFStringRef URLString, CFURLRef baseURL);
 CF_EXPORT CFStringRef CFURLGetString(CFURLRef anURL);
 CF_EXPORT CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle);
-CF_EXPORT Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer, CFIndex maxBufLen);
+CF_EXPORT Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer,
+                                                   CFIndex maxBufLen);
 CF_EXPORT Boolean CFURLHasDirectoryPath(CFURLRef anURL);
 CF_EXPORT CFStringRef CFURLCopyLastPathComponent(CFURLRef url);
 CF_EXPORT CFStringRef CFURLCopyPathExtension(CFURLRef url);
-CF_EXPORT CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef allocator, CFURLRef url, CFStringRef pathComponent, Boolean isDirectory);
+CF_EXPORT CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef allocator, CFURLRef url,
+                                                         CFStringRef pathComponent, Boolean isDirectory);
 CF_EXPORT CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url);
 
 CF_EXTERN_C_END

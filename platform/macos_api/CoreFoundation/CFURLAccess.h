@@ -23,9 +23,12 @@ enum
 
 // Reads the whole file into *resourceData; properties are not supported
 // and *properties is set to NULL. Returns false and sets *errorCode on failure.
-CF_EXPORT Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef url, CFDataRef* resourceData, CFDictionaryRef* properties, CFArrayRef desiredProperties, SInt32* errorCode);
+CF_EXPORT Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef alloc, CFURLRef url, CFDataRef* resourceData,
+                                                           CFDictionaryRef* properties, CFArrayRef desiredProperties,
+                                                           SInt32* errorCode);
 // Replaces the file with the data (written to a temporary file and renamed,
 // so a failed write leaves the old file intact).
-CF_EXPORT Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrite, CFDictionaryRef propertiesToWrite, SInt32* errorCode);
+CF_EXPORT Boolean CFURLWriteDataAndPropertiesToResource(CFURLRef url, CFDataRef dataToWrite,
+                                                        CFDictionaryRef propertiesToWrite, SInt32* errorCode);
 
 CF_EXTERN_C_END

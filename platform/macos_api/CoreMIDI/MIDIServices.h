@@ -63,8 +63,9 @@ extern __attribute__((visibility("default"))) MIDIPacket* MIDIPacketListInit(MID
 // listSize is the size of the whole buffer holding the list. Returns the
 // packet that now holds the bytes, or NULL when the buffer is too small (the
 // list is then unchanged) or the arguments are invalid.
-extern __attribute__((visibility("default"))) MIDIPacket* MIDIPacketListAdd(MIDIPacketList* pktlist, ByteCount listSize, MIDIPacket* curPacket,
-                                                                             MIDITimeStamp time, ByteCount nData, const Byte* data);
+extern __attribute__((visibility("default"))) MIDIPacket* MIDIPacketListAdd(MIDIPacketList* pktlist, ByteCount listSize,
+                                                                            MIDIPacket* curPacket, MIDITimeStamp time,
+                                                                            ByteCount nData, const Byte* data);
 
 #ifdef __cplusplus
 }

@@ -65,7 +65,8 @@ enum
 // instance record (the `self` of its interface functions), unless a
 // component set its own with SetComponentInstanceStorage.
 extern __attribute__((visibility("default"))) Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance);
-extern __attribute__((visibility("default"))) void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage);
+extern __attribute__((visibility("default"))) void SetComponentInstanceStorage(ComponentInstance aComponentInstance,
+                                                                               Handle theStorage);
 
 #ifdef __cplusplus
 }
@@ -131,8 +132,7 @@ inline ComponentParameterBlock<sizeof...(Args)> MakeComponentParameters(SInt16 w
   return block;
 }
 
-namespace macapi_detail
-{
+namespace macapi_detail {
 template <typename R, typename... A, size_t... I>
 ComponentResult CallWithParams(ComponentParameters* params, R (*func)(A...), std::index_sequence<I...>)
 {

@@ -14,8 +14,7 @@
 
 using namespace macapi;
 
-namespace
-{
+namespace {
 
 struct Registration;
 
@@ -57,11 +56,13 @@ bool Matches(const AudioUnitEvent& reg, const AudioUnitEvent& event)
     const AudioUnitParameter& b = event.mArgument.mParameter;
     if (a.mAudioUnit != b.mAudioUnit)
       return false;
-    return a.mParameterID == kAUParameterListener_AnyParameter || (a.mParameterID == b.mParameterID && a.mScope == b.mScope && a.mElement == b.mElement);
+    return a.mParameterID == kAUParameterListener_AnyParameter ||
+           (a.mParameterID == b.mParameterID && a.mScope == b.mScope && a.mElement == b.mElement);
   }
   const AudioUnitProperty& a = reg.mArgument.mProperty;
   const AudioUnitProperty& b = event.mArgument.mProperty;
-  return a.mAudioUnit == b.mAudioUnit && a.mPropertyID == b.mPropertyID && a.mScope == b.mScope && a.mElement == b.mElement;
+  return a.mAudioUnit == b.mAudioUnit && a.mPropertyID == b.mPropertyID && a.mScope == b.mScope &&
+         a.mElement == b.mElement;
 }
 
 UInt64 HostTime()
@@ -96,11 +97,13 @@ void Deliver(const std::shared_ptr<ListenerState>& listener, void* object, const
   if (!listener->runLoop)
     Call(listener, object, event, hostTime);
   else
-    RunLoopPerform(listener->runLoop, listener->mode, [listener, object, event, hostTime] { Call(listener, object, event, hostTime); });
+    RunLoopPerform(listener->runLoop, listener->mode,
+                   [listener, object, event, hostTime] { Call(listener, object, event, hostTime); });
 }
 
 // Property-change registrations listen on the unit itself.
-void PropertyChanged(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope, AudioUnitElement inElement)
+void PropertyChanged(void* inRefCon, AudioUnit inUnit, AudioUnitPropertyID inID, AudioUnitScope inScope,
+                     AudioUnitElement inElement)
 {
   auto* reg = static_cast<Registration*>(inRefCon);
   std::shared_ptr<ListenerState> listener;
@@ -168,8 +171,8 @@ AudioUnitEvent ValueChangeEvent(const AudioUnitParameter& parameter)
 
 } // namespace
 
-OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode, Float32, Float32,
-                               AUEventListenerRef* outListener)
+OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                               CFStringRef inRunLoopMode, Float32, Float32, AUEventListenerRef* outListener)
 {
   if (!inProc)
     return kAudio_ParamError;
@@ -179,8 +182,8 @@ OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFR
   return Create(state, inRunLoop, inRunLoopMode, outListener);
 }
 
-OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode, Float32,
-                          AUParameterListenerRef* outListener)
+OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                          CFStringRef inRunLoopMode, Float32, AUParameterListenerRef* outListener)
 {
   if (!inProc)
     return kAudio_ParamError;
@@ -206,7 +209,8 @@ OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObje
   if (inEvent->mEventType == kAudioUnitEvent_PropertyChange)
   {
     const AudioUnitProperty& p = inEvent->mArgument.mProperty;
-    if (OSStatus status = AudioUnitAddPropertyListener(p.mAudioUnit, p.mPropertyID, PropertyChanged, added); status != noErr)
+    if (OSStatus status = AudioUnitAddPropertyListener(p.mAudioUnit, p.mPropertyID, PropertyChanged, added);
+        status != noErr)
     {
       AUEventListenerRemoveEventType(inListener, inObject, inEvent);
       return status;
@@ -272,14 +276,16 @@ OSStatus AUListenerDispose(AUParameterListenerRef inListener)
   return noErr;
 }
 
-OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject, const AudioUnitEvent* inEvent)
+OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject,
+                               const AudioUnitEvent* inEvent)
 {
   if (!inEvent)
     return kAudio_ParamError;
   return Notify(inSendingListener, inSendingObject, *inEvent);
 }
 
-OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter)
+OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,
+                                const AudioUnitParameter* inParameter)
 {
   if (!inParameter)
     return kAudio_ParamError;
@@ -287,7 +293,8 @@ OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObjec
   return AUEventListenerAddEventType(inListener, inObject, &event);
 }
 
-OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter)
+OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject,
+                                   const AudioUnitParameter* inParameter)
 {
   if (!inParameter)
     return kAudio_ParamError;
@@ -295,20 +302,22 @@ OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inOb
   return AUEventListenerRemoveEventType(inListener, inObject, &event);
 }
 
-OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter)
+OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject,
+                                   const AudioUnitParameter* inParameter)
 {
   if (!inParameter)
     return kAudio_ParamError;
   return Notify(inSendingListener, inSendingObject, ValueChangeEvent(*inParameter));
 }
 
-OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter,
-                        AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames)
+OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject,
+                        const AudioUnitParameter* inParameter, AudioUnitParameterValue inValue,
+                        UInt32 inBufferOffsetInFrames)
 {
   if (!inParameter)
     return kAudio_ParamError;
-  if (OSStatus status = AudioUnitSetParameter(inParameter->mAudioUnit, inParameter->mParameterID, inParameter->mScope, inParameter->mElement, inValue,
-                                              inBufferOffsetInFrames);
+  if (OSStatus status = AudioUnitSetParameter(inParameter->mAudioUnit, inParameter->mParameterID, inParameter->mScope,
+                                              inParameter->mElement, inValue, inBufferOffsetInFrames);
       status != noErr)
     return status;
   return AUParameterListenerNotify(inSendingListener, inSendingObject, inParameter);

@@ -13,8 +13,7 @@ struct ComponentInstanceRecord
   Handle storage = nullptr; // set by SetComponentInstanceStorage
 };
 
-namespace macapi
-{
+namespace macapi {
 
 // The live record behind an instance handle, or null.
 inline ComponentInstanceRecord* Live(AudioComponentInstance instance)

@@ -29,8 +29,7 @@ struct OpaqueAudioComponent
   AudioComponentFactoryFunction factory = nullptr;
 };
 
-namespace
-{
+namespace {
 
 struct Registry
 {
@@ -89,7 +88,8 @@ int RegisterBundleLocked(Registry& r, const char* bundlePath)
   char resolved[PATH_MAX];
   if (!bundlePath || !::realpath(bundlePath, resolved) || r.bundlePaths.count(resolved))
     return 0;
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(resolved), static_cast<CFIndex>(std::strlen(resolved)), true);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(resolved),
+                                                         static_cast<CFIndex>(std::strlen(resolved)), true);
   CFBundleRef bundle = CFBundleCreate(nullptr, url);
   CFRelease(url);
   if (!bundle)
@@ -105,12 +105,14 @@ int RegisterBundleLocked(Registry& r, const char* bundlePath)
     auto subtype = FourCC(CFDictionaryGetValue(entry, CFSTR("subtype")));
     auto manufacturer = FourCC(CFDictionaryGetValue(entry, CFSTR("manufacturer")));
     CFTypeRef factory = CFDictionaryGetValue(entry, CFSTR("factoryFunction"));
-    if (!type || !subtype || !manufacturer || CFGetTypeID(factory) != CFStringGetTypeID() || CFStringGetLength(static_cast<CFStringRef>(factory)) == 0)
+    if (!type || !subtype || !manufacturer || CFGetTypeID(factory) != CFStringGetTypeID() ||
+        CFStringGetLength(static_cast<CFStringRef>(factory)) == 0)
       continue;
     auto c = std::make_unique<OpaqueAudioComponent>();
     c->desc = {*type, *subtype, *manufacturer, 0, 0};
     CFTypeRef name = CFDictionaryGetValue(entry, CFSTR("name"));
-    c->name = CFGetTypeID(name) == CFStringGetTypeID() ? CFStringCreateCopy(nullptr, static_cast<CFStringRef>(name)) : MakeString("");
+    c->name = CFGetTypeID(name) == CFStringGetTypeID() ? CFStringCreateCopy(nullptr, static_cast<CFStringRef>(name))
+                                                       : MakeString("");
     SInt64 version = 0;
     if (CFTypeRef v = CFDictionaryGetValue(entry, CFSTR("version")); CFGetTypeID(v) == CFNumberGetTypeID())
       CFNumberGetValue(static_cast<CFNumberRef>(v), kCFNumberSInt64Type, &version);
@@ -162,12 +164,16 @@ bool Matches(const OpaqueAudioComponent& c, const AudioComponentDescription* d)
 {
   if (!d)
     return true;
-  return (!d->componentType || d->componentType == c.desc.componentType) && (!d->componentSubType || d->componentSubType == c.desc.componentSubType) &&
+  return (!d->componentType || d->componentType == c.desc.componentType) &&
+         (!d->componentSubType || d->componentSubType == c.desc.componentSubType) &&
          (!d->componentManufacturer || d->componentManufacturer == c.desc.componentManufacturer) &&
          (c.desc.componentFlags & d->componentFlagsMask) == (d->componentFlags & d->componentFlagsMask);
 }
 
-bool Known(Registry& r, AudioComponent c) { return std::any_of(r.all.begin(), r.all.end(), [&](const auto& p) { return p.get() == c; }); }
+bool Known(Registry& r, AudioComponent c)
+{
+  return std::any_of(r.all.begin(), r.all.end(), [&](const auto& p) { return p.get() == c; });
+}
 
 // Stores read(*component) in *out under the registry lock, or fails with
 // paramErr when out is null or the component is not registered.
@@ -231,7 +237,8 @@ UInt32 AudioComponentCount(const AudioComponentDescription* inDesc)
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.lock);
   ScanLocked(r);
-  return static_cast<UInt32>(std::count_if(r.components.begin(), r.components.end(), [&](auto* c) { return Matches(*c, inDesc); }));
+  return static_cast<UInt32>(
+    std::count_if(r.components.begin(), r.components.end(), [&](auto* c) { return Matches(*c, inDesc); }));
 }
 
 AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, CFStringRef inName, UInt32 inVersion,
@@ -251,7 +258,8 @@ AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, C
 
 OSStatus AudioComponentCopyName(AudioComponent inComponent, CFStringRef* outName)
 {
-  return ReadComponent(inComponent, outName, [](const OpaqueAudioComponent& c) { return CFStringCreateCopy(nullptr, c.name); });
+  return ReadComponent(inComponent, outName,
+                       [](const OpaqueAudioComponent& c) { return CFStringCreateCopy(nullptr, c.name); });
 }
 
 OSStatus AudioComponentGetDescription(AudioComponent inComponent, AudioComponentDescription* outDesc)
@@ -278,7 +286,8 @@ OSStatus AudioComponentInstanceNew(AudioComponent inComponent, AudioComponentIns
     factory = inComponent->factory;
   }
   if (!factory)
-    factory = reinterpret_cast<AudioComponentFactoryFunction>(CFBundleGetFunctionPointerForName(inComponent->bundle, inComponent->factoryName));
+    factory = reinterpret_cast<AudioComponentFactoryFunction>(
+      CFBundleGetFunctionPointerForName(inComponent->bundle, inComponent->factoryName));
   if (!factory)
     return invalidComponentID;
   AudioComponentPlugInInterface* plugin = factory(&inComponent->desc);

@@ -1,7 +1,6 @@
 #include "platform/macos_api/src/Base64.h"
 
-namespace
-{
+namespace {
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int Value(char c)
@@ -26,7 +25,8 @@ std::string macapi::Base64Encode(const uint8_t* bytes, size_t length, size_t lin
   encoded.reserve((length + 2) / 3 * 4);
   for (size_t i = 0; i < length; i += 3)
   {
-    const uint32_t n = (uint32_t(bytes[i]) << 16) | (i + 1 < length ? uint32_t(bytes[i + 1]) << 8 : 0) | (i + 2 < length ? bytes[i + 2] : 0);
+    const uint32_t n = (uint32_t(bytes[i]) << 16) | (i + 1 < length ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                       (i + 2 < length ? bytes[i + 2] : 0);
     encoded.push_back(kAlphabet[(n >> 18) & 63]);
     encoded.push_back(kAlphabet[(n >> 12) & 63]);
     encoded.push_back(i + 1 < length ? kAlphabet[(n >> 6) & 63] : '=');

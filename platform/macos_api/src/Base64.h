@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace macapi
-{
+namespace macapi {
 
 // Lines of at most lineLength characters, each ending in '\n' and prefixed
 // by indent.

@@ -66,8 +66,7 @@ std::string __CFArray::Describe() const
   return text + ")";
 }
 
-namespace
-{
+namespace {
 
 __CFArray* NewArray(const CFArrayCallBacks* callBacks, bool isMutable)
 {
@@ -277,7 +276,8 @@ void CFArrayAppendArray(CFMutableArrayRef theArray, CFArrayRef otherArray, CFRan
   if (!a || !o)
     return;
   auto [begin, end] = Clip(*o, otherRange);
-  std::vector<const void*> add(o->values.begin() + static_cast<long>(begin), o->values.begin() + static_cast<long>(end));
+  std::vector<const void*> add(o->values.begin() + static_cast<long>(begin),
+                               o->values.begin() + static_cast<long>(end));
   for (const void* v : add)
     a->values.push_back(a->Retain(v));
 }

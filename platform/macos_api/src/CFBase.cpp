@@ -27,8 +27,7 @@ struct __CFNull : __CFObject
   std::string Describe() const override { return "<CFNull>"; }
 };
 
-namespace
-{
+namespace {
 __CFAllocator gSystemAllocator(false);
 __CFAllocator gNullAllocator(true);
 __CFNull gNull;
@@ -109,8 +108,9 @@ CFStringRef CFCopyDescription(CFTypeRef cf) { return cf ? MakeString(Obj(cf)->De
 
 CFStringRef CFCopyTypeIDDescription(CFTypeID typeID)
 {
-  static const char* const names[] = {"", "CFNull", "CFAllocator", "CFString", "CFNumber", "CFBoolean", "CFData", "CFArray", "CFDictionary",
-                                      "CFURL", "CFBundle", "CFRunLoop", "CFRunLoopTimer", "CFError", "CFDate"};
+  static const char* const names[] = {"",          "CFNull",    "CFAllocator",    "CFString",     "CFNumber",
+                                      "CFBoolean", "CFData",    "CFArray",        "CFDictionary", "CFURL",
+                                      "CFBundle",  "CFRunLoop", "CFRunLoopTimer", "CFError",      "CFDate"};
   if (typeID == 0 || typeID >= sizeof(names) / sizeof(names[0]))
     return nullptr;
   return MakeString(names[typeID]);

@@ -20,11 +20,11 @@ struct __CFBundle : __CFObject
   CFTypeID TypeID() const override { return kTypeBundle; }
   std::string Describe() const override { return "<CFBundle " + path + ">"; }
 
-  std::string path;          // the bundle folder
-  std::string contents;      // folder holding Info.plist and Resources
-  std::string executable;    // shared library path; empty for the main bundle
+  std::string path;       // the bundle folder
+  std::string contents;   // folder holding Info.plist and Resources
+  std::string executable; // shared library path; empty for the main bundle
   CFMutableDictionaryRef info = nullptr;
-  void* handle = nullptr;    // dlopen handle once loaded
+  void* handle = nullptr; // dlopen handle once loaded
   std::mutex loadLock;
 };
 
@@ -36,8 +36,7 @@ const CFStringRef kCFBundleDevelopmentRegionKey = CFSTR("CFBundleDevelopmentRegi
 const CFStringRef kCFBundleNameKey = CFSTR("CFBundleName");
 const CFStringRef kCFBundleLocalizationsKey = CFSTR("CFBundleLocalizations");
 
-namespace
-{
+namespace {
 
 std::mutex gBundlesLock;
 
@@ -115,7 +114,8 @@ __CFBundle* Bundle(CFBundleRef ref) { return AsMutable<__CFBundle>(ref); }
 
 CFURLRef URLFor(const std::string& path, bool isDirectory)
 {
-  return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.data()), static_cast<CFIndex>(path.size()), isDirectory);
+  return CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.data()),
+                                                 static_cast<CFIndex>(path.size()), isDirectory);
 }
 
 } // namespace
@@ -228,7 +228,8 @@ CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle)
   return URLFor(b == MainBundle() ? AbsolutePath("/proc/self/exe") : b->executable, false);
 }
 
-CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType, CFStringRef subDirName)
+CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
+                                 CFStringRef subDirName)
 {
   auto* b = Bundle(bundle);
   const std::string name = StringUTF8(resourceName);
@@ -245,7 +246,8 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, C
 
 UInt32 CFBundleGetVersionNumber(CFBundleRef bundle)
 {
-  const std::string text = StringUTF8(static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleVersionKey)));
+  const std::string text =
+    StringUTF8(static_cast<CFStringRef>(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleVersionKey)));
   unsigned major = 0, minor = 0, bug = 0;
   std::sscanf(text.c_str(), "%u.%u.%u", &major, &minor, &bug);
   return ((major & 0xFF) << 24) | ((minor & 0xF) << 20) | ((bug & 0xF) << 16);

@@ -1,8 +1,7 @@
 // The standard callbacks for collections of CF objects.
 #include "platform/macos_api/src/CFRuntime.h"
 
-namespace
-{
+namespace {
 const void* RetainCF(CFAllocatorRef, const void* value) { return CFRetain(value); }
 void ReleaseCF(CFAllocatorRef, const void* value) { CFRelease(value); }
 Boolean EqualCF(const void* a, const void* b) { return CFEqual(a, b); }
@@ -17,6 +16,8 @@ const void* CopyStringKey(CFAllocatorRef, const void* value)
 } // namespace
 
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, RetainCF, ReleaseCF, CFCopyDescription, EqualCF};
-const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0, RetainCF, ReleaseCF, CFCopyDescription, EqualCF, HashCF};
-const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {0, CopyStringKey, ReleaseCF, CFCopyDescription, EqualCF, HashCF};
+const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {0,       RetainCF, ReleaseCF, CFCopyDescription,
+                                                                EqualCF, HashCF};
+const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {
+  0, CopyStringKey, ReleaseCF, CFCopyDescription, EqualCF, HashCF};
 const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, RetainCF, ReleaseCF, CFCopyDescription, EqualCF};

@@ -32,8 +32,7 @@ struct __CFData : __CFObject
   bool isMutable = false;
 };
 
-namespace
-{
+namespace {
 
 __CFData* NewData(const UInt8* bytes, CFIndex length, bool isMutable)
 {
@@ -52,7 +51,8 @@ __CFData* Mutable(CFMutableDataRef ref)
 
 bool RangeInside(const __CFData& d, CFRange range)
 {
-  return range.location >= 0 && range.length >= 0 && range.location <= d.Length() && range.length <= d.Length() - range.location;
+  return range.location >= 0 && range.length >= 0 && range.location <= d.Length() &&
+         range.length <= d.Length() - range.location;
 }
 
 } // namespace
@@ -66,7 +66,8 @@ CFDataRef CFDataCreate(CFAllocatorRef, const UInt8* bytes, CFIndex length)
   return NewData(bytes, length, false);
 }
 
-CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef, const UInt8* bytes, CFIndex length, CFAllocatorRef bytesDeallocator)
+CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef, const UInt8* bytes, CFIndex length,
+                                      CFAllocatorRef bytesDeallocator)
 {
   if (length < 0 || (!bytes && length > 0))
     return nullptr;

@@ -29,11 +29,26 @@ struct __CFDictionary : __CFObject
     }
   }
 
-  CFHashCode HashKey(const void* key) const { return keyCallbacks.hash ? keyCallbacks.hash(key) : reinterpret_cast<CFHashCode>(key); }
-  bool SameKey(const void* a, const void* b) const { return a == b || (keyCallbacks.equal && keyCallbacks.equal(a, b)); }
-  bool SameValue(const void* a, const void* b) const { return a == b || (valueCallbacks.equal && valueCallbacks.equal(a, b)); }
-  const void* RetainKey(const void* k) const { return keyCallbacks.retain ? keyCallbacks.retain(kCFAllocatorDefault, k) : k; }
-  const void* RetainValue(const void* v) const { return valueCallbacks.retain ? valueCallbacks.retain(kCFAllocatorDefault, v) : v; }
+  CFHashCode HashKey(const void* key) const
+  {
+    return keyCallbacks.hash ? keyCallbacks.hash(key) : reinterpret_cast<CFHashCode>(key);
+  }
+  bool SameKey(const void* a, const void* b) const
+  {
+    return a == b || (keyCallbacks.equal && keyCallbacks.equal(a, b));
+  }
+  bool SameValue(const void* a, const void* b) const
+  {
+    return a == b || (valueCallbacks.equal && valueCallbacks.equal(a, b));
+  }
+  const void* RetainKey(const void* k) const
+  {
+    return keyCallbacks.retain ? keyCallbacks.retain(kCFAllocatorDefault, k) : k;
+  }
+  const void* RetainValue(const void* v) const
+  {
+    return valueCallbacks.retain ? valueCallbacks.retain(kCFAllocatorDefault, v) : v;
+  }
   void ReleaseKey(const void* k) const
   {
     if (keyCallbacks.release)
@@ -117,14 +132,15 @@ std::string __CFDictionary::Describe() const
   };
   std::string text = "{\n";
   for (const Entry& e : entries)
-    text += "    " + describe(keyCallbacks.copyDescription, e.key) + " = " + describe(valueCallbacks.copyDescription, e.value) + ";\n";
+    text += "    " + describe(keyCallbacks.copyDescription, e.key) + " = " +
+            describe(valueCallbacks.copyDescription, e.value) + ";\n";
   return text + "}";
 }
 
-namespace
-{
+namespace {
 
-__CFDictionary* NewDictionary(const CFDictionaryKeyCallBacks* keyCallBacks, const CFDictionaryValueCallBacks* valueCallBacks, bool isMutable)
+__CFDictionary* NewDictionary(const CFDictionaryKeyCallBacks* keyCallBacks,
+                              const CFDictionaryValueCallBacks* valueCallBacks, bool isMutable)
 {
   auto* d = new __CFDictionary;
   if (keyCallBacks)
@@ -153,7 +169,8 @@ __CFDictionary* CopyOf(const __CFDictionary& src, bool isMutable)
 
 CFTypeID CFDictionaryGetTypeID(void) { return kTypeDictionary; }
 
-CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values, CFIndex numValues, const CFDictionaryKeyCallBacks* keyCallBacks,
+CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values, CFIndex numValues,
+                                   const CFDictionaryKeyCallBacks* keyCallBacks,
                                    const CFDictionaryValueCallBacks* valueCallBacks)
 {
   if (numValues < 0 || (numValues > 0 && (!keys || !values)))
@@ -194,7 +211,10 @@ CFIndex CFDictionaryGetCount(CFDictionaryRef theDict)
   return d ? static_cast<CFIndex>(d->entries.size()) : 0;
 }
 
-CFIndex CFDictionaryGetCountOfKey(CFDictionaryRef theDict, const void* key) { return CFDictionaryContainsKey(theDict, key) ? 1 : 0; }
+CFIndex CFDictionaryGetCountOfKey(CFDictionaryRef theDict, const void* key)
+{
+  return CFDictionaryContainsKey(theDict, key) ? 1 : 0;
+}
 
 CFIndex CFDictionaryGetCountOfValue(CFDictionaryRef theDict, const void* value)
 {
@@ -213,7 +233,10 @@ Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void* key)
   return d && d->Find(key) >= 0;
 }
 
-Boolean CFDictionaryContainsValue(CFDictionaryRef theDict, const void* value) { return CFDictionaryGetCountOfValue(theDict, value) > 0; }
+Boolean CFDictionaryContainsValue(CFDictionaryRef theDict, const void* value)
+{
+  return CFDictionaryGetCountOfValue(theDict, value) > 0;
+}
 
 const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* key)
 {

@@ -42,7 +42,8 @@ CFErrorRef CFErrorCreate(CFAllocatorRef, CFErrorDomain domain, CFIndex code, CFD
   e->domain = CFStringCreateCopy(nullptr, domain);
   e->code = code;
   e->userInfo = userInfo ? CFDictionaryCreateCopy(nullptr, userInfo)
-                         : CFDictionaryCreate(nullptr, nullptr, nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+                         : CFDictionaryCreate(nullptr, nullptr, nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                              &kCFTypeDictionaryValueCallBacks);
   return e;
 }
 

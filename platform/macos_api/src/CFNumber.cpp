@@ -12,7 +12,10 @@ using namespace macapi;
 struct __CFNumber : __CFObject
 {
   CFTypeID TypeID() const override { return kTypeNumber; }
-  bool Equals(const __CFObject& other) const override { return CFNumberCompare(this, static_cast<const __CFNumber*>(&other), nullptr) == kCFCompareEqualTo; }
+  bool Equals(const __CFObject& other) const override
+  {
+    return CFNumberCompare(this, static_cast<const __CFNumber*>(&other), nullptr) == kCFCompareEqualTo;
+  }
   CFHashCode Hash() const override
   {
     if (!isFloat)
@@ -56,8 +59,7 @@ std::string __CFNumber::Describe() const
   return text;
 }
 
-namespace
-{
+namespace {
 __CFBoolean gTrue(true);
 __CFBoolean gFalse(false);
 
@@ -100,7 +102,8 @@ bool StoreInteger(const __CFNumber& n, void* out)
     else if (n.real < lo)
       value = std::numeric_limits<T>::min(), exact = false;
     else if (n.real >= hi)
-      value = std::numeric_limits<T>::max(), exact = static_cast<long double>(value) == static_cast<long double>(n.real);
+      value = std::numeric_limits<T>::max(),
+      exact = static_cast<long double>(value) == static_cast<long double>(n.real);
     else
     {
       value = static_cast<T>(n.real);
@@ -120,7 +123,8 @@ template <typename T>
 bool StoreReal(const __CFNumber& n, void* out)
 {
   T value = n.isFloat ? static_cast<T>(n.real) : static_cast<T>(n.integer);
-  bool exact = n.isFloat ? (std::isnan(n.real) || static_cast<double>(value) == n.real) : static_cast<SInt64>(value) == n.integer;
+  bool exact =
+    n.isFloat ? (std::isnan(n.real) || static_cast<double>(value) == n.real) : static_cast<SInt64>(value) == n.integer;
   std::memcpy(out, &value, sizeof(T));
   return exact;
 }
@@ -238,11 +242,13 @@ CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, 
   if (!a || !b)
     return a == b ? kCFCompareEqualTo : (a ? kCFCompareGreaterThan : kCFCompareLessThan);
   if (!a->isFloat && !b->isFloat)
-    return a->integer < b->integer ? kCFCompareLessThan : (a->integer > b->integer ? kCFCompareGreaterThan : kCFCompareEqualTo);
+    return a->integer < b->integer ? kCFCompareLessThan
+                                   : (a->integer > b->integer ? kCFCompareGreaterThan : kCFCompareEqualTo);
   const double x = a->isFloat ? a->real : static_cast<double>(a->integer);
   const double y = b->isFloat ? b->real : static_cast<double>(b->integer);
   if (std::isnan(x) || std::isnan(y))
-    return std::isnan(x) && std::isnan(y) ? kCFCompareEqualTo : (std::isnan(x) ? kCFCompareLessThan : kCFCompareGreaterThan);
+    return std::isnan(x) && std::isnan(y) ? kCFCompareEqualTo
+                                          : (std::isnan(x) ? kCFCompareLessThan : kCFCompareGreaterThan);
   return x < y ? kCFCompareLessThan : (x > y ? kCFCompareGreaterThan : kCFCompareEqualTo);
 }
 

@@ -14,14 +14,14 @@
 
 using namespace macapi;
 
-namespace
-{
+namespace {
 
 constexpr int kMaxDepth = 256;
 
-const char kHeader[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-                       "<plist version=\"1.0\">\n";
+const char kHeader[] =
+  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+  "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+  "<plist version=\"1.0\">\n";
 
 // ---- reading ----
 
@@ -71,7 +71,9 @@ struct Reader
     for (; i < s.size(); ++i)
     {
       const char c = s[i];
-      int digit = (c >= '0' && c <= '9') ? c - '0' : (base == 16 && std::isxdigit(static_cast<unsigned char>(c))) ? std::tolower(c) - 'a' + 10 : -1;
+      int digit = (c >= '0' && c <= '9')                                         ? c - '0'
+                  : (base == 16 && std::isxdigit(static_cast<unsigned char>(c))) ? std::tolower(c) - 'a' + 10
+                                                                                 : -1;
       if (digit < 0 || magnitude > (~0ULL - static_cast<unsigned>(digit)) / static_cast<unsigned>(base))
         return nullptr;
       magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
@@ -134,12 +136,14 @@ struct Reader
       return nullptr;
     const std::string name = e->Name();
     const bool mutableLeaves = options & kCFPropertyListMutableContainersAndLeaves;
-    const bool mutableContainers = options & (kCFPropertyListMutableContainers | kCFPropertyListMutableContainersAndLeaves);
+    const bool mutableContainers =
+      options & (kCFPropertyListMutableContainers | kCFPropertyListMutableContainersAndLeaves);
     if (name == "dict")
     {
       if (!OnlyElements(e))
         return nullptr;
-      CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+      CFMutableDictionaryRef dict =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
       for (const tinyxml2::XMLElement* k = e->FirstChildElement(); k; k = k->NextSiblingElement())
       {
         const tinyxml2::XMLElement* v = k->NextSiblingElement();
@@ -232,7 +236,8 @@ CFErrorRef MakeError(CFIndex code, const char* text)
   CFStringRef description = MakeString(text);
   const void* keys[] = {kCFErrorDebugDescriptionKey};
   const void* values[] = {description};
-  CFDictionaryRef info = CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef info =
+    CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFErrorRef error = CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, info);
   CFRelease(info);
   CFRelease(description);
@@ -312,12 +317,14 @@ bool Write(std::string& out, CFTypeRef value, int depth)
   }
   else if (type == CFDateGetTypeID())
   {
-    const std::time_t t = static_cast<std::time_t>(std::floor(CFDateGetAbsoluteTime(static_cast<CFDateRef>(value)) + kCFAbsoluteTimeIntervalSince1970));
+    const std::time_t t = static_cast<std::time_t>(
+      std::floor(CFDateGetAbsoluteTime(static_cast<CFDateRef>(value)) + kCFAbsoluteTimeIntervalSince1970));
     std::tm tm = {};
     if (!gmtime_r(&t, &tm) || tm.tm_year + 1900 < 1 || tm.tm_year + 1900 > 9999)
       return false;
     char text[80];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                  tm.tm_hour, tm.tm_min, tm.tm_sec);
     out += indent + "<date>" + text + "</date>\n";
   }
   else if (type == CFArrayGetTypeID())
@@ -366,7 +373,8 @@ bool Write(std::string& out, CFTypeRef value, int depth)
 
 } // namespace
 
-CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, CFOptionFlags options, CFPropertyListFormat* format, CFErrorRef* error)
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, CFOptionFlags options,
+                                               CFPropertyListFormat* format, CFErrorRef* error)
 {
   if (error)
     *error = nullptr;
@@ -403,7 +411,8 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, C
   return value;
 }
 
-CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList, CFPropertyListFormat format, CFOptionFlags, CFErrorRef* error)
+CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList, CFPropertyListFormat format,
+                                   CFOptionFlags, CFErrorRef* error)
 {
   if (error)
     *error = nullptr;
@@ -418,7 +427,8 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyLis
   return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(out.data()), static_cast<CFIndex>(out.size()));
 }
 
-CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList, CFOptionFlags mutabilityOption)
+CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList,
+                                               CFOptionFlags mutabilityOption)
 {
   CFDataRef data = CFPropertyListCreateData(allocator, propertyList, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
   if (!data)
@@ -439,7 +449,8 @@ CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRe
   return CFPropertyListCreateData(allocator, propertyList, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
 }
 
-CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData, CFOptionFlags mutabilityOption, CFStringRef* errorString)
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData,
+                                                  CFOptionFlags mutabilityOption, CFStringRef* errorString)
 {
   CFErrorRef error = nullptr;
   CFPropertyListRef plist = CFPropertyListCreateWithData(allocator, xmlData, mutabilityOption, nullptr, &error);
@@ -454,7 +465,8 @@ CFPropertyListRef MacAPIPropertyListCreateFromFile(const char* path, CFOptionFla
 {
   if (!path)
     return nullptr;
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path), static_cast<CFIndex>(std::strlen(path)), false);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path),
+                                                         static_cast<CFIndex>(std::strlen(path)), false);
   CFDataRef data = nullptr;
   SInt32 code = 0;
   CFURLCreateDataAndPropertiesFromResource(nullptr, url, &data, nullptr, nullptr, &code);
@@ -473,7 +485,8 @@ Boolean MacAPIPropertyListWriteToFile(CFPropertyListRef plist, const char* path)
   CFDataRef data = CFPropertyListCreateData(nullptr, plist, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
   if (!data)
     return false;
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path), static_cast<CFIndex>(std::strlen(path)), false);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path),
+                                                         static_cast<CFIndex>(std::strlen(path)), false);
   SInt32 code = 0;
   const Boolean ok = CFURLWriteDataAndPropertiesToResource(url, data, nullptr, &code);
   CFRelease(url);

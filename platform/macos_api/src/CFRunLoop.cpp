@@ -15,8 +15,7 @@
 
 using namespace macapi;
 
-namespace
-{
+namespace {
 std::mutex gLock;
 } // namespace
 
@@ -57,7 +56,10 @@ struct __CFRunLoop : __CFObject
       CFRelease(s.timer);
   }
 
-  static bool ModeMatches(const std::string& scheduled, const std::string& running) { return scheduled.empty() || scheduled == running; }
+  static bool ModeMatches(const std::string& scheduled, const std::string& running)
+  {
+    return scheduled.empty() || scheduled == running;
+  }
 
   // All guarded by gLock.
   std::vector<Scheduled> timers;
@@ -69,8 +71,7 @@ struct __CFRunLoop : __CFObject
   std::string currentMode;
 };
 
-namespace
-{
+namespace {
 
 std::string ModeName(CFStringRef mode)
 {
@@ -91,13 +92,13 @@ __CFRunLoop* MainLoop()
   return main;
 }
 
-
 __CFRunLoop* Loop(CFRunLoopRef rl) { return AsMutable<__CFRunLoop>(rl); }
 __CFRunLoopTimer* Timer(CFRunLoopTimerRef t) { return AsMutable<__CFRunLoopTimer>(t); }
 
 // Takes the timer out of every run loop; gLock held. The run loops'
 // references are handed back to be released outside the lock.
-void Unschedule(__CFRunLoop* rl, __CFRunLoopTimer* timer, const std::string* mode, std::vector<__CFRunLoopTimer*>& toRelease)
+void Unschedule(__CFRunLoop* rl, __CFRunLoopTimer* timer, const std::string* mode,
+                std::vector<__CFRunLoopTimer*>& toRelease)
 {
   auto& list = rl->timers;
   for (auto it = list.begin(); it != list.end();)
@@ -188,7 +189,8 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
     running = StringUTF8(kCFRunLoopDefaultMode);
   // Durations are clamped to about three years so that they fit the clock.
   auto span = [](double secs) {
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(std::clamp(secs, 0.0, 1.0e8)));
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(std::clamp(secs, 0.0, 1.0e8)));
   };
   const auto deadline = std::chrono::steady_clock::now() + span(seconds);
 
@@ -205,7 +207,8 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
       break;
     }
     // Queued work first, in order.
-    auto work = std::find_if(rl->work.begin(), rl->work.end(), [&](const __CFRunLoop::Work& w) { return __CFRunLoop::ModeMatches(w.mode, running); });
+    auto work = std::find_if(rl->work.begin(), rl->work.end(),
+                             [&](const __CFRunLoop::Work& w) { return __CFRunLoop::ModeMatches(w.mode, running); });
     if (work != rl->work.end())
     {
       auto run = std::move(work->run);
@@ -224,7 +227,8 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
     __CFRunLoopTimer* next = nullptr;
     for (auto& s : rl->timers)
       if (__CFRunLoop::ModeMatches(s.mode, running) && s.timer->valid &&
-          (!next || s.timer->fireDate < next->fireDate || (s.timer->fireDate == next->fireDate && s.timer->order < next->order)))
+          (!next || s.timer->fireDate < next->fireDate ||
+           (s.timer->fireDate == next->fireDate && s.timer->order < next->order)))
         next = s.timer;
     if (!next)
     {
@@ -272,8 +276,7 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
 void CFRunLoopRun(void)
 {
   while (CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0e10, false) == kCFRunLoopRunTimedOut)
-  {
-  }
+  {}
 }
 
 Boolean CFRunLoopIsWaiting(CFRunLoopRef rl)
@@ -316,8 +319,8 @@ void macapi::RunLoopPerform(CFRunLoopRef rl, CFStringRef mode, std::function<voi
 
 CFTypeID CFRunLoopTimerGetTypeID(void) { return kTypeRunLoopTimer; }
 
-CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags, CFIndex order,
-                                       CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context)
+CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags,
+                                       CFIndex order, CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context)
 {
   if (!callout)
     return nullptr;

@@ -7,8 +7,7 @@
 #include <atomic>
 #include <string>
 
-namespace macapi
-{
+namespace macapi {
 
 enum TypeID : CFTypeID
 {
@@ -48,8 +47,7 @@ struct __CFObject
   bool immortal = false;
 };
 
-namespace macapi
-{
+namespace macapi {
 
 inline const __CFObject* Obj(CFTypeRef ref) { return static_cast<const __CFObject*>(ref); }
 

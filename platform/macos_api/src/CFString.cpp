@@ -121,18 +121,20 @@ std::string macapi::EncodeUTF8(const std::u16string& units)
   return out;
 }
 
-namespace
-{
+namespace {
 
 const __CFString* Str(CFStringRef ref) { return As<__CFString>(ref); }
 
-bool IsLatin1Encoding(CFStringEncoding encoding) { return encoding == kCFStringEncodingISOLatin1 || encoding == kCFStringEncodingWindowsLatin1; }
+bool IsLatin1Encoding(CFStringEncoding encoding)
+{
+  return encoding == kCFStringEncodingISOLatin1 || encoding == kCFStringEncodingWindowsLatin1;
+}
 
 bool IsASCIIOnlyEncoding(CFStringEncoding encoding)
 {
   // MacRoman and NextStep Latin are handled for their ASCII half only.
-  return encoding == kCFStringEncodingASCII || encoding == kCFStringEncodingMacRoman || encoding == kCFStringEncodingNextStepLatin ||
-         encoding == kCFStringEncodingNonLossyASCII;
+  return encoding == kCFStringEncodingASCII || encoding == kCFStringEncodingMacRoman ||
+         encoding == kCFStringEncodingNextStepLatin || encoding == kCFStringEncodingNonLossyASCII;
 }
 
 std::optional<std::u16string> Decode(const UInt8* bytes, size_t length, CFStringEncoding encoding)
@@ -146,7 +148,8 @@ std::optional<std::u16string> Decode(const UInt8* bytes, size_t length, CFString
       return std::nullopt;
     return out;
   }
-  if (encoding == kCFStringEncodingUTF16 || encoding == kCFStringEncodingUTF16LE || encoding == kCFStringEncodingUTF16BE)
+  if (encoding == kCFStringEncodingUTF16 || encoding == kCFStringEncodingUTF16LE ||
+      encoding == kCFStringEncodingUTF16BE)
   {
     if (length % 2)
       return std::nullopt;
@@ -161,7 +164,8 @@ std::optional<std::u16string> Decode(const UInt8* bytes, size_t length, CFString
     }
     std::u16string out;
     for (size_t i = start; i + 1 < length; i += 2)
-      out.push_back(bigEndian ? static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1]) : static_cast<char16_t>(bytes[i + 1] << 8 | bytes[i]));
+      out.push_back(bigEndian ? static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1])
+                              : static_cast<char16_t>(bytes[i + 1] << 8 | bytes[i]));
     return out;
   }
   return std::nullopt;
@@ -189,7 +193,10 @@ std::optional<std::string> Encode(const __CFString& s, CFStringEncoding encoding
 
 CFStringRef NewString(std::u16string text) { return new __CFString(std::move(text), false); }
 
-char16_t FoldCase(char16_t c) { return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : static_cast<char16_t>(std::towlower(c)); }
+char16_t FoldCase(char16_t c)
+{
+  return c < 0x80 ? static_cast<char16_t>(std::tolower(c)) : static_cast<char16_t>(std::towlower(c));
+}
 
 } // namespace
 
@@ -231,7 +238,8 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFString
   return units ? NewString(std::move(*units)) : nullptr;
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding, Boolean)
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding,
+                                    Boolean)
 {
   if (numBytes < 0 || (!bytes && numBytes > 0))
     return nullptr;
@@ -259,7 +267,8 @@ CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString)
 CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange range)
 {
   const __CFString* s = Str(str);
-  if (!s || range.location < 0 || range.length < 0 || static_cast<size_t>(range.location + range.length) > s->units.size())
+  if (!s || range.location < 0 || range.length < 0 ||
+      static_cast<size_t>(range.location + range.length) > s->units.size())
     return nullptr;
   return NewString(s->units.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)));
 }
@@ -306,7 +315,8 @@ UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx)
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer)
 {
   const __CFString* s = Str(theString);
-  if (!s || !buffer || range.location < 0 || range.length < 0 || static_cast<size_t>(range.location + range.length) > s->units.size())
+  if (!s || !buffer || range.location < 0 || range.length < 0 ||
+      static_cast<size_t>(range.location + range.length) > s->units.size())
     return;
   std::copy_n(s->units.begin() + range.location, range.length, buffer);
 }
@@ -338,13 +348,14 @@ const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encodi
   return nullptr;
 }
 
-CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte, Boolean, UInt8* buffer, CFIndex maxBufLen,
-                         CFIndex* usedBufLen)
+CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte, Boolean,
+                         UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen)
 {
   const __CFString* s = Str(theString);
   if (usedBufLen)
     *usedBufLen = 0;
-  if (!s || range.location < 0 || range.length < 0 || static_cast<size_t>(range.location + range.length) > s->units.size())
+  if (!s || range.location < 0 || range.length < 0 ||
+      static_cast<size_t>(range.location + range.length) > s->units.size())
     return 0;
   // Characters are converted one at a time so that the count of converted
   // characters and the bytes used match when the buffer runs out.
@@ -379,7 +390,8 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
 {
   if (encoding == kCFStringEncodingUTF8)
     return length * 3;
-  if (encoding == kCFStringEncodingUTF16 || encoding == kCFStringEncodingUTF16BE || encoding == kCFStringEncodingUTF16LE)
+  if (encoding == kCFStringEncodingUTF16 || encoding == kCFStringEncodingUTF16BE ||
+      encoding == kCFStringEncodingUTF16LE)
     return length * 2;
   if (encoding == kCFStringEncodingUTF32)
     return length * 4;
@@ -391,9 +403,15 @@ Boolean CFStringGetFileSystemRepresentation(CFStringRef string, char* buffer, CF
   return CFStringGetCString(string, buffer, maxBufLen, kCFStringEncodingUTF8);
 }
 
-CFIndex CFStringGetMaximumSizeOfFileSystemRepresentation(CFStringRef string) { return CFStringGetLength(string) * 3 + 1; }
+CFIndex CFStringGetMaximumSizeOfFileSystemRepresentation(CFStringRef string)
+{
+  return CFStringGetLength(string) * 3 + 1;
+}
 
-SInt32 CFStringGetIntValue(CFStringRef str) { return static_cast<SInt32>(std::strtol(StringUTF8(str).c_str(), nullptr, 10)); }
+SInt32 CFStringGetIntValue(CFStringRef str)
+{
+  return static_cast<SInt32>(std::strtol(StringUTF8(str).c_str(), nullptr, 10));
+}
 
 double CFStringGetDoubleValue(CFStringRef str) { return std::strtod(StringUTF8(str).c_str(), nullptr); }
 
@@ -428,7 +446,8 @@ Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix)
 {
   const __CFString* s = Str(theString);
   const __CFString* p = Str(suffix);
-  return s && p && s->units.size() >= p->units.size() && s->units.compare(s->units.size() - p->units.size(), p->units.size(), p->units) == 0;
+  return s && p && s->units.size() >= p->units.size() &&
+         s->units.compare(s->units.size() - p->units.size(), p->units.size(), p->units) == 0;
 }
 
 CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions)
@@ -448,8 +467,9 @@ CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCo
   if (compareOptions & kCFCompareAnchored)
   {
     if (compareOptions & kCFCompareBackwards)
-      pos = (hay.size() >= needle.size() && hay.compare(hay.size() - needle.size(), needle.size(), needle) == 0) ? hay.size() - needle.size()
-                                                                                                                : std::u16string::npos;
+      pos = (hay.size() >= needle.size() && hay.compare(hay.size() - needle.size(), needle.size(), needle) == 0)
+              ? hay.size() - needle.size()
+              : std::u16string::npos;
     else
       pos = hay.compare(0, needle.size(), needle) == 0 ? 0 : std::u16string::npos;
   }

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace
-{
+namespace {
 
 template <typename T>
 void Append(std::string& out, const std::string& conversion, T value)

@@ -23,8 +23,7 @@ struct __CFString : __CFObject
   const bool isMutable;
 };
 
-namespace macapi
-{
+namespace macapi {
 
 // Strict UTF-8 decoding: overlong forms, surrogates and values beyond
 // U+10FFFF are rejected.

@@ -48,8 +48,7 @@ struct __CFURL : __CFObject
   CFStringRef text = nullptr; // String(), owned, for CFURLGetString
 };
 
-namespace
-{
+namespace {
 
 CFURLRef NewURL(std::string path, bool isDirectory)
 {
@@ -79,14 +78,16 @@ int HexValue(char c)
 
 CFTypeID CFURLGetTypeID(void) { return kTypeURL; }
 
-CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle pathStyle, Boolean isDirectory)
+CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle pathStyle,
+                                       Boolean isDirectory)
 {
   if (pathStyle != kCFURLPOSIXPathStyle || !As<__CFObject>(filePath))
     return nullptr;
   return NewURL(StringUTF8(filePath), isDirectory);
 }
 
-CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* buffer, CFIndex bufLen, Boolean isDirectory)
+CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* buffer, CFIndex bufLen,
+                                                 Boolean isDirectory)
 {
   if (!buffer || bufLen <= 0)
     return nullptr;
@@ -173,7 +174,8 @@ CFStringRef CFURLCopyPathExtension(CFURLRef anURL)
   return MakeString(url->path.substr(dot + 1));
 }
 
-CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef, CFURLRef anURL, CFStringRef pathComponent, Boolean isDirectory)
+CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef, CFURLRef anURL, CFStringRef pathComponent,
+                                               Boolean isDirectory)
 {
   const auto* url = As<__CFURL>(anURL);
   if (!url)
@@ -196,8 +198,8 @@ CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef, CFURLRef anURL
   return NewURL(slash == 0 ? "/" : url->path.substr(0, slash), true);
 }
 
-Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef, CFURLRef url, CFDataRef* resourceData, CFDictionaryRef* properties, CFArrayRef,
-                                                 SInt32* errorCode)
+Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef, CFURLRef url, CFDataRef* resourceData,
+                                                 CFDictionaryRef* properties, CFArrayRef, SInt32* errorCode)
 {
   if (properties)
     *properties = nullptr;
@@ -218,7 +220,8 @@ Boolean CFURLCreateDataAndPropertiesFromResource(CFAllocatorRef, CFURLRef url, C
   if (in.bad())
     return fail(kCFURLUnknownError);
   if (resourceData)
-    *resourceData = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
+    *resourceData =
+      CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), static_cast<CFIndex>(bytes.size()));
   if (errorCode)
     *errorCode = 0;
   return true;

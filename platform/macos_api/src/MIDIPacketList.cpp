@@ -12,7 +12,8 @@ MIDIPacket* MIDIPacketListInit(MIDIPacketList* pktlist)
   return &pktlist->packet[0];
 }
 
-MIDIPacket* MIDIPacketListAdd(MIDIPacketList* pktlist, ByteCount listSize, MIDIPacket* curPacket, MIDITimeStamp time, ByteCount nData, const Byte* data)
+MIDIPacket* MIDIPacketListAdd(MIDIPacketList* pktlist, ByteCount listSize, MIDIPacket* curPacket, MIDITimeStamp time,
+                              ByteCount nData, const Byte* data)
 {
   if (!pktlist || !curPacket || !data || nData == 0 || nData > 0xFFFF)
     return nullptr;
@@ -27,7 +28,8 @@ MIDIPacket* MIDIPacketListAdd(MIDIPacketList* pktlist, ByteCount listSize, MIDIP
   {
     // Same time, and neither side SysEx: the bytes join the current packet.
     const size_t curLength = curPacket->length;
-    if (curPacket->timeStamp == time && curLength > 0 && curPacket->data[0] != 0xF0 && data[0] != 0xF0 && curLength + nData <= 0xFFFF)
+    if (curPacket->timeStamp == time && curLength > 0 && curPacket->data[0] != 0xF0 && data[0] != 0xF0 &&
+        curLength + nData <= 0xFFFF)
     {
       if (cur + kHeader + curLength + nData > end)
         return nullptr;

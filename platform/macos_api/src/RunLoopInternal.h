@@ -5,8 +5,7 @@
 
 #include <functional>
 
-namespace macapi
-{
+namespace macapi {
 
 // Runs work on rl's thread the next time rl runs in mode (NULL or the
 // common modes: any mode), in the order queued.

@@ -10,8 +10,7 @@
 
 using namespace iplug;
 
-namespace
-{
+namespace {
 class Processor : public IPlugProcessor
 {
 public:

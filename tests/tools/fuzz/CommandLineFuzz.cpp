@@ -18,7 +18,15 @@ std::vector<ParamDesc> Params()
 {
   const uint32_t indexed = static_cast<uint32_t>(ParamUnit::Indexed);
   return {
-    {0, "Gain", 0, 12, 4, indexed, "", {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"}, 0},
+    {0,
+     "Gain",
+     0,
+     12,
+     4,
+     indexed,
+     "",
+     {"-20dB", "-15dB", "-10dB", "-5dB", "0dB", "5dB", "10dB", "15dB", "20dB", "25dB", "30dB", "35dB", "40dB"},
+     0},
     {1, "Output", -24, 24, 0, static_cast<uint32_t>(ParamUnit::Custom), "dB", {}, 0},
     {2, "Highpass Filter", 0, 4, 0, indexed, "", {"OFF", "45Hz", "70Hz", "160Hz", "360Hz"}, 0},
     {4, "Filter Bypass", 0, 1, 0, indexed, "", {}, 0},
@@ -41,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       std::abort();
   }
   catch (const UsageError&)
-  {
-  }
+  {}
 
   std::vector<std::string> args;
   size_t start = 0;
@@ -62,7 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
   }
   catch (const UsageError&)
-  {
-  }
+  {}
   return 0;
 }
