@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every test: the optimised build with -Werror, the whole suite again under
+# Every test: the code style check, the optimised build with -Werror, the whole suite again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency tests under
 # ThreadSanitizer, the installed-package consumer, and each fuzz target for a
 # bounded number of runs.
@@ -36,6 +36,14 @@ configure() { # dir, extra cmake args...
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
 }
+
+step "code style"
+if scripts/check-format.sh; then
+  passed=$((passed + 1))
+else
+  echo "$passed passed, 1 failed"
+  exit 1
+fi
 
 step "optimised build"
 configure build -DCMAKE_BUILD_TYPE=Release
