@@ -1,11 +1,12 @@
 // The live player of 'corvane editor --play': the loop through the
 // processor, failures, and the audio thread on ALSA's null device, where
 // every heap allocation the audio thread makes after its first slice is
-// counted (malloc itself is replaced in this program, so the sound library's
+// counted (AllocationCounter replaces malloc itself, so the sound library's
 // allocations are counted too).
 
 #include <gtest/gtest.h>
 
+#include "AllocationCounter.h"
 #include "tools/corvane/LoopPlayer.h"
 #include "tools/corvane/ToolError.h"
 
@@ -13,57 +14,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <thread>
 
 using namespace corvane::host;
-
-namespace {
-
-thread_local bool tCounting = false;
-std::atomic<long> gAudioThreadAllocations{0};
-
-[[maybe_unused]] void Count()
-{
-  if (tCounting)
-    gAudioThreadAllocations.fetch_add(1, std::memory_order_relaxed);
-}
-
-} // namespace
-
-#ifndef CORVANE_SANITIZED
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void __libc_free(void*);
-extern "C" void* malloc(size_t size)
-{
-  Count();
-  return __libc_malloc(size);
-}
-extern "C" void* calloc(size_t n, size_t size)
-{
-  Count();
-  return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t size)
-{
-  Count();
-  return __libc_realloc(p, size);
-}
-extern "C" void free(void* p) { __libc_free(p); }
-void* operator new(std::size_t n)
-{
-  Count();
-  if (void* p = __libc_malloc(n ? n : 1))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { __libc_free(p); }
-#endif
 
 namespace {
 
@@ -73,12 +27,14 @@ struct GainProcessor : SliceProcessor
   std::atomic<float> gain{2.f};
   bool fail = false;
   int slices = 0;
+  std::optional<corvane_test::CountingScope> counting;
   void Process(const float* const* in, float* const* out, size_t frames) override
   {
     if (fail)
       throw ToolError("render failed");
     // From the second slice on, count what this (the audio) thread allocates.
-    tCounting = ++slices > 1;
+    if (++slices == 2)
+      counting.emplace();
     const float g = gain.load(std::memory_order_relaxed);
     for (int c = 0; c < 2; ++c)
       for (size_t i = 0; i < frames; ++i)
@@ -107,7 +63,6 @@ TEST(LoopPlayer, SlicesWrapAroundTheLoop)
   LoopPlayer player({{1, 2, 3}, {-1, -2, -3}}, gain, out, 4);
   ASSERT_TRUE(player.RenderSlice());
   ASSERT_TRUE(player.RenderSlice());
-  tCounting = false;
   EXPECT_EQ(out.written, (std::vector<float>{2, -2, 4, -4, 6, -6, 2, -2, 4, -4, 6, -6, 2, -2, 4, -4}));
   EXPECT_EQ(player.FramesPlayed(), 8);
   EXPECT_FALSE(player.Failed());
@@ -137,7 +92,6 @@ TEST(LoopPlayer, FailuresEndPlayback)
     while (!player.Failed() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     player.Stop();
-    tCounting = false;
     EXPECT_TRUE(player.Failed()) << c.error;
     EXPECT_EQ(player.Error(), c.error);
     EXPECT_EQ(player.FramesPlayed(), 0);
@@ -163,7 +117,7 @@ TEST(LoopPlayer, PlaysThroughAlsaWithoutAllocating)
   for (size_t i = 0; i < ramp.size(); ++i)
     ramp[i] = static_cast<float>(i) / 1000.f;
   LoopPlayer player({ramp, ramp}, gain, device, 256);
-  gAudioThreadAllocations = 0;
+  const long before = corvane_test::AllocationCount();
   player.Start();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (player.FramesPlayed() < 256 * 40 && std::chrono::steady_clock::now() < deadline)
@@ -175,6 +129,6 @@ TEST(LoopPlayer, PlaysThroughAlsaWithoutAllocating)
   EXPECT_FALSE(player.Failed()) << player.Error();
   EXPECT_GE(player.FramesPlayed(), 256 * 40);
 #ifndef CORVANE_SANITIZED
-  EXPECT_EQ(gAudioThreadAllocations.load(), 0);
+  EXPECT_EQ(corvane_test::AllocationCount() - before, 0);
 #endif
 }
