@@ -162,23 +162,6 @@ void WritePlugin(std::ostream& out, const IPlugLV2& plug, const LV2BundleFiles& 
 }
 } // namespace
 
-std::string TurtleString(const std::string& text)
-{
-  std::string quoted = "\"";
-  for (char c : text)
-  {
-    if (c == '"' || c == '\\')
-      quoted += '\\';
-    if (c == '\n')
-    {
-      quoted += "\\n";
-      continue;
-    }
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 void WriteLV2Manifest(std::ostream& out, const std::vector<const IPlugLV2*>& plugs, const LV2BundleFiles& files)
 {
   out << kPrefixes;

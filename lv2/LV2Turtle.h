@@ -3,6 +3,8 @@
 // and one description per plug-in, with every port, range, default, scale
 // point and unit taken from the parameter model.
 
+#include "lv2/TurtleString.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,8 +24,5 @@ struct LV2BundleFiles
 void WriteLV2Manifest(std::ostream& out, const std::vector<const IPlugLV2*>& plugs, const LV2BundleFiles& files);
 /** Writes the description of every plug-in in `plugs`, and of the editor when there is one. */
 void WriteLV2PluginData(std::ostream& out, const std::vector<const IPlugLV2*>& plugs, const LV2BundleFiles& files);
-
-/** `text` as a Turtle string literal, quotes included. */
-std::string TurtleString(const std::string& text);
 
 } // namespace iplug

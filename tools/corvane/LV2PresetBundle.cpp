@@ -1,5 +1,6 @@
 #include "tools/corvane/LV2PresetBundle.h"
 
+#include "lv2/TurtleString.h"
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/ToolError.h"
 
@@ -22,6 +23,7 @@ namespace corvane::host {
 namespace {
 
 namespace fs = std::filesystem;
+using iplug::TurtleString;
 
 constexpr const char* kRdfType = "http://www.w3.org/1999/02/22-rdf-syntax-ns#type";
 constexpr const char* kRdfsLabel = "http://www.w3.org/2000/01/rdf-schema#label";
@@ -33,21 +35,6 @@ constexpr const char* kState = "http://lv2plug.in/ns/ext/state#state";
 constexpr const char* kBase64Binary = "http://www.w3.org/2001/XMLSchema#base64Binary";
 // A state larger than this is not Corvane's; a real one is 84 bytes.
 constexpr size_t kMaxStateBytes = 1 << 16;
-
-std::string TurtleString(const std::string& text)
-{
-  std::string quoted = "\"";
-  for (char c : text)
-  {
-    if (c == '"' || c == '\\')
-      quoted += '\\';
-    if (c == '\n')
-      quoted += "\\n";
-    else if (c != '\r')
-      quoted += c;
-  }
-  return quoted + "\"";
-}
 
 // A Turtle decimal that reads back as the same double.
 std::string Decimal(double value)
