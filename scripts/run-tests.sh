@@ -54,7 +54,10 @@ step "AddressSanitizer + UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 run_ctest build-asan -j "$jobs" --output-on-failure --timeout 600
+# Mesa's drivers keep dynamic thread-local storage that GCC's leak checker
+# tracks wrongly (it then crashes while stopping the threads at exit): its
+# __tls_get_addr tracking stays off, and leaks are still checked.
+ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 run_ctest build-asan -j "$jobs" --output-on-failure --timeout 600
 
 step "ThreadSanitizer (concurrency tests)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
