@@ -117,7 +117,7 @@ TEST(LoopPlayer, PlaysThroughAlsaWithoutAllocating)
   for (size_t i = 0; i < ramp.size(); ++i)
     ramp[i] = static_cast<float>(i) / 1000.f;
   LoopPlayer player({ramp, ramp}, gain, device, 256);
-  const long before = corvane_test::AllocationCount();
+  [[maybe_unused]] const long before = corvane_test::AllocationCount();
   player.Start();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (player.FramesPlayed() < 256 * 40 && std::chrono::steady_clock::now() < deadline)
