@@ -3,6 +3,7 @@
 // name, prints its result on stdout and returns the exit status; failures
 // are thrown as ToolError / UsageError and reported by main.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,18 @@ int RunSnapshot(const std::vector<std::string>& args);
 int RunEditor(const std::vector<std::string>& args);
 /** "corvane --version": the program's version, then the component's. */
 int RunVersion(const std::vector<std::string>& args);
+
+/** Prints `usage` and returns true when `args` asks for help (-h or --help). */
+inline bool PrintedHelp(const std::vector<std::string>& args, const char* usage)
+{
+  for (const std::string& a : args)
+    if (a == "-h" || a == "--help")
+    {
+      std::fputs(usage, stdout);
+      return true;
+    }
+  return false;
+}
 
 /** The version of this program (the product's). */
 extern const char* const kProgramVersion;

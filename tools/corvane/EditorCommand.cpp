@@ -109,12 +109,8 @@ std::vector<std::vector<float>> ReadWholeFile(AudioFileReader& file)
 
 int RunEditor(const std::vector<std::string>& args)
 {
-  for (const std::string& a : args)
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kEditorUsage, stdout);
-      return 0;
-    }
+  if (PrintedHelp(args, kEditorUsage))
+    return 0;
   const EditorOptions options = ParseEditorOptions(args);
 
   std::unique_ptr<HostedUnit> unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));

@@ -226,12 +226,8 @@ FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, 
 
 int RunRender(const std::vector<std::string>& args)
 {
-  for (const std::string& a : args)
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kRenderUsage, stdout);
-      return 0;
-    }
+  if (PrintedHelp(args, kRenderUsage))
+    return 0;
   const RenderOptions options = ParseRenderOptions(args);
   const std::vector<RenderTarget> targets = PlanRenders(options);
   for (const RenderTarget& t : targets)

@@ -120,12 +120,8 @@ std::vector<uint8_t> DrawEditor(AudioUnit unit, float screenScale, UInt32& width
 
 int RunSnapshot(const std::vector<std::string>& args)
 {
-  for (const std::string& a : args)
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kSnapshotUsage, stdout);
-      return 0;
-    }
+  if (PrintedHelp(args, kSnapshotUsage))
+    return 0;
   const SnapshotOptions options = ParseOptions(args);
 
   const auto unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));

@@ -190,12 +190,8 @@ std::string FormatStateJson(const StateFile& state, const HostedUnit& unit, cons
 
 int RunState(const std::vector<std::string>& args)
 {
-  for (const std::string& a : args)
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kStateUsage, stdout);
-      return 0;
-    }
+  if (PrintedHelp(args, kStateUsage))
+    return 0;
   const StateOptions options = ParseStateOptions(args);
   const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
 
