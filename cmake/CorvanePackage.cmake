@@ -2,6 +2,7 @@
 #   Corvane::macos_api      the stand-in for the macOS plug-in interfaces (shared)
 #   Corvane::framework      the plug-in framework: core/ and graphics/
 #   Corvane::au             the Audio Unit adapter
+#   Corvane::au_x11         its view class: the editor in a host's X11 window or offscreen
 #   Corvane::identity       the product's identity header, preamp/CorvaneIdentity.h
 #   Corvane::preamp_engine  the preamp's filters, signal chain and parameters
 #   Corvane::preamp_au      the Corvane plug-in class on the Audio Unit adapter

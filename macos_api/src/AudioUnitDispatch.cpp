@@ -1,6 +1,6 @@
 // Host-side Audio Unit calls: each selector is looked up in the unit's
 // interface and the returned function called with the interface pointer.
-#include "platform/macos_api/src/AudioComponentInternal.h"
+#include "macos_api/src/AudioComponentInternal.h"
 
 using namespace macapi;
 

@@ -1,5 +1,5 @@
 // CFDictionary: entries in insertion order with a hash index over the keys.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <cstdio>
 #include <unordered_map>

@@ -1,5 +1,5 @@
 // The standard callbacks for collections of CF objects.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 namespace {
 const void* RetainCF(CFAllocatorRef, const void* value) { return CFRetain(value); }

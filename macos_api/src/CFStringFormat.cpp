@@ -1,7 +1,7 @@
 // printf-style formatting with the CF extension %@ (description of a CF
 // object). Each conversion is parsed, its argument fetched with the right
 // type and formatted by snprintf on its own.
-#include "platform/macos_api/src/CFStringInternal.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <cstdio>
 #include <cstring>

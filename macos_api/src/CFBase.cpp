@@ -1,5 +1,5 @@
 // Retain counting, allocators, kCFNull and the generic object functions.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// The view class of this platform (see README.md beside this file). A host
+// The Audio Unit view class on X11 (see README.md beside this file). A host
 // gets the editor of a unit inside its own X11 window, or, without a window,
 // an offscreen editor whose pixels it reads back.
 

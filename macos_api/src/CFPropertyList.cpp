@@ -1,7 +1,7 @@
 // XML property lists: reading with tinyxml2, writing in the layout of
 // Apple's plist files (tab indentation, the Apple DOCTYPE).
-#include "platform/macos_api/src/Base64.h"
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/Base64.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <MacAPIExtensions.h>
 

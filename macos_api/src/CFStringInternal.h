@@ -2,7 +2,7 @@
 // sources.
 #pragma once
 
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 // Bundles: folders with Contents/Info.plist, Contents/Resources and a shared
 // library in Contents/Linux. Every bundle object lives as long as the
 // process, like loaded bundles do on macOS.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <MacAPIExtensions.h>
 

@@ -1,4 +1,4 @@
-#include "platform/macos_api/src/Base64.h"
+#include "macos_api/src/Base64.h"
 
 namespace {
 const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -1,5 +1,5 @@
 // CFString: creation, access, comparison, formatting and mutation.
-#include "platform/macos_api/src/CFStringInternal.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Parameter and event listeners. Registrations live in one process-wide
 // list; deliveries go straight to the listener, or through its run loop.
-#include "platform/macos_api/src/CFRuntime.h"
-#include "platform/macos_api/src/RunLoopInternal.h"
+#include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/RunLoopInternal.h"
 
 #include <AudioToolbox/AudioUnitUtilities.h>
 #include <MacAPIExtensions.h>

@@ -1,5 +1,5 @@
 // CFError: domain, code and user info.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 using namespace macapi;
 

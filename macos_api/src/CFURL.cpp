@@ -1,5 +1,5 @@
 // CFURL for file-system paths, and whole-file reads and writes.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // CFData: immutable and mutable byte buffers.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <cstring>
 #include <functional>

@@ -1,5 +1,5 @@
 // CFNumber, CFBoolean and CFDate.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,5 +1,5 @@
 // CFArray: values held through the array's callbacks.
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <cstdio>
 #include <utility>

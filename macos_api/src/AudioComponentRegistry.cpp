@@ -1,8 +1,8 @@
 // The list of known components: bundles found on the search path or
 // registered by path, and factories registered in-process. Instances are
 // created through the component's factory and Open, as on macOS.
-#include "platform/macos_api/src/AudioComponentInternal.h"
-#include "platform/macos_api/src/CFRuntime.h"
+#include "macos_api/src/AudioComponentInternal.h"
+#include "macos_api/src/CFRuntime.h"
 
 #include <MacAPIExtensions.h>
 
