@@ -1,17 +1,21 @@
 #pragma once
-// A list of host callbacks that the host's threads change while the audio
-// thread walks it. A walk reads an immutable snapshot: it takes no lock,
-// allocates nothing and makes no system call. A change builds a new snapshot,
-// publishes it with one atomic exchange and frees the old one only once no
-// walk holds it any more.
+// A list of host callbacks that the host's threads change while other
+// threads, the audio thread among them, walk it. A walk reads an immutable
+// snapshot: it takes no lock, allocates nothing, makes no system call and
+// never waits, however many walks run at once or nest on one thread. A change
+// builds a new snapshot under a mutex, publishes it with one atomic exchange,
+// and frees retired snapshots and removed entries on the changing thread once
+// it sees no walk running.
 //
-// Removal keeps two promises: an entry is never called after its removal
-// has returned, on any thread, and an entry removed from inside a callback is
-// skipped by the walk that is still running on that thread. Each walk marks
-// the snapshot it reads in a slot of its own (a hazard pointer); removal
-// waits for walks on other threads that may still hold the entry, and never
-// for a walk on its own thread, so a callback may change the list it is
-// called from.
+// Removal marks the entry removed, so no walk calls it from then on, the walk
+// still running on the removing thread included. A removal made outside any
+// walk then waits for calls of that entry already running on other threads:
+// once it returns, the entry is not called again. A removal made from inside
+// a callback (of this list or any other) does not wait: a thread inside a
+// walk that waited for other threads could wait for itself through them (two
+// threads each removing its own listener from its callback). There, a call
+// already running on another thread may still finish after the removal
+// returned.
 
 #include <atomic>
 #include <memory>
@@ -21,6 +25,21 @@
 #include <vector>
 
 namespace iplug {
+namespace snapshot_list {
+/** Walks the current thread is inside, over every list. Initial-exec storage: in a library loaded
+ *  at run time, a thread's first walk must not allocate its thread-local block. */
+[[gnu::tls_model("initial-exec")]] inline thread_local int tWalkDepth = 0;
+
+/** Counts a thread's stay inside a walk. */
+struct WalkDepthScope
+{
+  WalkDepthScope() { ++tWalkDepth; }
+  ~WalkDepthScope() { --tWalkDepth; }
+  WalkDepthScope(const WalkDepthScope&) = delete;
+  WalkDepthScope& operator=(const WalkDepthScope&) = delete;
+};
+} // namespace snapshot_list
+
 template <typename T>
 class SnapshotList
 {
@@ -40,7 +59,7 @@ public:
       if (exists(node->value))
         return false;
     mNodes.push_back(std::make_unique<Node>(item));
-    Publish(nullptr);
+    Publish();
     return true;
   }
 
@@ -49,12 +68,13 @@ public:
     AddUnless(item, [](const T&) { return false; });
   }
 
-  /** Removes the first entry that satisfies `match`. Returns once no thread
-   *  but this one can still call it. */
+  /** Removes the first entry that satisfies `match`. Outside a callback, returns once no other
+   *  thread is calling it; from inside one, at once. */
   template <typename Match>
   bool RemoveFirst(Match match)
   {
-    const Snapshot* published = nullptr;
+    std::unique_ptr<Node> node;
+    const bool insideWalk = snapshot_list::tWalkDepth > 0;
     {
       std::lock_guard lock(mWriteMutex);
       auto it = mNodes.begin();
@@ -62,13 +82,23 @@ public:
         ++it;
       if (it == mNodes.end())
         return false;
-      std::unique_ptr<Node> node = std::move(*it);
+      node = std::move(*it);
       mNodes.erase(it);
-      node->removed.store(true, std::memory_order_release);
-      published = Publish(std::move(node));
+      node->removed.store(true);
+      Publish();
+      if (insideWalk)
+      {
+        mRetired.push_back({nullptr, std::move(node)});
+        return true;
+      }
     }
-    // Outside the lock, so a callback on a walking thread may still change the list.
-    WaitForOlderWalks(published);
+    // Outside the lock, so a callback that is running may still change the list. The entry stays
+    // ours meanwhile: retired, it could be freed while this thread still looks at it.
+    while (node->calls.load() != 0)
+      std::this_thread::yield();
+    std::lock_guard lock(mWriteMutex);
+    mRetired.push_back({nullptr, std::move(node)}); // older snapshots may still list it
+    Reclaim();
     return true;
   }
 
@@ -76,10 +106,18 @@ public:
   template <typename F>
   void ForEach(F&& f) const
   {
-    const Walk walk(*this);
-    for (const Node* node : walk.snapshot->nodes)
-      if (!node->removed.load(std::memory_order_acquire))
+    const snapshot_list::WalkDepthScope depth;
+    const Counted walking(mWalks);
+    // Loaded after the walk is counted: a change that then sees no walk frees only snapshots
+    // that were replaced before this load.
+    const Snapshot* snapshot = mCurrent.load();
+    for (const Node* node : snapshot->nodes)
+    {
+      // Counted before the check: a removal either is seen here or sees this call and waits.
+      const Counted calling(node->calls);
+      if (!node->removed.load())
         f(node->value);
+    }
   }
 
 private:
@@ -88,6 +126,7 @@ private:
     explicit Node(const T& v) : value(v) {}
     const T value;
     std::atomic<bool> removed{false};
+    mutable std::atomic<int> calls{0}; // walks checking or calling this entry now
   };
 
   struct Snapshot
@@ -95,120 +134,48 @@ private:
     std::vector<const Node*> nodes;
   };
 
-  /** Retired snapshots and removed entries, freed once no walk holds a snapshot. */
+  /** A replaced snapshot or a removed entry, freed once no walk runs. */
   struct Retired
   {
     std::unique_ptr<const Snapshot> snapshot;
     std::unique_ptr<Node> node;
   };
 
-  struct Slot
-  {
-    std::atomic<std::thread::id> owner{};
-    std::atomic<const Snapshot*> hazard{nullptr};
-  };
-  static_assert(std::atomic<std::thread::id>::is_always_lock_free);
-  static_assert(std::atomic<const void*>::is_always_lock_free);
-
-  /** More walks than this at one time (nested calls included) wait for a free slot. */
-  static constexpr int kSlots = 16;
-
-  /** Holds a slot and the snapshot it protects for the length of one walk. */
-  class Walk
+  /** Holds a count up for one scope. */
+  class Counted
   {
   public:
-    explicit Walk(const SnapshotList& list) : mSlot(list.ClaimSlot())
-    {
-      const Snapshot* s = list.mCurrent.load();
-      do
-      {
-        snapshot = s;
-        mSlot.hazard.store(s);
-      } while ((s = list.mCurrent.load()) != snapshot);
-    }
-    ~Walk()
-    {
-      mSlot.hazard.store(nullptr, std::memory_order_release);
-      mSlot.owner.store(std::thread::id(), std::memory_order_release);
-    }
-    Walk(const Walk&) = delete;
-    Walk& operator=(const Walk&) = delete;
-
-    const Snapshot* snapshot = nullptr;
+    explicit Counted(std::atomic<int>& count) : mCount(count) { mCount.fetch_add(1); }
+    ~Counted() { mCount.fetch_sub(1); }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
 
   private:
-    Slot& mSlot;
+    std::atomic<int>& mCount;
   };
 
-  Slot& ClaimSlot() const
-  {
-    const std::thread::id self = std::this_thread::get_id();
-    for (;;)
-    {
-      for (Slot& slot : mSlots)
-      {
-        std::thread::id none;
-        if (slot.owner.load(std::memory_order_relaxed) == none &&
-            slot.owner.compare_exchange_strong(none, self, std::memory_order_acquire))
-          return slot;
-      }
-    }
-  }
-
-  bool HeldByAnyWalk(const Snapshot* s) const
-  {
-    for (const Slot& slot : mSlots)
-      if (slot.hazard.load() == s)
-        return true;
-    return false;
-  }
-
-  /** Publishes a snapshot of mNodes and retires the previous one (with a removed
-   *  entry, if any). Returns the new snapshot. Runs under the write mutex. */
-  const Snapshot* Publish(std::unique_ptr<Node> removed)
+  /** Publishes a snapshot of mNodes and retires the previous one. Runs under the write mutex. */
+  void Publish()
   {
     auto next = std::make_unique<Snapshot>();
     next->nodes.reserve(mNodes.size());
     for (const auto& node : mNodes)
       next->nodes.push_back(node.get());
-    const Snapshot* published = next.release();
-    const Snapshot* previous = mCurrent.exchange(published);
-    mRetired.push_back({std::unique_ptr<const Snapshot>(previous), std::move(removed)});
+    const Snapshot* previous = mCurrent.exchange(next.release());
+    mRetired.push_back({std::unique_ptr<const Snapshot>(previous), nullptr});
     Reclaim();
-    return published;
   }
 
-  /** Frees what was retired once no walk holds any retired snapshot. A removed
-   *  entry may sit in every snapshot retired before it, so they go together. */
+  /** Frees everything retired when no walk runs: a walk that starts later reads a snapshot
+   *  published after all of it was retired. Runs under the write mutex. */
   void Reclaim()
   {
-    for (const Retired& r : mRetired)
-      if (HeldByAnyWalk(r.snapshot.get()))
-        return;
-    mRetired.clear();
-  }
-
-  /** Waits for every walk on another thread that may hold an entry removed
-   *  before `published` went out. Only addresses are compared: a slot holding
-   *  `published` (or a later snapshot at its address) cannot hold the entry;
-   *  any other snapshot might, or is newer, and then waiting is merely early. */
-  void WaitForOlderWalks(const Snapshot* published) const
-  {
-    const std::thread::id self = std::this_thread::get_id();
-    for (const Slot& slot : mSlots)
-    {
-      for (;;)
-      {
-        const Snapshot* held = slot.hazard.load();
-        if (!held || held == published || slot.owner.load() == self)
-          break;
-        std::this_thread::yield();
-      }
-    }
+    if (mWalks.load() == 0)
+      mRetired.clear();
   }
 
   std::atomic<const Snapshot*> mCurrent;
-  mutable Slot mSlots[kSlots];
+  mutable std::atomic<int> mWalks{0};
   std::mutex mWriteMutex;
   std::vector<std::unique_ptr<Node>> mNodes; // the live entries, under the write mutex
   std::vector<Retired> mRetired;             // under the write mutex

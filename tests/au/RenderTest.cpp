@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "Watchdog.h"
 #include "au/AUHost.h"
 
 namespace corvane_test {
@@ -469,6 +471,62 @@ TEST(AUListeners, ChangesMadeFromInsideACallbackTakeEffectFromTheNextNotificatio
   log.calls.clear();
   unit.plug().InformHostOfParameterDetailsChange();
   EXPECT_EQ(log.calls, (std::vector<const char*>{"first", "added"}));
+}
+
+/** A listener that sets its property again from inside its own call, down to a depth, and there
+ *  removes itself and the listener registered after it. */
+struct NestedListeners
+{
+  static constexpr AudioUnitPropertyID kProperty = 26; // render quality: refused, but listeners hear of it
+  AudioUnit unit = nullptr;
+  int depth = 0;
+  int maxDepth = 0;
+  int calls = 0;
+  int laterCalls = 0;
+
+  void SetAgain() const
+  {
+    const UInt32 quality = 1;
+    AudioUnitSetProperty(unit, kProperty, kAudioUnitScope_Global, 0, &quality, sizeof(quality));
+  }
+  static void Nest(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    auto* self = static_cast<NestedListeners*>(context);
+    ++self->calls;
+    if (++self->depth < self->maxDepth)
+      self->SetAgain();
+    else
+    {
+      AudioUnitRemovePropertyListenerWithUserData(self->unit, kProperty, Later, self);
+      AudioUnitRemovePropertyListenerWithUserData(self->unit, kProperty, Nest, self);
+    }
+    --self->depth;
+  }
+  static void Later(void* context, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+  {
+    ++static_cast<NestedListeners*>(context)->laterCalls;
+  }
+};
+
+TEST(AUListeners, NotificationsNestToAnyDepthAndRemovalsInsideThemReturn)
+{
+  for (const int depth : {1, 16, 17, 100})
+  {
+    FinishesWithin(std::chrono::seconds(20), "nested notifications", [depth] {
+      AUInstance unit;
+      NestedListeners log;
+      log.unit = unit.unit();
+      log.maxDepth = depth;
+      AudioUnitAddPropertyListener(unit, NestedListeners::kProperty, NestedListeners::Nest, &log);
+      AudioUnitAddPropertyListener(unit, NestedListeners::kProperty, NestedListeners::Later, &log);
+      log.SetAgain();
+      EXPECT_EQ(log.calls, depth);
+      // Removed at the deepest call, before any of the walks around it reached that listener.
+      EXPECT_EQ(log.laterCalls, 0) << depth;
+      log.SetAgain();
+      EXPECT_EQ(log.calls, depth) << "removed, yet called again";
+    });
+  }
 }
 
 // --- MIDI output -----------------------------------------------------------
