@@ -1,8 +1,10 @@
 #include "platform/x11/ChildProcess.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -21,6 +23,10 @@ bool IsExecutableFile(const std::string& path)
   {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
+
+// How long a child gets to end after SIGTERM, then after SIGKILL, before it is left behind.
+constexpr std::chrono::milliseconds kTerminateGrace{2000};
+constexpr std::chrono::milliseconds kKillGrace{2000};
 
 } // namespace
 
@@ -49,13 +55,33 @@ std::string FindProgram(const std::string& name)
 
 ChildProcess::~ChildProcess()
 {
-  if (mPid > 0)
-  {
-    kill(mPid, SIGTERM);
-    Reap(true);
-  }
+  Terminate();
   if (mOutFd >= 0)
     close(mOutFd);
+}
+
+bool ChildProcess::ReapWithin(std::chrono::milliseconds limit)
+{
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!Reap(false))
+  {
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void ChildProcess::Terminate()
+{
+  if (mPid <= 0)
+    return;
+  kill(mPid, SIGTERM);
+  if (ReapWithin(kTerminateGrace))
+    return;
+  kill(mPid, SIGKILL);
+  if (!ReapWithin(kKillGrace))
+    mPid = -1; // stuck in the kernel: left for the system rather than waited for
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv)
@@ -74,14 +100,26 @@ bool ChildProcess::Start(const std::vector<std::string>& argv)
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
 
+  // The child starts with no signal blocked and every signal at its default action, whatever the
+  // calling thread of the host blocks or ignores: a blocked SIGTERM would make it unstoppable.
+  posix_spawnattr_t attrs;
+  posix_spawnattr_init(&attrs);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attrs, &none);
+  posix_spawnattr_setsigdefault(&attrs, &all);
+  posix_spawnattr_setflags(&attrs, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
   std::vector<char*> args;
   for (const std::string& a : argv)
     args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
   pid_t pid = -1;
-  const int err = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  const int err = posix_spawn(&pid, program.c_str(), &actions, &attrs, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attrs);
   close(fds[1]);
   if (err != 0)
   {

@@ -1,8 +1,10 @@
 #pragma once
 // A helper program run beside the editor (dialogs, the desktop's URL
-// opener): started without a shell, its standard output collected without
+// opener): started without a shell, with no signal blocked or ignored
+// whatever the host's thread does, its standard output collected without
 // blocking, its exit reaped so no zombie is left behind.
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -19,7 +21,8 @@ public:
   ChildProcess() = default;
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
-  /** A child still running is terminated and reaped. */
+  /** A child still running is terminated (SIGTERM, then SIGKILL after a grace period) and reaped;
+      waits a few seconds at most. */
   ~ChildProcess();
 
   /** Starts argv[0] (looked up on $PATH) with `argv`; standard input is /dev/null, standard
@@ -38,6 +41,8 @@ public:
 private:
   void Drain();
   bool Reap(bool block);
+  bool ReapWithin(std::chrono::milliseconds limit);
+  void Terminate();
 
   pid_t mPid = -1;
   int mOutFd = -1;

@@ -6,6 +6,12 @@
 
 #include <X11/keysym.h>
 #include <chrono>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <pthread.h>
+#include <string>
+#include <thread>
 
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/ChildProcess.h"
@@ -263,4 +269,53 @@ TEST(ChildProcess, RunsCollectsAndReaps)
     EXPECT_FALSE(sleeper.Poll());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(ChildProcess, ChildrenStartWithNoSignalBlockedOrIgnoredAndClosingIsBounded)
+{
+  // What the host's thread does to its own signals; each case undoes it.
+  struct Case
+  {
+    const char* name;
+    std::function<void()> before, after;
+    std::vector<std::string> sleeper;
+  };
+  sigset_t term;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  const Case cases[] = {
+    {"host thread blocks SIGTERM",
+     [&] { pthread_sigmask(SIG_BLOCK, &term, nullptr); },
+     [&] { pthread_sigmask(SIG_UNBLOCK, &term, nullptr); },
+     {"sleep", "30"}},
+    {"host ignores SIGTERM",
+     [] { std::signal(SIGTERM, SIG_IGN); },
+     [] { std::signal(SIGTERM, SIG_DFL); },
+     {"sleep", "30"}},
+    {"child ignores SIGTERM itself", [] {}, [] {}, {"sh", "-c", "trap '' TERM; exec sleep 30"}},
+  };
+  for (const Case& c : cases)
+  {
+    c.before();
+    ChildProcess status;
+    ASSERT_TRUE(status.Start({"cat", "/proc/self/status"})) << c.name;
+    status.Wait();
+    // The standard signals, 1 to 31 (bits 0 to 30); the C library keeps its own real-time ones above.
+    const auto mask = [&](const char* field) {
+      const std::string& out = status.Output();
+      const size_t at = out.find(field);
+      return at == std::string::npos ? ~0ull : std::stoull(out.substr(at + std::strlen(field)), nullptr, 16);
+    };
+    EXPECT_EQ(mask("SigBlk:") & 0x7FFFFFFFull, 0u) << c.name;
+    EXPECT_EQ(mask("SigIgn:") & 0x7FFFFFFFull, 0u) << c.name;
+
+    const auto start = std::chrono::steady_clock::now();
+    {
+      ChildProcess sleeper;
+      ASSERT_TRUE(sleeper.Start(c.sleeper)) << c.name;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the shell has set its trap
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.name;
+    c.after();
+  }
 }
