@@ -39,6 +39,10 @@ public:
   virtual bool SendSysEx(const ISysEx&) { return false; }
   virtual void GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const;
   virtual void SetLatency(int samples) { mLatency = samples; }
+  /** The latency the current settings give, which processing reports through SetLatency. For
+   *  adapters that report latency while no block runs (before the first, or while bypassed).
+   *  Default: the latency last set. Audio thread: must not allocate or lock. */
+  virtual int GetSettingsLatency() const { return mLatency; }
 
   // --- context ---
   double GetSampleRate() const { return mSampleRate; }

@@ -90,10 +90,23 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data)
 
 void IPlugLV2::Activate()
 {
+  // The ports the host has connected hold its settings already.
+  ApplyControlPorts();
   // As an Audio Unit's initialize: every parameter reaches the plug-in once.
   OnParamReset(kReset);
   OnActivate(true);
   mResetPending = true;
+  ReportLatency();
+}
+
+void IPlugLV2::ReportLatency()
+{
+  // From the settings, not from the last block: none may have run yet, and none runs while bypassed.
+  const int latency = GetSettingsLatency();
+  if (latency != GetLatency())
+    SetLatency(latency);
+  if (mLatencyPort)
+    *mLatencyPort = static_cast<float>(GetLatency());
 }
 
 void IPlugLV2::Deactivate() { OnActivate(false); }
@@ -126,6 +139,7 @@ void IPlugLV2::MarkControlPortsSeen()
 void IPlugLV2::Run(uint32_t nFrames)
 {
   ApplyControlPorts();
+  ReportLatency();
   // Above zero processes; zero, and the reserved values below it, bypass.
   const bool enabled = !mEnabledPort || *mEnabledPort > 0.f || std::isnan(*mEnabledPort);
   SetBypassed(!enabled);
@@ -161,8 +175,7 @@ void IPlugLV2::Run(uint32_t nFrames)
       CrossfadeWithInput(enabled ? 1.0 : 0.0, n);
     }
   }
-  if (mLatencyPort)
-    *mLatencyPort = static_cast<float>(GetLatency());
+  ReportLatency(); // a block may have changed it
 }
 
 void IPlugLV2::DelayInput(int nFrames)

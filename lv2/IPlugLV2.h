@@ -38,8 +38,9 @@ public:
 
   // The instance calls, in the order a host makes them.
   void ConnectPort(uint32_t port, void* data);
-  /** Audio thread: applies changed control ports, processes, reports latency. */
+  /** Audio thread: applies changed control ports, reports their latency (bypassed too), processes. */
   void Run(uint32_t nFrames);
+  /** Applies the connected control ports and reports their latency. */
   void Activate();
   void Deactivate();
 
@@ -72,6 +73,8 @@ public:
 private:
   void ReadHostOptions(const LV2_Feature* const* features);
   void ApplyControlPorts();
+  /** Takes the latency of the current settings and writes it to the latency port. */
+  void ReportLatency();
   /** Keeps the input's recent past and takes this block's input delayed by the latency. */
   void DelayInput(int nFrames);
   void OutputDelayedInput(int nFrames);

@@ -55,7 +55,7 @@ void Corvane::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
   mEngine.SetSampleRate(GetSampleRate());
   mEngine.ProcessBlock(inputs, outputs, nFrames);
-  const int latency = mEngine.Latency();
+  const int latency = GetSettingsLatency();
   if (latency != GetLatency())
     SetLatency(latency);
 }

@@ -19,6 +19,7 @@ public:
   void OnParamChange(int paramIdx) override;
   void OnReset() override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  int GetSettingsLatency() const override { return mEngine.Latency(); }
 
   /** Editor state (width, height, scale) followed by the nine parameter values. */
   bool SerializeState(IByteChunk& chunk) const override;

@@ -47,6 +47,47 @@ TEST_P(LV2Adapter, AControlChangeReachesTheBlockThatFollowsIt)
   }
 }
 
+TEST_P(LV2Adapter, TheLatencyPortHoldsTheSettingsLatencyFromActivationOnBypassedOrNot)
+{
+  const struct
+  {
+    float oversampling, lowpass, enabled;
+    float latency;
+  } cases[] = {{1, 0, 1, 64}, {1, 0, 0, 64}, {1, 2, 0, 81}, {0, 2, 1, 17}, {0, 0, 0, 0}};
+  for (const auto& c : cases)
+  {
+    LV2Instance plug(library, GetParam().uri, GetParam().channels);
+    ASSERT_TRUE(plug.Valid());
+    plug.Connect(64);
+    plug.Control(kFilterOn) = 1;
+    plug.Control(kOversampling) = c.oversampling;
+    plug.Control(kLowpass) = c.lowpass;
+    plug.Control(kEnabledPort) = c.enabled;
+    plug.Control(kLatencyPort) = -1;
+    plug.Activate();
+    EXPECT_EQ(plug.Control(kLatencyPort), c.latency) << "after activate, case " << c.latency << "/" << c.enabled;
+    plug.Run(0);
+    EXPECT_EQ(plug.Control(kLatencyPort), c.latency) << "after an empty run";
+    plug.Run(64);
+    EXPECT_EQ(plug.Control(kLatencyPort), c.latency) << "after a block";
+    // Enabling changes nothing the host compensates for.
+    plug.Control(kEnabledPort) = 1;
+    plug.Run(64);
+    EXPECT_EQ(plug.Control(kLatencyPort), c.latency) << "once enabled";
+  }
+  // A setting changed while bypassed is reported by the next run, empty or not.
+  LV2Instance plug(library, GetParam().uri, GetParam().channels);
+  ASSERT_TRUE(plug.Valid());
+  plug.Connect(64);
+  plug.Control(kEnabledPort) = 0;
+  plug.Activate();
+  plug.Run(64);
+  EXPECT_EQ(plug.Control(kLatencyPort), 0.f);
+  plug.Control(kOversampling) = 1;
+  plug.Run(0);
+  EXPECT_EQ(plug.Control(kLatencyPort), 64.f);
+}
+
 TEST_P(LV2Adapter, TheFirstBlockAfterActivationStartsOnThePortValues)
 {
   const int channels = GetParam().channels;
