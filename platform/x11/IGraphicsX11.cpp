@@ -18,6 +18,7 @@
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
+#include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11KeyMap.h"
 
 // X11's headers define names such as None and Status as macros: they come last.
@@ -43,8 +44,8 @@ constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | 
 Display* RenderDisplay()
 {
   static Display* display = nullptr;
-  if (!display)
-    display = XOpenDisplay(nullptr);
+  if (!display && (display = XOpenDisplay(nullptr)))
+    new x11::X11ErrorTrap(display); // kept, as the connection is: a window gone under EGL must not end the host
   return display;
 }
 
@@ -79,6 +80,7 @@ void* IGraphicsX11::OpenWindow(void* parent)
     CloseWindow();
   mError.clear();
   mCloseRequested = false;
+  mWindowGone = false;
   mDisplay = XOpenDisplay(nullptr);
   if (!mDisplay)
   {
@@ -87,6 +89,7 @@ void* IGraphicsX11::OpenWindow(void* parent)
              (name && *name ? std::string(" '") + name + "'" : " (DISPLAY is not set)");
     return nullptr;
   }
+  mErrors = std::make_unique<x11::X11ErrorTrap>(mDisplay);
   const float screenScale = x11::ScreenScaleFromSettings(XResourceManagerString(mDisplay), std::getenv("GDK_SCALE"));
 
   Display* renderDisplay = RenderDisplay();
@@ -162,9 +165,11 @@ bool IGraphicsX11::CreateWindow(XID parent)
   mXWindow = XCreateWindow(mDisplay, parent ? parent : root, 0, 0, w, h, 0, depth, InputOutput, visual,
                            CWEventMask | CWColormap | CWBorderPixel | CWBackPixmap, &attrs);
   XFreeColormap(mDisplay, attrs.colormap); // the window keeps its own reference
-  if (!mXWindow)
+  if (!mXWindow || !mErrors->Sync())
   {
-    mError = "cannot create the X window";
+    // A host's window id that is stale, or of a window destroyed meanwhile, fails here.
+    mXWindow = 0;
+    mError = parent ? "cannot create the X window: the host's window does not exist" : "cannot create the X window";
     return false;
   }
 
@@ -212,11 +217,14 @@ void IGraphicsX11::DestroyWindow()
       XFreeCursor(mDisplay, std::exchange(cursor, 0));
   if (mBlankCursor)
     XFreeCursor(mDisplay, std::exchange(mBlankCursor, 0));
-  if (mXWindow)
-    XDestroyWindow(mDisplay, std::exchange(mXWindow, 0));
+  if (mXWindow && !mWindowGone)
+    XDestroyWindow(mDisplay, mXWindow); // still fails when its parent went just now: caught
+  mXWindow = 0;
+  mErrors.reset();
   XCloseDisplay(std::exchange(mDisplay, nullptr));
   mWindow = nullptr;
   mParent = 0;
+  mWindowGone = false;
   mCursorLocked = false;
   mMouseOutDuringDrag = false;
   mClicks.Reset();
@@ -285,12 +293,12 @@ bool IGraphicsX11::Idle()
     HandleEvent(event);
   }
   DrawFrame();
-  return mDisplay && !mCloseRequested;
+  return mDisplay && !mCloseRequested && !mWindowGone;
 }
 
 void IGraphicsX11::DrawFrame()
 {
-  if (!mDisplay || !ActivateGLContext())
+  if (!mDisplay || mWindowGone || !ActivateGLContext())
     return;
   IRECTList rects;
   if (IsDirty(rects))
@@ -327,6 +335,11 @@ void IGraphicsX11::HandleEvent(XEvent& event)
         mNeedsPresent = true;
       break;
     case ConfigureNotify: mNeedsPresent = true; break;
+    case DestroyNotify:
+      // Destroyed from outside, with the host's window or alone: closed, as far as the host is concerned.
+      if (event.xdestroywindow.window == mXWindow)
+        mWindowGone = true;
+      break;
     case ClientMessage:
       if (mWMDeleteWindow && static_cast<unsigned long>(event.xclient.data.l[0]) == mWMDeleteWindow)
         mCloseRequested = true;

@@ -28,6 +28,7 @@ namespace iplug::igraphics {
 
 namespace x11 {
 class X11Clipboard;
+class X11ErrorTrap;
 class DesktopServices;
 } // namespace x11
 
@@ -46,12 +47,15 @@ public:
 
   /** Reads the pending events, then draws one frame if anything is dirty. For hosts that drive
       their own loop; the frame timer calls it too. False once the window manager has asked a
-      top-level window to close (the host then closes the editor). */
+      top-level window to close, or the window is gone (the host then closes the editor). */
   bool Idle();
   /** Handles one event of this editor's window. Public for hosts that read events themselves. */
   void HandleEvent(_XEvent& event);
   /** Whether the window manager or Ctrl+Q asked the top-level window to close. */
   bool CloseRequested() const { return mCloseRequested; }
+  /** Whether the window was destroyed from outside (its parent destroyed by the host, say): the
+      editor then counts as closed and draws nothing more. */
+  bool WindowGone() const { return mWindowGone; }
   /** Runs the frame timer on the main run loop (on by default); off when the host calls Idle. */
   void SetTimerEnabled(bool enabled);
   /** The X display connection of this editor (each editor has its own), or null while closed. */
@@ -103,6 +107,7 @@ private:
   XID mParent = 0;
   std::unique_ptr<EGLGLContext> mGL;
   std::unique_ptr<Timer> mTimer;
+  std::unique_ptr<x11::X11ErrorTrap> mErrors; // this editor's connection: X errors never end the host
   std::unique_ptr<x11::X11Clipboard> mClipboard;
   std::unique_ptr<x11::DesktopServices> mDesktop;
   x11::ClickCounter mClicks;
@@ -111,6 +116,7 @@ private:
   unsigned long mWMDeleteWindow = 0;
   bool mTimerEnabled = true;
   bool mCloseRequested = false;
+  bool mWindowGone = false;
   bool mNeedsPresent = false;
   bool mResized = false;
   bool mMouseOutDuringDrag = false;

@@ -16,6 +16,7 @@
 #include "graphics/ITextEntryControl.h"
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/IGraphicsX11.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -27,6 +28,14 @@ using namespace iplug::igraphics;
 using namespace iplug::igraphics::test;
 
 namespace {
+
+/** The host's own error handler: counts what reaches it. */
+int gHostErrors = 0;
+int CountHostError(Display*, XErrorEvent*)
+{
+  ++gHostErrors;
+  return 0;
+}
 
 /** Logs what it receives, with drag deltas. */
 class Probe : public BoxControl
@@ -480,6 +489,93 @@ TEST_F(WindowFixture, TwoEditorsInOneProcess)
   EXPECT_TRUE(a->Idle());
   XSync(a->GetDisplay(), False);
   EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
+}
+
+TEST(X11ErrorTrap, ErrorsOfATrappedConnectionStayOnItAndTheHostsHandlerIsLeftAlone)
+{
+  XErrorHandler previous = XSetErrorHandler(CountHostError);
+  gHostErrors = 0;
+  Display* ours = XOpenDisplay(nullptr);
+  Display* hosts = XOpenDisplay(nullptr);
+  ASSERT_TRUE(ours && hosts);
+  {
+    x11::X11ErrorTrap trap(ours);
+    EXPECT_TRUE(trap.Sync());
+    const Window missing = XCreateSimpleWindow(hosts, DefaultRootWindow(hosts), 0, 0, 1, 1, 0, 0, 0);
+    XDestroyWindow(hosts, missing);
+    XSync(hosts, False);
+    XMapWindow(ours, missing);
+    XDestroyWindow(ours, missing);
+    EXPECT_FALSE(trap.Sync());
+    EXPECT_EQ(trap.Errors(), 2u);
+    EXPECT_TRUE(trap.Sync()) << "each error counts once";
+    EXPECT_EQ(gHostErrors, 0);
+
+    // The host's own connection still reports to the host's handler.
+    XMapWindow(hosts, missing);
+    XSync(hosts, False);
+    EXPECT_EQ(gHostErrors, 1);
+  }
+  XDestroyWindow(ours, 1); // after the trap: dropped all the same
+  XSync(ours, False);
+  EXPECT_EQ(gHostErrors, 1);
+  XCloseDisplay(ours);
+  XCloseDisplay(hosts);
+  EXPECT_EQ(XSetErrorHandler(previous), CountHostError) << "the process-wide handler must stay the host's";
+}
+
+TEST_F(WindowFixture, AHostWindowThatGoesFirstOrIsStaleEndsNothing)
+{
+  XErrorHandler previous = XSetErrorHandler(CountHostError);
+  gHostErrors = 0;
+  const auto hostWindow = [&] {
+    const Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 200, 0, 0, 0);
+    XMapWindow(display, w);
+    XSync(display, False);
+    return w;
+  };
+  struct
+  {
+    const char* name;
+    bool idleFirst; // the editor reads events between the host's destroy and its cleanup
+  } cases[] = {{"destroyed, then closed at once", false}, {"destroyed, seen, then closed", true}};
+  for (const auto& c : cases)
+  {
+    const Window host = hostWindow();
+    IGraphicsX11* ui = Open(host);
+    ASSERT_NE(ui, nullptr) << c.name;
+    EXPECT_TRUE(ui->Idle()) << c.name;
+    XDestroyWindow(display, host);
+    XSync(display, False);
+    if (c.idleFirst)
+    {
+      bool open = true;
+      for (int i = 0; i < 200 && open; ++i)
+      {
+        open = ui->Idle();
+        if (open)
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      EXPECT_FALSE(open) << c.name << ": a vanished window counts as closed";
+      EXPECT_TRUE(ui->WindowGone()) << c.name;
+    }
+    dlg.CloseWindow();
+  }
+
+  // A stale parent: the window is refused with a reason.
+  const Window stale = hostWindow();
+  XDestroyWindow(display, stale);
+  XSync(display, False);
+  EXPECT_EQ(dlg.OpenWindow(reinterpret_cast<void*>(stale)), nullptr);
+  ASSERT_NE(dlg.UI(), nullptr);
+  EXPECT_EQ(dlg.UI()->GetError(), "cannot create the X window: the host's window does not exist");
+  dlg.CloseWindow();
+
+  // Still usable afterwards.
+  EXPECT_NE(Open(), nullptr);
+  dlg.CloseWindow();
+  EXPECT_EQ(gHostErrors, 0) << "the editor's errors reached the host's handler";
+  EXPECT_EQ(XSetErrorHandler(previous), CountHostError);
 }
 
 TEST(X11Window, WithoutADisplayOpeningFailsWithAReason)
