@@ -1,8 +1,9 @@
 // The LV2 editor entry: an X11 UI that embeds the plug-in's editor into the
 // host's window. The editor library builds its own plug-in object as the
 // editor's delegate; port events set its parameters, and the user's edits go
-// back to the host through the write function. Only lv2ui_descriptor leaves
-// the shared library.
+// back to the host through the write function. The host's idle calls drive
+// the editor (events and frames) on whatever thread the host runs its UI.
+// Only lv2ui_descriptor leaves the shared library.
 
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -10,10 +11,20 @@
 #include <string_view>
 
 #include "lv2/IPlugLV2.h"
+#include "platform/x11/IGraphicsX11.h"
 
 namespace iplug {
 namespace {
 IPlugLV2* Plug(LV2UI_Handle ui) { return static_cast<IPlugLV2*>(ui); }
+igraphics::IGraphicsX11* EditorOf(LV2UI_Handle ui) { return dynamic_cast<igraphics::IGraphicsX11*>(Plug(ui)->GetUI()); }
+
+/** Lets the next call, which may come on another of the host's threads, bind the editor's OpenGL
+ *  context: a context is current on one thread at a time. */
+void ReleaseThread(igraphics::IGraphicsX11* editor)
+{
+  if (editor)
+    editor->DeactivateGLContext();
+}
 
 const void* FindFeature(const LV2_Feature* const* features, const char* uri)
 {
@@ -85,6 +96,13 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor*, const char* pluginURI, const c
     return nullptr;
   }
   *widget = view;
+  // The host's idle calls drive the editor, on the host's UI thread: the frame timer would run on
+  // the main run loop, which nothing runs inside a host (and which is on another thread for many).
+  if (igraphics::IGraphicsX11* editor = EditorOf(plug))
+  {
+    editor->SetTimerEnabled(false);
+    ReleaseThread(editor);
+  }
   if (host.resize)
     host.resize->ui_resize(host.resize->handle, plug->GetEditorWidth(), plug->GetEditorHeight());
   return plug;
@@ -102,12 +120,16 @@ void PortEvent(LV2UI_Handle ui, uint32_t port, uint32_t size, uint32_t format, c
     Plug(ui)->OnPortEvent(port, *static_cast<const float*>(buffer));
 }
 
-// The host's idle call drives the editor: its frame timer and the plug-in's
-// timer run on the main run loop, which nothing else pumps inside a host.
-int Idle(LV2UI_Handle)
+// One turn of the editor: its events, then a frame. Non-zero once the editor
+// is closed: its window was destroyed with the host's.
+int Idle(LV2UI_Handle ui)
 {
-  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.0, false);
-  return 0;
+  igraphics::IGraphicsX11* editor = EditorOf(ui);
+  if (!editor)
+    return 1;
+  const bool open = editor->Idle();
+  ReleaseThread(editor);
+  return open ? 0 : 1;
 }
 
 int Resize(LV2UI_Feature_Handle ui, int width, int height)

@@ -267,7 +267,11 @@ void IGraphicsX11::SetTimerEnabled(bool enabled)
 
 bool IGraphicsX11::ActivateGLContext() { return mGL && mGL->MakeCurrent(); }
 
-void IGraphicsX11::DeactivateGLContext() {}
+void IGraphicsX11::DeactivateGLContext()
+{
+  if (mGL && mGL->IsCurrent())
+    mGL->ReleaseCurrent();
+}
 
 void IGraphicsX11::OnFrameComposited()
 {
