@@ -15,12 +15,12 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; [ -f "$work/editor.log" ] && cat "$work/editor.log"; exit 1; }
 
-# Starts the editor; sets pid, host (the top-level window) and X, Y (the editor's top-left on screen).
+# Starts the editor; sets pid, host (the top-level window), editor (the editor's window inside it)
+# and X, Y (the editor's top-left on screen).
 open_editor() {
   "$corvane" editor "$@" 2>"$work/editor.log" &
   pid=$!
   host=$(timeout 30 xdotool search --sync --onlyvisible --name '^Corvane$' | head -1) || fail "no window titled Corvane"
-  local editor
   editor=$(timeout 30 xdotool search --sync --onlyvisible --class '^IGraphicsView_vCorvane$' | head -1) || fail "no editor window"
   eval "$(xdotool getwindowgeometry --shell "$editor")"
   sleep 0.5 # a few frames drawn
@@ -73,4 +73,18 @@ if "$corvane" snapshot --help >/dev/null 2>&1; then
 else
   echo "corvane snapshot not built: window-versus-snapshot comparison not run"
 fi
+# --- windows destroyed from outside: saved as on any close, exit 0, no X error ------------
+for target in host editor; do
+  open_editor --save-state "$work/destroyed-$target.aupreset" -p Gain=15dB
+  xdotool windowclose "${!target}"
+  rc=0
+  timeout 20 tail --pid="$pid" -f /dev/null || fail "the editor kept running after its $target window was destroyed"
+  wait "$pid" || rc=$?
+  pid=
+  [ "$rc" -eq 0 ] || fail "corvane editor exited with $rc after its $target window was destroyed"
+  ! grep -qiE "X Error|BadWindow|BadDrawable" "$work/editor.log" || fail "an X error after the $target window was destroyed"
+  "$corvane" state "$work/destroyed-$target.aupreset" | grep -qE "^ +[0-9]+ +Gain +15" ||
+    fail "the state was not saved after the $target window was destroyed"
+done
+
 echo "editor end-to-end: passed"

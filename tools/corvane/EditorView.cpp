@@ -12,8 +12,22 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+// Xlib's per-connection hook for errors off the wire lives in its internal header.
+#include <X11/Xlibint.h>
 
 namespace corvane::host {
+namespace {
+Bool DropError(Display*, XErrorEvent*, xError*) { return False; }
+
+/** The windows may be destroyed from outside at any time (`xdotool windowclose`, a window manager
+ *  that crashed): requests on them then fail, and Xlib's default handler would end the program
+ *  before it saves. This connection's errors are dropped; no process-wide handler changes. */
+void DropErrors(Display* display)
+{
+  for (int code = 1; code < 256; ++code)
+    XESetWireToError(display, code, DropError);
+}
+} // namespace
 
 EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
 {
@@ -24,6 +38,7 @@ EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
     throw ToolError(name && *name ? "cannot open the X display '" + std::string(name) + "'"
                                   : std::string("no X display to show the editor on (DISPLAY is not set)"));
   }
+  DropErrors(mDisplay);
   try
   {
     mViewClass = FindViewClass(unit);
@@ -71,7 +86,7 @@ void EditorView::Close()
   mOpen = false;
   if (mDisplay)
   {
-    if (mWindow)
+    if (mWindow && !mWindowGone)
       XDestroyWindow(mDisplay, mWindow);
     XCloseDisplay(mDisplay);
   }
@@ -91,9 +106,16 @@ bool EditorView::ProcessEvents()
     else if (event.type == KeyPress && (event.xkey.state & ControlMask) &&
              XLookupKeysym(&event.xkey, 0) == XK_q) // passed on by the editor, which does not use it
       keepOpen = false;
-    else if (event.type == ConfigureNotify && event.xconfigure.window == mEditorWindow)
+    else if (event.type == ConfigureNotify && event.xconfigure.window == mEditorWindow && !mWindowGone)
       XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(event.xconfigure.width),
                     static_cast<unsigned>(event.xconfigure.height));
+    else if (event.type == DestroyNotify &&
+             (event.xdestroywindow.window == mWindow || event.xdestroywindow.window == mEditorWindow))
+    {
+      // Destroyed from outside, the editor alone or with the window: closed, and saved as any close.
+      mWindowGone = mWindowGone || event.xdestroywindow.window == mWindow;
+      keepOpen = false;
+    }
   }
   return keepOpen;
 }

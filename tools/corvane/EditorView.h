@@ -3,7 +3,8 @@
 // as a host on this platform shows it: the unit's view property names the
 // view class in its bundle, and the class opens the editor inside the host's
 // window. The window is titled "Corvane", follows the editor's size, and asks
-// to close when the window manager closes it or on Ctrl+Q.
+// to close when the window manager closes it, on Ctrl+Q, or when it or the
+// editor's window is destroyed from outside.
 
 #include <AudioUnit/AudioUnit.h>
 
@@ -24,8 +25,8 @@ public:
   EditorView(const EditorView&) = delete;
   EditorView& operator=(const EditorView&) = delete;
 
-  /** Reads the host window's events: follows the editor's size, notes close requests. Returns
-      false once the window should close. */
+  /** Reads the host window's events: follows the editor's size, notes close requests and windows
+      destroyed from outside. Returns false once the window should close. */
   bool ProcessEvents();
 
 private:
@@ -38,6 +39,7 @@ private:
   unsigned long mEditorWindow = 0;
   unsigned long mDeleteWindow = 0;
   bool mOpen = false;
+  bool mWindowGone = false; // destroyed from outside: nothing more is asked of it
 };
 
 } // namespace corvane::host
