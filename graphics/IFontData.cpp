@@ -1,5 +1,9 @@
 #include "graphics/IFontData.h"
 
+#include "graphics/GlyphTableCheck.h"
+
+#include <utility>
+
 namespace iplug::igraphics {
 namespace {
 
@@ -27,7 +31,8 @@ constexpr size_t kNameHeaderSize = 6;
 
 IFontData::IFontData(std::vector<uint8_t> bytes, int faceIdx) : mBytes(std::move(bytes))
 {
-  if (faceIdx >= 0 && ReadTableDirectory(mBytes.data(), mBytes.size(), faceIdx, mInfo))
+  if (faceIdx >= 0 && ReadTableDirectory(mBytes.data(), mBytes.size(), faceIdx, mInfo) &&
+      !FindGlyphTableFault(mBytes.data(), mBytes.size(), mInfo.mDirectoryLocation))
     mFaceIdx = faceIdx;
 }
 
@@ -62,7 +67,9 @@ bool IFontData::ReadTableDirectory(const uint8_t* data, size_t size, int faceIdx
   const uint64_t records = directory + 12;
   if (!InRange(size, records, 16ull * nTables))
     return false;
+  info.mDirectoryLocation = static_cast<uint32_t>(directory);
 
+  bool seenHead = false, seenName = false, seenHhea = false, seenFdsc = false;
   for (uint16_t i = 0; i < nTables; ++i)
   {
     const uint8_t* record = data + records + 16ull * i;
@@ -73,20 +80,29 @@ bool IFontData::ReadTableDirectory(const uint8_t* data, size_t size, int faceIdx
     // makes the whole file unusable, not just that table.
     if (!InRange(size, offset, length))
       return false;
-    if (tag == Tag("head") && length >= kHeadSize && U32(data + offset + 12) == kHeadMagic)
+    // The renderer takes the first table of a tag: a later one must not stand in for it.
+    if (tag == Tag("head") && !std::exchange(seenHead, true))
     {
+      if (length < kHeadSize || U32(data + offset + 12) != kHeadMagic)
+        return false;
       info.mHeadLocation = offset;
       info.mUnitsPerEm = U16(data + offset + 18);
     }
-    else if (tag == Tag("name") && length >= kNameHeaderSize)
-      info.mNameLocation = offset;
-    else if (tag == Tag("hhea") && length >= kHheaSize)
+    else if (tag == Tag("name") && !std::exchange(seenName, true))
     {
+      if (length < kNameHeaderSize)
+        return false;
+      info.mNameLocation = offset;
+    }
+    else if (tag == Tag("hhea") && !std::exchange(seenHhea, true))
+    {
+      if (length < kHheaSize)
+        return false;
       info.mHheaLocation = offset;
       info.mAscender = static_cast<int16_t>(U16(data + offset + 4));
       info.mDescender = static_cast<int16_t>(U16(data + offset + 6));
     }
-    else if (tag == Tag("fdsc"))
+    else if (tag == Tag("fdsc") && !std::exchange(seenFdsc, true))
       info.mFdscLocation = offset;
   }
   // Offset 0 is the directory itself, never a table: it doubles as "absent".

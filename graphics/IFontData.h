@@ -3,7 +3,8 @@
 // the drawing backend relies on, read from the OpenType table directory (or a
 // collection's directory of directories). Bytes that do not hold a complete
 // directory with head, name and hhea tables, and every table inside the file,
-// are not valid.
+// are not valid; nor is a face whose glyph tables the text rasteriser could
+// not read safely (GlyphTableCheck.h).
 
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,7 @@ namespace iplug::igraphics {
 
 struct IFontInfo
 {
+  uint32_t mDirectoryLocation = 0; // the face's table directory
   uint32_t mHeadLocation = 0;
   uint32_t mNameLocation = 0;
   uint32_t mHheaLocation = 0;
@@ -36,7 +38,7 @@ public:
   const IFontInfo& GetInfo() const { return mInfo; }
 
   /** Reads the table directory of face `faceIdx` from `data`; false when it is incomplete or points
-      past the end. */
+      past the end. Of tables named twice, the first counts, as for the rasteriser. */
   static bool ReadTableDirectory(const uint8_t* data, size_t size, int faceIdx, IFontInfo& info);
 
 private:

@@ -76,8 +76,11 @@ for f in build-fuzz/bin/fuzz_*; do
   mkdir -p "build-fuzz/corpus/$name"
   dirs=("build-fuzz/corpus/$name")
   [ -d "$corpus" ] && dirs+=("$corpus")
+  # A target may take larger inputs: tests/fuzz/<target>.max_len holds its limit.
+  max_len=4096
+  [ -f "tests/fuzz/$name.max_len" ] && max_len=$(cat "tests/fuzz/$name.max_len")
   echo "$name"
-  if "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log"; then
+  if "$f" -runs="$fuzz_runs" -max_len="$max_len" -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log"; then
     passed=$((passed + 1))
   else
     tail -40 "build-fuzz/$name.log"

@@ -2,6 +2,7 @@
 
 #include "OffscreenEditor.h"
 #include "TestBundle.h"
+#include "graphics/FontBuilder.h"
 
 #include <stb/stb_image_write.h>
 
@@ -260,6 +261,35 @@ TEST(DrawingResources, FontsLoadFromTtfResourcesSystemFamiliesOrBytesAndRefuseGa
   {
     IRECT measured = r;
     EXPECT_GT(g.MeasureText(IText(14.f, COLOR_BLACK, id), "Gain", measured), 10.f) << id;
+  }
+}
+
+TEST(DrawingResources, BuiltFontsDrawSimpleCurvedAndCompositeGlyphs)
+{
+  using corvane_test::FontBuilder;
+  // A square (A), a diamond of curves (B) and their composite (C): each leaves ink in its own place.
+  const std::function<void(FontBuilder&)> variants[] = {[](FontBuilder&) {}, [](FontBuilder& b) { b.cmapFormat = 4; },
+                                                        [](FontBuilder& b) { b.kerning = FontBuilder::Kerning::Kern; },
+                                                        [](FontBuilder& b) { b.longLocations = true; }};
+  int n = 0;
+  for (const auto& variant : variants)
+  {
+    FontBuilder b;
+    variant(b);
+    const std::vector<uint8_t> bytes = b.Build();
+    OffscreenEditor editor(150, 60);
+    REQUIRE_GL(editor);
+    const std::string id = "Built" + std::to_string(n++);
+    ASSERT_TRUE(editor.g().LoadFont(id.c_str(), bytes.data(), int(bytes.size()))) << id;
+    editor.Background(COLOR_WHITE);
+    const IText text(40.f, COLOR_BLACK, id.c_str(), ETextHAlign::Near, ETextVAlign::Top);
+    editor.Add(IRECT(0, 0, 150, 60), [&](IGraphics& g, const IRECT& r) { g.DrawText(text, "A B C", r); });
+    ASSERT_TRUE(editor.Frame());
+    int ink = 0;
+    for (int y = 0; y < editor.height; ++y)
+      for (int x = 0; x < editor.width; ++x)
+        ink += editor.At(x, y).r < 128;
+    EXPECT_GT(ink, 600) << id << ": the glyphs were not drawn";
   }
 }
 
