@@ -2,16 +2,12 @@
 // in a loop when asked, until the window is closed; then the state (editor
 // size and parameters) is saved when asked.
 
-#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/AudioFileReader.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/EditorView.h"
-#include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/LoopPlayer.h"
-#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -20,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace corvane::host {
@@ -37,12 +34,9 @@ const char* const kEditorUsage =
 
 struct EditorOptions
 {
-  std::vector<std::string> params;
-  std::string stateIn;
-  std::string stateOut;
+  UnitOptions unit;
   std::string play;
   std::string device = "default";
-  std::string component;
 };
 
 EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
@@ -56,25 +50,15 @@ EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
         throw UsageError("option " + a + " needs a value");
       return args[++i];
     };
-    if (a == "-p")
-      o.params.push_back(value());
-    else if (a == "--state")
-      o.stateIn = value();
-    else if (a == "--save-state")
-      o.stateOut = value();
-    else if (a == "--play")
+    if (TakeUnitOption(args, i, o.unit))
+      continue;
+    if (a == "--play")
       o.play = value();
     else if (a == "--device")
       o.device = value();
-    else if (a == "--component")
-      o.component = value();
-    else if (a.starts_with("--component="))
-      o.component = a.substr(12);
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
-  if (!o.play.empty() && o.play == o.stateOut)
-    throw UsageError("--save-state would overwrite the file being played");
   return o;
 }
 
@@ -113,18 +97,19 @@ int RunEditor(const std::vector<std::string>& args)
     return 0;
   const EditorOptions options = ParseEditorOptions(args);
 
-  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
+  // Where the state goes is checked before the window opens, so the session's edits cannot be lost at the end.
+  std::optional<StateOutput> stateOut;
+  if (!options.unit.stateOut.empty())
+    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{{options.play, "played file"}});
+  const UnitSetup setup(options.unit);
+  std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
 
   constexpr int kBlockSize = 256;
   std::unique_ptr<AudioFileReader> input;
   if (!options.play.empty())
     input = std::make_unique<AudioFileReader>(options.play);
   unit->Configure(input ? input->SampleRate() : 48000, input ? input->Channels() : 2, kBlockSize);
-  if (!options.stateIn.empty())
-    ApplyStateFile(*unit, options.stateIn, params.size());
-  ApplySettings(*unit, params, settings);
+  setup.ApplyTo(*unit);
   unit->Initialize();
 
   // The device is opened before the window, so a missing one fails at once.
@@ -163,11 +148,8 @@ int RunEditor(const std::vector<std::string>& args)
       throw ToolError("playback stopped: " + player->Error());
   }
   // Saved while the editor is still open, so the state carries its size as shown.
-  if (!options.stateOut.empty())
-  {
-    const CFOwned state = AdoptCF(unit->CopyState());
-    WriteStateFile(options.stateOut, StateToXml(state.get()));
-  }
+  if (stateOut)
+    stateOut->Save(*unit);
   return 0;
 }
 

@@ -4,11 +4,10 @@
 
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ComponentLocator.h"
-#include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/ParamListing.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,8 +21,9 @@ constexpr double kProbeRate = 48000.0;
 constexpr int kProbeFrames = 64;
 
 const char* const kInfoUsage =
-  "usage: corvane info [-p NAME=VALUE ...] [--json] [--component PATH]\n"
+  "usage: corvane info [-p NAME=VALUE ...] [--state FILE] [--json] [--component PATH]\n"
   "  -p, --param      set a parameter first; latency and tail are shown for these settings\n"
+  "  --state FILE     start from a saved state (.aupreset); -p settings apply after it\n"
   "  --json           print the same facts as a JSON object\n";
 
 std::string VersionText(UInt32 v)
@@ -48,19 +48,13 @@ const char* const kProgramVersion = corvane::kVersionString;
 
 int RunVersion(const std::vector<std::string>& args)
 {
-  std::string component;
+  UnitOptions options;
   for (size_t i = 0; i < args.size(); ++i)
-  {
-    if (args[i] == "--component" && i + 1 < args.size())
-      component = args[++i];
-    else if (args[i].starts_with("--component="))
-      component = args[i].substr(12);
-    else
+    if (!TakeUnitOption(args, i, options, kComponentOption))
       throw UsageError("unexpected argument '" + args[i] + "'");
-  }
   std::printf("corvane %s\n", kProgramVersion);
   std::fflush(stdout);
-  const std::string bundle = LocateComponentBundle(component, ProgramFolder());
+  const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
   const auto unit = HostedUnit::Open(bundle);
   const AudioComponentDescription d = unit->Description();
   std::printf("%s %s (%s)%s%s\n", unit->Name().c_str(), VersionText(unit->Version()).c_str(),
@@ -71,47 +65,27 @@ int RunVersion(const std::vector<std::string>& args)
 
 int RunInfo(const std::vector<std::string>& args)
 {
-  std::string component;
-  std::vector<std::string> assignments;
+  if (PrintedHelp(args, kInfoUsage))
+    return 0;
+  UnitOptions options;
   bool json = false;
   for (size_t i = 0; i < args.size(); ++i)
   {
-    const std::string& a = args[i];
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kInfoUsage, stdout);
-      return 0;
-    }
-    if (a == "--json")
-    {
+    if (args[i] == "--json")
       json = true;
-      continue;
-    }
-    if ((a == "--component" || a == "-p" || a == "--param") && i + 1 >= args.size())
-      throw UsageError("option " + a + " needs a value");
-    if (a == "--component")
-      component = args[++i];
-    else if (a.starts_with("--component="))
-      component = a.substr(12);
-    else if (a == "-p" || a == "--param")
-      assignments.push_back(args[++i]);
-    else if (a.starts_with("--param="))
-      assignments.push_back(a.substr(8));
-    else if (a.starts_with("-p") && a.size() > 2)
-      assignments.push_back(a.substr(2));
-    else
-      throw UsageError("unexpected argument '" + a + "'");
+    else if (!TakeUnitOption(args, i, options, kSettingOptions))
+      throw UsageError("unexpected argument '" + args[i] + "'");
   }
 
-  const std::string bundle = LocateComponentBundle(component, ProgramFolder());
-  const auto unit = HostedUnit::Open(bundle);
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, assignments);
-
+  const UnitSetup setup(options);
+  const std::string& bundle = setup.Bundle();
+  const std::vector<ParamDesc>& params = setup.Params();
+  const std::string& applied = setup.Applied();
+  const auto unit = setup.OpenUnit();
   // A unit may report the latency of its settings only once it has
   // processed audio, so one short silent slice runs first.
   unit->Configure(kProbeRate, 2, kProbeFrames);
-  const std::string applied = ApplySettings(*unit, params, settings);
+  setup.ApplyTo(*unit);
   unit->Initialize();
   unit->RenderSilence(kProbeFrames);
   const int64_t latency = unit->LatencyFrames();

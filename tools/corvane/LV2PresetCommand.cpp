@@ -7,12 +7,12 @@
 #include "lv2/LV2Symbol.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/LV2PresetBundle.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <cstdio>
 #include <cstring>
@@ -117,7 +117,10 @@ int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, 
 
 int RunLV2Preset(const std::vector<std::string>& args)
 {
-  std::string component, in, out, label;
+  if (PrintedHelp(args, kUsage))
+    return 0;
+  UnitOptions unitOptions;
+  std::string in, out, label;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -126,17 +129,12 @@ int RunLV2Preset(const std::vector<std::string>& args)
         throw UsageError(std::string("option ") + option + " needs a value");
       return args[++i];
     };
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+    if (TakeUnitOption(args, i, unitOptions, kComponentOption))
+      continue;
     if (a == "-o")
       out = value("-o");
     else if (a == "--preset")
       label = value("--preset");
-    else if (a == "--component")
-      component = value("--component");
     else if (a.starts_with("-"))
       throw UsageError("unknown option '" + a + "'");
     else if (!in.empty())
@@ -147,7 +145,7 @@ int RunLV2Preset(const std::vector<std::string>& args)
   if (in.empty() || out.empty())
     throw UsageError(in.empty() ? "no input given" : "no output given (-o)");
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(component, ProgramFolder()));
+  const auto unit = OpenComponent(unitOptions);
   if (std::filesystem::is_directory(in))
     return ToAUPreset(*unit, in, out, label);
   if (!label.empty())

@@ -172,20 +172,14 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
       options.output = fileName(text, "output file name");
     else if (value("--out-dir", "", text))
       options.outDir = fileName(text, "output folder name");
-    else if (value("--param", "-p", text))
-      options.params.push_back(text);
+    else if (TakeUnitOption(args, i, options.unit))
+      continue;
     else if (value("--block", "", text))
       options.blockSize = ParseBlockSize(text);
     else if (value("--bits", "", text))
       options.sample = ParseBits(text);
     else if (value("--tail", "", text))
       options.tailSeconds = ParseTail(text);
-    else if (value("--component", "", text))
-      options.component = text;
-    else if (value("--state", "", text))
-      options.stateIn = fileName(text, "state file name");
-    else if (value("--save-state", "", text))
-      options.stateOut = fileName(text, "state file name");
     else
       throw UsageError("unknown option '" + arg + "'");
   }

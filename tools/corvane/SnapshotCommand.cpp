@@ -6,12 +6,9 @@
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
-#include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/PngEncoder.h"
-#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 #include "tools/corvane/ViewClass.h"
 
 #include "au/AUViewFactoryClass.h"
@@ -22,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,9 +37,7 @@ struct SnapshotOptions
 {
   std::string output = "editor.png";
   float scale = 1.f;
-  std::vector<std::string> params;
-  std::string state;
-  std::string component;
+  UnitOptions unit;
 };
 
 float ParseScale(const std::string& text)
@@ -71,18 +67,8 @@ SnapshotOptions ParseOptions(const std::vector<std::string>& args)
       o.scale = ParseScale(value());
     else if (a.starts_with("--scale="))
       o.scale = ParseScale(a.substr(8));
-    else if (a == "-p" || a == "--param")
-      o.params.push_back(value());
-    else if (a.starts_with("--param="))
-      o.params.push_back(a.substr(8));
-    else if (a.starts_with("-p") && a.size() > 2)
-      o.params.push_back(a.substr(2));
-    else if (a == "--state")
-      o.state = value();
-    else if (a == "--component")
-      o.component = value();
-    else if (a.starts_with("--component="))
-      o.component = a.substr(12);
+    else if (TakeUnitOption(args, i, o.unit, kSettingOptions))
+      continue;
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
@@ -124,12 +110,9 @@ int RunSnapshot(const std::vector<std::string>& args)
     return 0;
   const SnapshotOptions options = ParseOptions(args);
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
-  if (!options.state.empty())
-    ApplyStateFile(*unit, options.state, params.size());
-  const std::string applied = ApplySettings(*unit, params, settings);
+  const UnitSetup setup(options.unit);
+  const std::unique_ptr<HostedUnit> unit = setup.OpenConfiguredUnit();
+  const std::string& applied = setup.Applied();
 
   AtomicOutputFile out(options.output); // an unwritable output fails before the editor is drawn
   UInt32 width = 0, height = 0;

@@ -4,9 +4,7 @@
 // state is applied to a fresh instance of the unit, then each parameter's
 // value and its display text are asked of the unit.
 
-#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/Messages.h"
 #include "tools/corvane/ParamListing.h"
@@ -14,6 +12,7 @@
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,8 +36,7 @@ struct StateOptions
 {
   std::string path;     // the state to show, or to start from with --save
   std::string savePath; // --save
-  std::vector<std::string> params;
-  std::string component;
+  UnitOptions unit;     // --component, -p; --state FROM (kept in `path`)
   bool json = false;
   bool noClobber = false;
 };
@@ -46,7 +44,6 @@ struct StateOptions
 StateOptions ParseStateOptions(const std::vector<std::string>& args)
 {
   StateOptions o;
-  std::string from;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -71,7 +68,7 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
       o.json = true;
     else if (a == "-n" || a == "--no-clobber")
       o.noClobber = true;
-    else if (value("--component", o.component))
+    else if (TakeUnitOption(args, i, o.unit, kSettingOptions))
       continue;
     else if (value("--save", text))
     {
@@ -79,12 +76,6 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
         throw UsageError("empty state file name");
       o.savePath = text;
     }
-    else if (value("--state", text))
-      from = text;
-    else if (value("--param", text) || value("-p", text))
-      o.params.push_back(text);
-    else if (a.starts_with("-p") && a.size() > 2)
-      o.params.push_back(a.substr(2));
     else if (a.starts_with("-") && a != "-")
       throw UsageError("unknown option '" + a + "'");
     else if (!o.path.empty())
@@ -94,15 +85,17 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
     else
       o.path = a;
   }
+  const std::string from = o.unit.stateIn;
   if (!from.empty())
   {
     if (!o.path.empty())
       throw UsageError("two states to start from ('" + o.path + "' and --state '" + from + "')");
     o.path = from;
   }
+  o.unit.stateIn = o.path;
   if (o.savePath.empty())
   {
-    if (!from.empty() || !o.params.empty())
+    if (!from.empty() || !o.unit.params.empty())
       throw UsageError("--state and -p need --save FILE: 'corvane state' only shows a file unless it saves one");
     if (o.path.empty())
       throw UsageError("no state file given");
@@ -193,25 +186,17 @@ int RunState(const std::vector<std::string>& args)
   if (PrintedHelp(args, kStateUsage))
     return 0;
   const StateOptions options = ParseStateOptions(args);
-  const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
-
   std::string shown = options.path;
   if (!options.savePath.empty())
   {
-    const auto unit = HostedUnit::Open(bundle);
-    const std::vector<ParamDesc> params = unit->Parameters();
-    const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
-    if (!options.path.empty())
-      ApplyStateFile(*unit, options.path, params.size());
-    ApplySettings(*unit, params, settings);
-    const CFOwned state = AdoptCF(unit->CopyState());
-    WriteStateFile(options.savePath, StateToXml(state.get()), options.noClobber);
+    const UnitSetup setup(options.unit);
+    WriteStateFile(options.savePath, setup.StateXml(), options.noClobber);
     shown = options.savePath;
   }
 
   // What the file holds, read back the way a host reads it: through a fresh
   // instance that took the state.
-  const auto unit = HostedUnit::Open(bundle);
+  const auto unit = OpenComponent(options.unit);
   const std::vector<ParamDesc> params = unit->Parameters();
   const StateFile state = ApplyStateFile(*unit, shown, params.size());
   std::fputs((options.json ? FormatStateJson(state, *unit, params) : FormatStateText(state, *unit, params)).c_str(),
