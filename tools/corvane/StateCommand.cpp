@@ -133,12 +133,13 @@ std::string FormatStateText(const StateFile& state, const HostedUnit& unit, cons
 
   size_t width = 0;
   for (const ParamDesc& p : params)
-    width = std::max(width, p.name.size());
+    width = std::max(width, Printable(p.name).size());
   for (const ParamDesc& p : params)
   {
     char index[16];
     std::snprintf(index, sizeof index, "  %2u  ", static_cast<unsigned>(p.id));
-    out += index + p.name + std::string(width - p.name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
+    const std::string name = Printable(p.name);
+    out += index + name + std::string(width - name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
   }
   return out;
 }
