@@ -274,8 +274,8 @@ void CheckStateReplaceable(const std::string& path, bool force)
 void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber, bool force)
 {
   CheckStateReplaceable(path, force);
+  AtomicOutputFile file(path, noClobber); // an unwritable folder is named as such, before the lock is tried
   const OutputLock lock(path);
-  AtomicOutputFile file(path, noClobber);
   file.WriteAll(xml.data(), xml.size());
   file.Commit();
 }
