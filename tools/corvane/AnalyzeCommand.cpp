@@ -10,8 +10,7 @@
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/PngEncoder.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
-#include "tools/corvane/UnitSetup.h"
+#include "tools/corvane/HostedAnalysis.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,15 +22,6 @@ namespace {
 // Stereo, as hosts run the unit most often; both channels get the signal.
 constexpr int kChannels = 2;
 constexpr int kSliceFrames = 512;
-
-std::vector<SettingText> SettingsOf(const UnitSetup& setup)
-{
-  const std::unique_ptr<HostedUnit> unit = setup.OpenConfiguredUnit();
-  std::vector<SettingText> settings;
-  for (const ParamDesc& p : setup.Params())
-    settings.push_back({p.name, CurrentValueText(*unit, p), unit->GetParameter(p.id) == p.defaultValue});
-  return settings;
-}
 
 // The editor's font, from the component's own resources.
 std::string BundleFont(const std::string& bundle)
@@ -61,16 +51,7 @@ int RunAnalyze(const std::vector<std::string>& args)
   request.setup.blockSize = kSliceFrames;
   request.frequencyHz = options.frequencyHz;
   request.levelDbfs = options.levelDbfs;
-  const UnitFactory open = [&]() -> std::unique_ptr<SliceProcessor> {
-    std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
-    unit->Configure(options.sampleRate, kChannels, kSliceFrames);
-    setup.ApplyTo(*unit);
-    unit->Initialize();
-    // Settings applied since the last reset would otherwise glide in.
-    unit->Reset();
-    return unit;
-  };
-  UnitAnalysis analysis = AnalyzeUnit(open, request);
+  UnitAnalysis analysis = AnalyzeUnit(HostedUnitFactory(setup, request.setup), request);
   analysis.settings = SettingsOf(setup);
 
   if (picture)
