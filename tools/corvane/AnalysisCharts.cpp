@@ -68,8 +68,8 @@ void LevelGrid(IGraphics& g, const PlotFrame& f, double step, int decimals = 0)
 double RoundDown(double v, double step) { return std::floor(v / step) * step; }
 double RoundUp(double v, double step) { return std::ceil(v / step) * step; }
 
-// A small label in a rounded box beside the point (x, y): to its right, or to
-// its left when `left` is set.
+// A small label in a rounded box below the point (x, y), where a filter's
+// skirt leaves room: to its right, or to its left when `left` is set.
 void PointLabel(IGraphics& g, float x, float y, const std::string& text, bool left, const IRECT& within)
 {
   const IText style = Text(13.f, kCorner, ETextHAlign::Center, ETextVAlign::Middle, kBold);
@@ -78,7 +78,7 @@ void PointLabel(IGraphics& g, float x, float y, const std::string& text, bool le
   const float w = measured.W() + 16.f, h = 22.f;
   float l = left ? x - 12.f - w : x + 12.f;
   l = std::clamp(l, within.L + 4.f, within.R - 4.f - w);
-  const float t = std::clamp(y - 30.f, within.T + 4.f, within.B - 4.f - h);
+  const float t = std::clamp(y + 10.f, within.T + 4.f, within.B - 4.f - h);
   const IRECT box(l, t, l + w, t + h);
   g.FillRoundRect(IColor(235, 255, 255, 255), box, 5.f);
   g.DrawRoundRect(kCorner, box, 5.f, nullptr, 1.f);
@@ -172,15 +172,23 @@ void DrawHarmonicsChart(IGraphics& g, const IRECT& card, const UnitAnalysis& a)
       g.FillRoundRect(n % 2 == 0 ? kEvenHarmonic : kOddHarmonic,
                       IRECT(centre - slot * 0.3f, top, centre + slot * 0.3f, floorY), 3.f, 3.f, 0.f, 0.f);
     const std::string label = measurable ? SignedText(v, 1) : "<" + SignedText(kHarmonicFloorDbc);
-    g.DrawText(Text(12.f, measurable ? kInk : kMuted, ETextHAlign::Center, ETextVAlign::Bottom), label.c_str(),
-               IRECT(centre - slot / 2, top - 20.f, centre + slot / 2, top - 3.f));
+    // Above its bar, or inside it when the bar reaches the top.
+    const bool inside = top - 20.f < area.T;
+    const IRECT labelRow = inside ? IRECT(centre - slot / 2, top + 3.f, centre + slot / 2, top + 20.f)
+                                  : IRECT(centre - slot / 2, top - 20.f, centre + slot / 2, top - 3.f);
+    g.DrawText(Text(12.f,
+                    inside       ? kCard
+                    : measurable ? kInk
+                                 : kMuted,
+                    ETextHAlign::Center, inside ? ETextVAlign::Top : ETextVAlign::Bottom),
+               label.c_str(), labelRow);
   }
-  // Legend: even and odd harmonics.
-  float x = area.R - 118.f;
+  // Legend, even and odd harmonics, beside the axis title.
+  float x = area.R - 104.f;
   for (const auto& [label, colour] : {std::pair{"even", kEvenHarmonic}, std::pair{"odd", kOddHarmonic}})
   {
-    g.FillRoundRect(colour, IRECT(x, area.T + 10.f, x + 12.f, area.T + 22.f), 2.f);
-    g.DrawText(Text(12.f, kMuted), label, IRECT(x + 17.f, area.T + 8.f, x + 60.f, area.T + 24.f));
+    g.FillRoundRect(colour, IRECT(x, room.B - 13.f, x + 12.f, room.B - 1.f), 2.f);
+    g.DrawText(Text(12.f, kMuted), label, IRECT(x + 17.f, room.B - 15.f, x + 60.f, room.B + 1.f));
     x += 58.f;
   }
 }
