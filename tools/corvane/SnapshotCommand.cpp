@@ -6,6 +6,8 @@
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Messages.h"
+#include "tools/corvane/PictureOptions.h"
 #include "tools/corvane/PngEncoder.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSetup.h"
@@ -15,7 +17,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -40,16 +41,6 @@ struct SnapshotOptions
   UnitOptions unit;
 };
 
-float ParseScale(const std::string& text)
-{
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end || errno || !std::isfinite(v) || v < 1.0 || v > 3.0)
-    throw UsageError("--scale must be a number from 1 to 3, not '" + text + "'");
-  return static_cast<float>(v);
-}
-
 SnapshotOptions ParseOptions(const std::vector<std::string>& args)
 {
   SnapshotOptions o;
@@ -72,10 +63,7 @@ SnapshotOptions ParseOptions(const std::vector<std::string>& args)
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
-  if (o.output.empty())
-    throw UsageError("empty output name");
-  if (!o.output.ends_with(".png") && !o.output.ends_with(".PNG"))
-    throw UsageError("cannot write '" + o.output + "': output name must end in .png");
+  CheckPngName(o.output);
   return o;
 }
 
@@ -123,8 +111,8 @@ int RunSnapshot(const std::vector<std::string>& args)
   out.WriteAll(png.data(), png.size());
   out.Commit();
 
-  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,
-              static_cast<double>(options.scale), applied.empty() ? "" : ", ", applied.c_str());
+  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", Printable(options.output).c_str(), width, height,
+              static_cast<double>(options.scale), applied.empty() ? "" : ", ", Printable(applied).c_str());
   return 0;
 }
 
