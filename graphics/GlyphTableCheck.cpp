@@ -239,7 +239,8 @@ const char* ReadSimpleGlyph(const View& g, int contours, Outline& outline)
     flags[static_cast<size_t>(i)] = flag;
   }
   // The rasteriser starts a contour on an off-curve point by looking at the point after it.
-  const bool lastContourIsOnePoint = contours == 1 ? points == 1 : g.U16(endPoints + 2ull * (contours - 2)) + 2 == points;
+  const bool lastContourIsOnePoint =
+    contours == 1 ? points == 1 : g.U16(endPoints + 2ull * (contours - 2)) + 2 == points;
   if (lastContourIsOnePoint && !(flags.back() & 1))
     return "glyf: the last contour is a lone off-curve point";
 
@@ -599,11 +600,10 @@ const char* FindGlyphTableFault(const uint8_t* data, size_t size, uint64_t direc
     uint32_t tag;
     View* view;
     bool* found;
-  } wanted[] = {{Tag("cmap"), &t.cmap, &t.hasCmap}, {Tag("head"), &t.head, &t.hasHead},
-                {Tag("hhea"), &t.hhea, &t.hasHhea}, {Tag("hmtx"), &t.hmtx, &t.hasHmtx},
-                {Tag("loca"), &t.loca, &t.hasLoca}, {Tag("glyf"), &t.glyf, &t.hasGlyf},
-                {Tag("maxp"), &t.maxp, &t.hasMaxp}, {Tag("kern"), &t.kern, &t.hasKern},
-                {Tag("GPOS"), &t.gpos, &t.hasGpos}};
+  } wanted[] = {
+    {Tag("cmap"), &t.cmap, &t.hasCmap}, {Tag("head"), &t.head, &t.hasHead}, {Tag("hhea"), &t.hhea, &t.hasHhea},
+    {Tag("hmtx"), &t.hmtx, &t.hasHmtx}, {Tag("loca"), &t.loca, &t.hasLoca}, {Tag("glyf"), &t.glyf, &t.hasGlyf},
+    {Tag("maxp"), &t.maxp, &t.hasMaxp}, {Tag("kern"), &t.kern, &t.hasKern}, {Tag("GPOS"), &t.gpos, &t.hasGpos}};
   for (uint32_t i = 0; i < count; ++i)
   {
     const uint64_t record = directory + 12 + 16ull * i;

@@ -113,7 +113,7 @@ struct FontBuilder
   static FontBytes Composite()
   {
     FontBytes g = GlyphHeader(-1, 0, 0, 600, 600);
-    g.U16(0x0001 | 0x0002 | 0x0020).U16(1).S16(50).S16(0); // the square, moved by words
+    g.U16(0x0001 | 0x0002 | 0x0020).U16(1).S16(50).S16(0);   // the square, moved by words
     g.U16(0x0002 | 0x0008).U16(2).U8(10).U8(10).S16(0x2000); // the diamond, moved by bytes, half size
     return g;
   }
@@ -136,8 +136,8 @@ struct FontBuilder
 
     FontBytes head;
     head.U32(0x00010000).U32(0x00010000).U32(0).U32(0x5F0F3CF5).U16(0).U16(kUnitsPerEm);
-    head.U32(0).U32(0).U32(0).U32(0);                // created, modified
-    head.S16(0).S16(0).S16(650).S16(600);            // font box
+    head.U32(0).U32(0).U32(0).U32(0);     // created, modified
+    head.S16(0).S16(0).S16(650).S16(600); // font box
     head.U16(0).U16(8).S16(2).S16(longLocations).S16(0);
     FontBytes hhea;
     hhea.U32(0x00010000).S16(800).S16(-200).S16(0).U16(700);
@@ -211,9 +211,7 @@ struct FontBuilder
           subtable.U8(c >= 'A' && c <= 'C' ? c - 'A' + 1 : 0);
         break;
       case 4: subtable = Format4(); break;
-      case 6:
-        subtable.U16(6).U16(16).U16(0).U16('A').U16(3).U16(1).U16(2).U16(3);
-        break;
+      case 6: subtable.U16(6).U16(16).U16(0).U16('A').U16(3).U16(1).U16(2).U16(3); break;
       case 12:
       case 13:
         subtable.U16(static_cast<unsigned>(cmapFormat)).U16(0).U32(28).U32(0).U32(1);
@@ -240,10 +238,10 @@ struct FontBuilder
   {
     FontBytes s;
     s.U16(4).U16(32).U16(0).U16(4).U16(4).U16(1).U16(0); // two segments: search 4, selector 1, shift 0
-    s.U16('C').U16(0xFFFF).U16(0);                           // ends, pad
-    s.U16('A').U16(0xFFFF);                                  // starts
-    s.S16(1 - 'A').S16(1);                                   // deltas
-    s.U16(0).U16(0);                                         // range offsets
+    s.U16('C').U16(0xFFFF).U16(0);                       // ends, pad
+    s.U16('A').U16(0xFFFF);                              // starts
+    s.S16(1 - 'A').S16(1);                               // deltas
+    s.U16(0).U16(0);                                     // range offsets
     return s;
   }
 
@@ -257,21 +255,21 @@ struct FontBuilder
     g.U16(2).U16(0).U16(2).U16(10).U16(34);
     // Subtable format 1 (24): coverage at +12, one pair set at +18.
     g.U16(1).U16(12).U16(4).U16(0).U16(1).U16(18);
-    g.U16(1).U16(1).U16(1);          // coverage: glyph 1
-    g.U16(1).U16(2).S16(-50);        // pair set: glyph 2, x advance -50
+    g.U16(1).U16(1).U16(1);   // coverage: glyph 1
+    g.U16(1).U16(2).S16(-50); // pair set: glyph 2, x advance -50
     // Subtable format 2 (48): coverage at +24, class definitions at +30 and +40.
     g.U16(2).U16(24).U16(4).U16(0).U16(30).U16(40).U16(2).U16(2);
-    g.S16(0).S16(0).S16(0).S16(-30); // class 1 x class 1: -30
-    g.U16(1).U16(1).U16(3);          // coverage: glyph 3
+    g.S16(0).S16(0).S16(0).S16(-30);      // class 1 x class 1: -30
+    g.U16(1).U16(1).U16(3);               // coverage: glyph 3
     g.U16(2).U16(1).U16(3).U16(3).U16(1); // classes of the first glyph: 3 -> 1
-    g.U16(1).U16(2).U16(1).U16(1);         // classes of the second: 2 -> 1
+    g.U16(1).U16(2).U16(1).U16(1);        // classes of the second: 2 -> 1
     return g;
   }
 
   static FontBytes Kern()
   {
     FontBytes k;
-    k.U16(0).U16(1);                                  // version, one subtable
+    k.U16(0).U16(1);                                     // version, one subtable
     k.U16(0).U16(20).U16(1).U16(1).U16(6).U16(0).U16(0); // header: horizontal format 0, one pair
     k.U16(1).U16(2).S16(-40);
     return k;

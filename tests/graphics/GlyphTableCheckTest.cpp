@@ -142,8 +142,7 @@ TEST(GlyphTableCheck, EveryOffsetAndCountTheRasteriserFollowsIsChecked)
      "advance wider than the backend can hold"},
     {"no glyphs", none, [](FontBuilder& b) { b.Table("maxp").Set16(4, 0); }, "maxp: no glyphs"},
     {"loca short of the glyphs", none, [](FontBuilder& b) { b.Table("loca").resize(8); }, "loca: shorter"},
-    {"loca past the glyf table", none, [](FontBuilder& b) { b.Table("loca").Set16(8, 0x7FFF); },
-     "past the glyf table"},
+    {"loca past the glyf table", none, [](FontBuilder& b) { b.Table("loca").Set16(8, 0x7FFF); }, "past the glyf table"},
     {"loca out of order", none,
      [](FontBuilder& b) {
        FontBytes& loca = b.Table("loca");
@@ -164,8 +163,8 @@ TEST(GlyphTableCheck, EveryOffsetAndCountTheRasteriserFollowsIsChecked)
      "coordinates past the glyph"},
     {"a lone off-curve point closing the outline",
      [](FontBuilder& b) {
-       b.glyphs[2] = FontBuilder::SimpleGlyph({3, 4}, {{0, 0}, {9, 0}, {9, 9}, {0, 9}, {4, 4}},
-                                              {true, true, true, true, false});
+       b.glyphs[2] =
+         FontBuilder::SimpleGlyph({3, 4}, {{0, 0}, {9, 0}, {9, 9}, {0, 9}, {4, 4}}, {true, true, true, true, false});
      },
      none, "lone off-curve point"},
     // Composite outlines.
