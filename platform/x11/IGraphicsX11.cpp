@@ -43,10 +43,14 @@ constexpr long kEventMask = ExposureMask | StructureNotifyMask | KeyPressMask | 
 // live on a connection of its own; windows are the server's, so EGL draws into them all the same.
 Display* RenderDisplay()
 {
-  static Display* display = nullptr;
-  if (!display && (display = XOpenDisplay(nullptr)))
-    new x11::X11ErrorTrap(display); // kept, as the connection is: a window gone under EGL must not end the host
-  return display;
+  static struct
+  {
+    Display* display = nullptr;
+    x11::X11ErrorTrap* errors = nullptr; // kept, as the connection is: a window gone under EGL must not end the host
+  } connection;
+  if (!connection.display && (connection.display = XOpenDisplay(nullptr)))
+    connection.errors = new x11::X11ErrorTrap(connection.display);
+  return connection.display;
 }
 
 IMouseMod ModifiersOf(unsigned state)
@@ -131,8 +135,21 @@ void IGraphicsX11::CloseWindow()
   mTimer.reset();
   if (!mDisplay)
     return;
+  // A host may destroy its window and close the editor at once, before any event says so.
+  XWindowAttributes attrs{};
+  if (mXWindow && !mWindowGone && !XGetWindowAttributes(mDisplay, mXWindow, &attrs))
+    OnWindowGone();
   IGraphics::CloseWindow(); // removes the controls and the drawing context's objects
   DestroyWindow();
+}
+
+void IGraphicsX11::OnWindowGone()
+{
+  mWindowGone = true;
+  // The context goes on without the window's surface: binding it again would have EGL ask the
+  // server about a window that no longer exists.
+  if (mGL)
+    mGL->DetachWindowSurface();
 }
 
 bool IGraphicsX11::CreateWindow(XID parent)
@@ -341,8 +358,8 @@ void IGraphicsX11::HandleEvent(XEvent& event)
     case ConfigureNotify: mNeedsPresent = true; break;
     case DestroyNotify:
       // Destroyed from outside, with the host's window or alone: closed, as far as the host is concerned.
-      if (event.xdestroywindow.window == mXWindow)
-        mWindowGone = true;
+      if (event.xdestroywindow.window == mXWindow && !mWindowGone)
+        OnWindowGone();
       break;
     case ClientMessage:
       if (mWMDeleteWindow && static_cast<unsigned long>(event.xclient.data.l[0]) == mWMDeleteWindow)

@@ -94,6 +94,7 @@ protected:
 private:
   bool CreateWindow(XID parent);
   void DestroyWindow();
+  void OnWindowGone();
   void DrawFrame();
   float Scale() const { return GetScreenScale() * GetDrawScale(); }
   void OnButton(_XEvent& event, bool press);

@@ -6,6 +6,7 @@
 // in GPOS (by glyph and by class) or in kern.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -40,6 +41,8 @@ struct FontBytes : std::vector<uint8_t>
     Set16(at + 2, v & 0xFFFF);
   }
   unsigned Get16(size_t at) const { return unsigned((*this)[at] << 8) | (*this)[at + 1]; }
+  /** Drops the last `n` bytes. */
+  void Cut(size_t n) { erase(end() - static_cast<std::ptrdiff_t>(std::min(n, size())), end()); }
 };
 
 struct FontBuilder

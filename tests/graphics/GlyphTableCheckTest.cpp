@@ -159,8 +159,7 @@ TEST(GlyphTableCheck, EveryOffsetAndCountTheRasteriserFollowsIsChecked)
     {"instructions past the glyph", [](FontBuilder& b) { b.glyphs[1].Set16(12, 0x7000); }, none,
      "instructions past the glyph"},
     {"more points than the flags hold", [](FontBuilder& b) { b.glyphs[1].Set16(10, 300); }, none, "past the glyph"},
-    {"coordinates cut off", [](FontBuilder& b) { b.glyphs[1].resize(b.glyphs[1].size() - 4); }, none,
-     "coordinates past the glyph"},
+    {"coordinates cut off", [](FontBuilder& b) { b.glyphs[1].Cut(4); }, none, "coordinates past the glyph"},
     {"a lone off-curve point closing the outline",
      [](FontBuilder& b) {
        b.glyphs[2] =
@@ -183,8 +182,7 @@ TEST(GlyphTableCheck, EveryOffsetAndCountTheRasteriserFollowsIsChecked)
      none, "nest too deep"},
     {"a composite placed by matching points", [](FontBuilder& b) { b.glyphs[3].Set16(18, 0x0000); }, none,
      "matching points"},
-    {"a component cut off", [](FontBuilder& b) { b.glyphs[3].resize(b.glyphs[3].size() - 3); }, none,
-     "component past the glyph"},
+    {"a component cut off", [](FontBuilder& b) { b.glyphs[3].Cut(3); }, none, "component past the glyph"},
     {"a component moved out of 16-bit range",
      [](FontBuilder& b) {
        FontBytes g = FontBuilder::GlyphHeader(-1, 0, 0, 600, 600);
