@@ -294,17 +294,99 @@ TEST(CorvaneEngine, FollowsThePlainChainSampleBySample)
       engine.ProcessBlock(none, none, 0);
       ref.ProcessBlock(none, none, 0);
     }
+    // The output gain lifts the signal up to +24 dB, where a rounding of
+    // the single-precision sections that went the other way moves it by
+    // more than 1e-7: the bound is a few such units at the output's level.
     for (int i = 0; i < n; ++i)
     {
-      maxDiff = std::max({maxDiff, std::fabs(a.l[i] - b.l[i]), std::fabs(a.r[i] - b.r[i])});
-      ASSERT_NEAR(a.l[i], b.l[i], 1e-12) << "block " << block << " sample " << i;
-      ASSERT_NEAR(a.r[i], b.r[i], 1e-12) << "block " << block << " sample " << i;
+      const double unitL = 0x1p-23 * std::max(1.0, std::fabs(b.l[i]));
+      const double unitR = 0x1p-23 * std::max(1.0, std::fabs(b.r[i]));
+      maxDiff = std::max({maxDiff, std::fabs(a.l[i] - b.l[i]) / unitL, std::fabs(a.r[i] - b.r[i]) / unitR});
+      ASSERT_NEAR(a.l[i], b.l[i], 4.0 * unitL) << "block " << block << " sample " << i;
+      ASSERT_NEAR(a.r[i], b.r[i], 4.0 * unitR) << "block " << block << " sample " << i;
     }
     ASSERT_EQ(engine.Latency(), ref.latency) << block;
     samples += n;
   }
   EXPECT_GT(samples, 250000u);
-  RecordProperty("max_difference", std::to_string(maxDiff));
+  RecordProperty("max_difference_in_units", std::to_string(maxDiff));
+}
+
+// The engine's curves and filter loops may round differently from the plain
+// chain in the last bits of a double. The single-precision sections turn
+// that into, at most, a rare step of one single-precision unit: never more
+// than 1e-7 while the output stays within +/-1.
+TEST(CorvaneEngine, StaysWithinATenMillionthOfThePlainChain)
+{
+  struct Mode
+  {
+    const char* name;
+    int os, preamp, filter, gain, mic, highpass, lowpass, phase;
+  };
+  const Mode modes[] = {
+    {"preamp and filters", 0, 1, 1, 4, 0, 2, 2, 0},
+    {"preamp only", 0, 1, 0, 4, 0, 2, 2, 0},
+    {"filters only", 0, 0, 1, 4, 0, 2, 2, 0},
+    {"both out", 0, 0, 0, 4, 0, 2, 2, 0},
+    {"oversampled, preamp and filters", 1, 1, 1, 4, 0, 2, 2, 0},
+    {"oversampled, preamp only", 1, 1, 0, 4, 0, 2, 2, 0},
+    {"oversampled, filters only", 1, 0, 1, 4, 0, 2, 2, 0},
+    {"oversampled, both out", 1, 0, 0, 4, 0, 2, 2, 0},
+    {"hot line", 0, 1, 1, 12, 0, 2, 2, 0},
+    {"hot mic", 0, 1, 1, 12, 1, 2, 2, 0},
+    {"oversampled, hot line", 1, 1, 1, 12, 0, 2, 2, 0},
+    {"oversampled, hot mic", 1, 1, 1, 12, 1, 2, 2, 0},
+    {"quiet mic, extreme filters, phase", 0, 1, 1, 0, 1, 4, 4, 1},
+    {"oversampled mic, no low-pass", 1, 1, 1, 8, 1, 0, 0, 0},
+  };
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> noise(-0.1, 0.1);
+  double worst = 0.0;
+  for (double fs : {44100.0, 48000.0, 96000.0, 192000.0})
+  {
+    Stereo in(8192);
+    for (size_t i = 0; i < in.size(); ++i)
+    {
+      const double t = static_cast<double>(i) / fs;
+      in.l[i] = 0.8 * std::sin(2.0 * std::numbers::pi * 220.0 * t) + noise(rng);
+      in.r[i] = 0.6 * std::sin(2.0 * std::numbers::pi * 3300.0 * t) + noise(rng) + (i % 1000 == 0 ? 0.3 : 0.0);
+    }
+    for (const Mode& m : modes)
+    {
+      E engine;
+      ReferenceChain ref;
+      for (auto [idx, v] : {std::pair{E::kGain, m.gain},
+                            {E::kMicPre, m.mic},
+                            {E::kHighpass, m.highpass},
+                            {E::kLowpass, m.lowpass},
+                            {E::kFilterBypass, m.filter},
+                            {E::kPreampBypass, m.preamp},
+                            {E::kPhase, m.phase},
+                            {E::kOversampling, m.os}})
+      {
+        engine.OnParamChange(idx, v);
+        ref.OnParamChange(idx, v);
+      }
+      engine.OnParamChange(E::kOutput, -3.0);
+      ref.OnParamChange(E::kOutput, -3.0);
+      engine.Reset(fs);
+      ref.fs = fs;
+      ref.OnReset();
+      // Blocks of 512 and a ragged end.
+      const Stereo a = RunBlocks(engine, in, 500), b = RunBlocks(ref, in, 500);
+      double diff = 0.0, peak = 0.0;
+      for (size_t i = 0; i < in.size(); ++i)
+      {
+        diff = std::max({diff, std::fabs(a.l[i] - b.l[i]), std::fabs(a.r[i] - b.r[i])});
+        peak = std::max({peak, std::fabs(b.l[i]), std::fabs(b.r[i])});
+      }
+      ASSERT_LT(peak, 1.0) << m.name << " at " << fs << " Hz: the bound holds within +/-1";
+      EXPECT_LE(diff, 1e-7) << m.name << " at " << fs << " Hz";
+      worst = std::max(worst, diff);
+      printf("%-36s %6.0f diff %g peak %g\n", m.name, fs, diff, peak);
+    }
+  }
+  RecordProperty("max_difference", std::to_string(worst));
 }
 
 TEST(CorvaneEngine, BadSamplesDoNotPoisonTheChain)
