@@ -190,24 +190,6 @@ private:
   bool mSettled;
 };
 
-// One biquad section of one channel, its coefficients and state in locals
-// for the length of a loop: single precision in and out.
-struct CorvaneEngine::LocalSection
-{
-  double a0, a1, a2, b1, b2, z1, z2;
-  LocalSection(const BiquadDesign& d, const SectionState& s)
-  : a0(d.a0)
-  , a1(d.a1)
-  , a2(d.a2)
-  , b1(d.b1)
-  , b2(d.b2)
-  , z1(s.z1)
-  , z2(s.z2)
-  {}
-  float Step(float in) { return Biquad::Step(*this, z1, z2, in); }
-  void Save(SectionState& s) const { s = {z1, z2}; }
-};
-
 void CorvaneEngine::Reset()
 {
   ClearOversamplingLines();
@@ -240,6 +222,22 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
                   "every designed biquad needs a row in kBiquadDesigns");
     for (const BiquadDesignRow& d : kBiquadDesigns)
       (mDesigns.*d.design).setBiquad(d.type, std::min(d.frequencyHz / fs, kMaxSectionFrequency), d.q, d.gainDb);
+    const Designs& d = mDesigns;
+    auto lanes = [](CascadeCoefficients& c, std::initializer_list<const BiquadDesign*> sections) {
+      c = {};
+      int k = 0;
+      for (const BiquadDesign* s : sections)
+      {
+        c.a0[k] = s->a0;
+        c.a1[k] = s->a1;
+        c.a2[k] = s->a2;
+        c.b1[k] = s->b1;
+        c.b2[k] = s->b2;
+        ++k;
+      }
+    };
+    lanes(mPreCoefficients, {&d.preLow, &d.prePeak, &d.preHigh});
+    lanes(mPostCoefficients, {&d.postLow, &d.postPeak, &d.postHigh, &d.band});
   }
   for (Smoother* sm : {&mSmooth.drive, &mSmooth.output, &mSmooth.gain, &mSmooth.lpf, &mSmooth.hpf})
   {
@@ -263,7 +261,8 @@ void CorvaneEngine::SetUpBlock(const Settings& s)
     Channel& ch = mChannels[c];
     ch.sub.Calc(T, 0.0);
     const LPF73& f = ch.lpf;
-    mLowpass[c] = {f.b0 / f.a0, f.b1 / f.a0, f.b2 / f.a0, f.a1 / f.a0, f.a2 / f.a0};
+    const double over[5] = {f.b0 / f.a0, f.b1 / f.a0, f.b2 / f.a0, f.a1 / f.a0, f.a2 / f.a0};
+    std::copy(over, over + 5, mLowpass[c]);
   }
 }
 
@@ -325,21 +324,12 @@ void CorvaneEngine::Oversample(int n, bool constantStage, StageKernel stage)
   mFramesSinceClear = std::min(kHistory, mFramesSinceClear + n);
 }
 
-// Polarity, subsonic filter (section out) or high-pass and low-pass (section
-// in), output gain and de-emphasis for one chunk, one channel after the
-// other. The high-pass and low-pass run in both states so their state stays
-// current; the subsonic filter runs only while the section is out. The
-// offset taken off the input goes back on. Without the low-pass it all runs
-// in one loop, so the recursions overlap; with it, the decimator runs over
-// the chunk in between.
+// Polarity, the console filters, output gain and de-emphasis for one chunk,
+// one channel after the other.
 template <int kChannels, bool kLowpass, bool kFilterOn>
 void CorvaneEngine::Sections(int start, int n, const Settings& s, double** inputs, double** outputs,
                              double offsetAtStart, BlockGlide& output)
 {
-  const bool preampOn = s.preampOn == 1;
-  const bool invert = s.phaseInvert == 1;
-  const bool fullBypass = s.preampOn == 0 && s.filterOn == 0;
-
   // The output gain of each frame: left takes the first of its two steps,
   // right the second.
   const bool constantGain = output.Settled();
@@ -350,85 +340,37 @@ void CorvaneEngine::Sections(int start, int n, const Settings& s, double** input
       mOutputGain[1][i] = output.Next();
     }
 
+  SectionsRun run{};
+  run.channels = kChannels;
+  run.n = n;
+  run.gainStride = constantGain ? 0 : 1;
+  run.offset = offsetAtStart;
+  run.invert = s.phaseInvert == 1;
+  run.fullBypass = s.preampOn == 0 && s.filterOn == 0;
+  run.coefficients = &mPostCoefficients;
   for (int c = 0; c < kChannels; ++c)
   {
     Channel& ch = mChannels[c];
-    const double* sel = preampOn ? mPreamp[c] : mEmphasised[c];
-    const double* in = inputs[c] + start;
-    double* out = outputs[c] + start;
-    const double* gain = constantGain ? &mSmooth.output.z : mOutputGain[c];
-    const int gainStride = constantGain ? 0 : 1;
-    HPF73 sub = ch.sub, hpf = ch.hpf;
-    LocalSection low(mDesigns.postLow, ch.postLow), peak(mDesigns.postPeak, ch.postPeak);
-    LocalSection high(mDesigns.postHigh, ch.postHigh), band(mDesigns.band, ch.band);
-
-    // Output gain, de-emphasis and the offset.
-    auto back = [&](int i, double o, double offset) {
-      const float v = peak.Step(low.Step(Narrow(o * gain[i * gainStride])));
-      const double q = Widen(band.Step(high.Step(v)));
-      out[i] = (fullBypass ? Sanitized(in[i]) : q) - offset;
-    };
-
-    double offset = offsetAtStart;
-    if constexpr (!kLowpass)
+    SectionsChannel& r = run.channel[c];
+    r = {s.preampOn == 1 ? mPreamp[c] : mEmphasised[c],
+         inputs[c] + start,
+         outputs[c] + start,
+         constantGain ? &mSmooth.output.z : mOutputGain[c],
+         &ch.sub,
+         &ch.hpf,
+         &ch.lpf,
+         mLowpass[c],
+         nullptr,
+         nullptr,
+         mSection[c],
+         &ch.post};
+    if constexpr (kLowpass)
     {
-      for (int i = 0; i < n; ++i)
-      {
-        offset = -offset;
-        const double x = invert ? -sel[i] : sel[i];
-        const double f = kFilterOn ? x : sub.Process(x);
-        const double h = hpf.Process(f);
-        back(i, kFilterOn ? h : f, offset);
-      }
+      r.first = ch.decFirst.Append(n);
+      r.second = ch.decSecond.Append(n);
     }
-    else
-    {
-      // Two steps of the low-pass per frame, on h and on a zero; the
-      // decimator takes both.
-      double* first = ch.decFirst.Append(n);
-      double* second = ch.decSecond.Append(n);
-      double* section = mSection[c];
-      const LowpassSteps k = mLowpass[c];
-      double x1 = ch.lpf.x1, x2 = ch.lpf.x2, y1 = ch.lpf.y1, y2 = ch.lpf.y2;
-      for (int i = 0; i < n; ++i)
-      {
-        const double x = invert ? -sel[i] : sel[i];
-        const double f = kFilterOn ? x : sub.Process(x);
-        const double h = hpf.Process(f);
-        const double a = (k.b0 * h + k.b1 * x1 + k.b2 * x2 - k.a2 * y2) - k.a1 * y1;
-        const double b = (k.b1 * h + k.b2 * x1 - k.a2 * y1) - k.a1 * a;
-        x2 = h;
-        x1 = 0.0;
-        y2 = a;
-        y1 = b;
-        first[i] = a;
-        second[i] = b;
-        if constexpr (!kFilterOn)
-          section[i] = f;
-      }
-      ch.lpf.x1 = ch.lpf.x0 = x1;
-      ch.lpf.x2 = x2;
-      ch.lpf.y1 = ch.lpf.y0 = y1;
-      ch.lpf.y2 = y2;
-      // With the section out its output is the subsonic filter's; the
-      // decimator's line still advances.
-      if constexpr (kFilterOn)
-        mKernels.decimator(first, second, section, n);
-      for (int i = 0; i < n; ++i)
-      {
-        offset = -offset;
-        back(i, section[i], offset);
-      }
-    }
-
-    if constexpr (!kFilterOn)
-      ch.sub = sub;
-    ch.hpf = hpf;
-    low.Save(ch.postLow);
-    peak.Save(ch.postPeak);
-    high.Save(ch.postHigh);
-    band.Save(ch.band);
   }
+  mKernels.sections[kLowpass][kFilterOn](run);
 }
 
 // The block runs in chunks, each in passes: pre-emphasis, the preamp stage,
@@ -449,7 +391,6 @@ void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, in
   constexpr int kGainSteps = kOversample ? 12 : 4;
   constexpr int kUsedGainSteps = kOversample ? 8 : kCurve ? 4 : 0;
   const bool constantStage = drive.Settled() && gain.Settled();
-  const Designs& d = mDesigns;
 
   for (int start = 0; start < nFrames; start += kChunk)
   {
@@ -463,22 +404,7 @@ void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, in
     else
       drive.Skip(n);
     for (int c = 0; c < kChannels; ++c)
-    {
-      Channel& ch = mChannels[c];
-      const double* in = inputs[c] + start;
-      double* e = mEmphasised[c];
-      LocalSection low(d.preLow, ch.preLow), peak(d.prePeak, ch.prePeak), high(d.preHigh, ch.preHigh);
-      double offset = offsetAtStart;
-      for (int i = 0; i < n; ++i)
-      {
-        const double x = Sanitized(in[i]) - offset;
-        offset = -offset;
-        e[i] = Widen(high.Step(peak.Step(low.Step(Narrow(x)))));
-      }
-      low.Save(ch.preLow);
-      peak.Save(ch.prePeak);
-      high.Save(ch.preHigh);
-    }
+      mKernels.preEmphasis({&mPreCoefficients, &mChannels[c].pre, inputs[c] + start, mEmphasised[c], n, offsetAtStart});
     mDenormalOffset = n % 2 ? -offsetAtStart : offsetAtStart;
 
     // 2. The gain steps of the chunk, then the preamp stage.
@@ -535,8 +461,7 @@ void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
     // silence would have left it (the phase of the oversampling zeros is
     // the left's).
     Channel& right = mChannels[1];
-    right.preLow = right.prePeak = right.preHigh = {};
-    right.postLow = right.postPeak = right.postHigh = right.band = {};
+    right.pre = right.post = {};
     right.hpf.ClearState();
     right.sub.ClearState();
     right.lpf.ClearState();
@@ -584,9 +509,10 @@ bool CorvaneEngine::StateIsFinite(int nChannels, bool oversampled, bool lowpasse
     for (const HPF73* h : {&ch.hpf, &ch.sub})
       add({h->x1, h->x2, h->x3, h->y1, h->y2, h->y3});
     add({ch.lpf.x1, ch.lpf.x2, ch.lpf.y1, ch.lpf.y2});
-    for (const SectionState* b :
-         {&ch.preLow, &ch.prePeak, &ch.preHigh, &ch.postLow, &ch.postPeak, &ch.postHigh, &ch.band})
-      add({b->z1, b->z2});
+    for (int k = 0; k < 3; ++k)
+      add({ch.pre.z1[k], ch.pre.z2[k]});
+    for (int k = 0; k < 4; ++k)
+      add({ch.post.z1[k], ch.post.z2[k]});
     if (oversampled)
       for (const Line* line : {&ch.upIn, &ch.downFirst, &ch.downSecond})
         addLine(*line);
@@ -606,8 +532,7 @@ void CorvaneEngine::ClearAllState()
     ch.lpf.ClearState();
     ch.hpf.ClearState();
     ch.sub.ClearState();
-    ch.preLow = ch.prePeak = ch.preHigh = {};
-    ch.postLow = ch.postPeak = ch.postHigh = ch.band = {};
+    ch.pre = ch.post = {};
   }
   Reset();
 }

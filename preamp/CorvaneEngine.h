@@ -130,11 +130,6 @@ private:
   };
   static const BiquadDesignRow kBiquadDesigns[];
 
-  struct SectionState
-  {
-    double z1 = 0.0, z2 = 0.0;
-  };
-
   // Past samples of the oversampling and decimation filters. The twice-rate
   // lines are kept split by phase, one value per frame: upIn and upZero are
   // the first and second samples that entered the up-sampling filter,
@@ -144,21 +139,15 @@ private:
   static constexpr int kLineSpace = 256;
   using Line = SlidingLine<kHistory, kLineSpace>;
 
-  // Everything one channel's chain keeps between blocks.
+  // Everything one channel's chain keeps between blocks. The biquads' state
+  // is kept by lane: pre-emphasis low, peak, high; de-emphasis low, peak,
+  // high, then the band filter.
   struct Channel
   {
-    SectionState preLow, prePeak, preHigh, postLow, postPeak, postHigh, band;
+    CascadeState pre, post;
     HPF73 hpf, sub;
     LPF73 lpf;
     Line upIn, upZero, downFirst, downSecond, decFirst, decSecond;
-  };
-
-  // The low-pass coefficients over a0, per channel: the twice-rate recursion
-  // multiplies where LPF73::Process divides, and takes the newest output
-  // last, so one step waits on the last for a product and a subtraction.
-  struct LowpassSteps
-  {
-    double b0 = 0.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
   };
 
   static constexpr int kChunk = 64;
@@ -167,7 +156,6 @@ private:
   template <int kChannels, bool kOversample, bool kCurve, bool kLowpass>
   void Run(const Settings& s, double** inputs, double** outputs, int nFrames);
   class BlockGlide;
-  struct LocalSection;
   template <int kChannels, bool kLowpass, bool kFilterOn>
   void Sections(int start, int n, const Settings& s, double** inputs, double** outputs, double offsetAtStart,
                 BlockGlide& output);
@@ -188,8 +176,13 @@ private:
   double mDesignedRate = 0.0; // the rate of mDesigns and of the smoother coefficients
   double mGlideA = 0.0, mGlideB = 0.0;
   Designs mDesigns;
+  CascadeCoefficients mPreCoefficients, mPostCoefficients; // the designs by lane
   Channel mChannels[2];
-  LowpassSteps mLowpass[2];
+  // The low-pass coefficients over a0 (b0, b1, b2, a1, a2), per channel: the
+  // twice-rate recursion multiplies where LPF73::Process divides, and takes
+  // the newest output last, so one step waits on the last for a product and
+  // a subtraction.
+  double mLowpass[2][5] = {};
   int mFramesSinceClear = 0; // oversampled frames since the lines were emptied, up to kHistory
   int mLastChannels = 2;
 

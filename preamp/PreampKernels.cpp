@@ -56,9 +56,23 @@ PreampKernels PreampKernelsOfKind(PreampKernels::Kind kind)
   switch (kind)
   {
     case PreampKernels::kScalar:
-      return {ScalarStage<MicCurve>,    ScalarStage<LineCurve>,   ScalarHalfband,
-              ScalarDecimator,          ScalarCurve<MicCurve>,    ScalarCurve<LineCurve>,
-              ScalarCurve<LibraryTanh>, ScalarCurve<LibraryAtan>, kind};
+    {
+      // The filters' loops in portable vector code, the curves through the
+      // C library.
+      using L = simd::Lanes<2>;
+      return {ScalarStage<MicCurve>,
+              ScalarStage<LineCurve>,
+              ScalarHalfband,
+              ScalarDecimator,
+              simd::PreEmphasisLoop<L>,
+              {{simd::Sections<L, false, false>, simd::Sections<L, false, true>},
+               {simd::Sections<L, true, false>, simd::Sections<L, true, true>}},
+              ScalarCurve<MicCurve>,
+              ScalarCurve<LineCurve>,
+              ScalarCurve<LibraryTanh>,
+              ScalarCurve<LibraryAtan>,
+              kind};
+    }
 #if defined(__x86_64__)
     case PreampKernels::kSse2: return simd::MakePreampKernels<2>(kind);
 #endif
@@ -71,7 +85,9 @@ PreampKernels PreampKernelsOfKind(PreampKernels::Kind kind)
 #endif
     default: break;
   }
-  return {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, kind};
+  PreampKernels none{};
+  none.kind = kind;
+  return none;
 }
 
 const PreampKernels& SystemPreampKernels()

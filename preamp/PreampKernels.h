@@ -1,5 +1,8 @@
 #pragma once
 
+#include "preamp/HPF73.h"
+#include "preamp/LPF73.h"
+
 namespace iplug {
 
 // The preamp's loops over runs of values, built once per instruction set and
@@ -39,6 +42,72 @@ using DecimatorKernel = void (*)(const double* a, const double* b, double* y, in
 // In place over a run of values.
 using CurveRun = void (*)(double* v, int count);
 
+// Up to four biquad sections in series (one per lane of the cascade below),
+// their coefficients and, per channel, their state. Sections past the last
+// have all coefficients zero.
+struct CascadeCoefficients
+{
+  double a0[4] = {}, a1[4] = {}, a2[4] = {}, b1[4] = {}, b2[4] = {};
+};
+struct CascadeState
+{
+  double z1[4] = {}, z2[4] = {};
+};
+
+// One channel's pre-emphasis over n samples:
+//   output[i] = section 3(section 2(section 1(input[i] - d_i)))
+// as the biquads compute it (single precision between the sections), where
+// non-finite input counts as zero and d_i is `offset` with its sign flipped
+// from one sample to the next.
+struct PreEmphasisRun
+{
+  const CascadeCoefficients* coefficients;
+  CascadeState* state;
+  const double* input;
+  double* output;
+  int n;
+  double offset;
+};
+using PreEmphasisKernel = void (*)(const PreEmphasisRun& run);
+
+// The section after the preamp over n frames, for one or two channels:
+// polarity, the subsonic high-pass (section out) or high-pass and low-pass
+// (section in), output gain and de-emphasis, then the anti-denormal offset
+// goes back on:
+//   output[i] = de-emphasis(gain[i] * section(±source[i])) - o_i
+// (or the input, made finite, - o_i with both switches out), where o_i is
+// -offset with its sign flipped from one frame to the next. The user
+// high-pass runs in both states, and so does the low-pass when a position
+// is selected: its two outputs per frame go to `first` and `second`, the
+// decimator's lines, whose last 32 values before them must be readable.
+struct SectionsChannel
+{
+  const double* source;
+  const double* input;
+  double* output;
+  const double* gain;
+  HPF73* sub;
+  HPF73* hpf;
+  LPF73* lpf;
+  const double* lowpass; // the low-pass coefficients over a0: b0, b1, b2, a1, a2
+  double* first;
+  double* second;
+  double* scratch; // room for n values
+  CascadeState* state;
+};
+struct SectionsRun
+{
+  SectionsChannel channel[2];
+  int channels;
+  int n;
+  int gainStride; // 0: one gain for the whole run
+  double offset;
+  bool invert;
+  bool fullBypass;
+  const CascadeCoefficients* coefficients;
+};
+using SectionsKernel = void (*)(const SectionsRun& run);
+
 struct PreampKernels
 {
   enum Kind
@@ -52,6 +121,8 @@ struct PreampKernels
   StageKernel lineStage;
   HalfbandKernel halfband;
   DecimatorKernel decimator;
+  PreEmphasisKernel preEmphasis;
+  SectionsKernel sections[2][2]; // [low-pass selected][filter section in]
   CurveRun mic, line, tanh, atan;
   Kind kind;
 };

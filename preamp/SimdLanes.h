@@ -27,6 +27,7 @@ struct VectorTypes<2>
 {
   typedef double D __attribute__((vector_size(16)));
   typedef std::int64_t I __attribute__((vector_size(16)));
+  typedef float F __attribute__((vector_size(8)));
   static D Splat(double x) { return D{x, x}; }
 };
 #if defined(__AVX__)
@@ -35,6 +36,7 @@ struct VectorTypes<4>
 {
   typedef double D __attribute__((vector_size(32)));
   typedef std::int64_t I __attribute__((vector_size(32)));
+  typedef float F __attribute__((vector_size(16)));
   static D Splat(double x) { return D{x, x, x, x}; }
 };
 #endif
@@ -44,6 +46,7 @@ struct Lanes
 {
   using D = typename VectorTypes<kLanes>::D;
   using I = typename VectorTypes<kLanes>::I;
+  using F = typename VectorTypes<kLanes>::F; // the same lanes in single precision
   static constexpr int kCount = kLanes;
 
   static D Load(const double* p)
@@ -54,6 +57,19 @@ struct Lanes
   }
   static void Store(double* p, D v) { std::memcpy(p, &v, sizeof v); }
   static D Splat(double x) { return VectorTypes<kLanes>::Splat(x); }
+  // Each lane rounded to single precision and back.
+  static D RoundToFloat(D v)
+  {
+#if defined(__AVX__)
+    if constexpr (kLanes == 4)
+      return _mm256_cvtps_pd(_mm256_cvtpd_ps(v));
+#endif
+#if defined(__SSE2__)
+    if constexpr (kLanes == 2)
+      return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+#endif
+    return __builtin_convertvector(__builtin_convertvector(v, F), D);
+  }
 
   // Bit patterns to masks and back; a mask lane is all ones or all zeros.
   static I Bits(D v) { return (I)v; }
