@@ -150,7 +150,7 @@ private:
     Line upIn, upZero, downFirst, downSecond, decFirst, decSecond;
   };
 
-  static constexpr int kChunk = 64;
+  static constexpr int kChunk = 128;
   static constexpr int kMaxGainSteps = 12; // per frame, with oversampling
 
   template <int kChannels, bool kOversample, bool kCurve, bool kLowpass>

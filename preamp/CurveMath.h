@@ -14,21 +14,46 @@
 namespace iplug::simd {
 namespace {
 
+// c[0] + c[1] x + ... + c[N-1] x^(N-1) by Estrin's scheme: pairs of terms,
+// then pairs of pairs, so the additions form a tree instead of one long
+// chain (the polynomials here are short, so the rounding stays well within
+// their last term).
+template <class L, int kFirst, int kCount, int N>
+[[gnu::always_inline]] inline typename L::D EstrinPart(const double (&c)[N], typename L::D x,
+                                                       const typename L::D* powers)
+{
+  if constexpr (kCount == 1)
+    return L::Splat(c[kFirst]);
+  else
+  {
+    // The lower half has the largest power of two terms below kCount.
+    constexpr int kLevel = kCount > 8 ? 3 : kCount > 4 ? 2 : kCount > 2 ? 1 : 0;
+    constexpr int kLower = 1 << kLevel;
+    const typename L::D low = EstrinPart<L, kFirst, kLower>(c, x, powers);
+    const typename L::D high = EstrinPart<L, kFirst + kLower, kCount - kLower>(c, x, powers);
+    return L::MulAdd(high, powers[kLevel], low);
+  }
+}
+
+template <class L, int N>
+[[gnu::always_inline]] inline typename L::D Estrin(const double (&c)[N], typename L::D x)
+{
+  const typename L::D x2 = x * x;
+  const typename L::D x4 = x2 * x2;
+  const typename L::D powers[4] = {x, x2, x4, x4 * x4};
+  return EstrinPart<L, 0, N>(c, x, powers);
+}
+
 // expm1(r) for |r| <= ln2 / 2: r + r^2 (1/2! + r/3! + ... + r^11/13!). The
 // next term is below 0.2 ulp; the leading r is exact, so small r keeps its
 // full precision.
 template <class L>
 [[gnu::always_inline]] inline typename L::D Expm1Reduced(typename L::D r)
 {
-  using D = typename L::D;
   constexpr double c[12] = {1.0 / 2.0,       1.0 / 6.0,        1.0 / 24.0,        1.0 / 120.0,
                             1.0 / 720.0,     1.0 / 5040.0,     1.0 / 40320.0,     1.0 / 362880.0,
                             1.0 / 3628800.0, 1.0 / 39916800.0, 1.0 / 479001600.0, 1.0 / 6227020800.0};
-  D q = L::Splat(c[11]);
-#pragma GCC unroll 11
-  for (int n = 10; n >= 0; --n)
-    q = L::MulAdd(q, r, L::Splat(c[n]));
-  return L::MulAdd(r * r, q, r);
+  return L::MulAdd(r * r, Estrin<L>(c, r), r);
 }
 
 // |x| below this is its own tanh; above the other limit tanh is 1.
@@ -43,7 +68,6 @@ constexpr double kTanhSeries = 0.25;
 template <class L>
 [[gnu::always_inline]] inline typename L::D TanhSeries(typename L::D ax)
 {
-  using D = typename L::D;
   constexpr double c[10] = {-1.0 / 3.0,
                             2.0 / 15.0,
                             -17.0 / 315.0,
@@ -54,12 +78,8 @@ template <class L>
                             6404582.0 / 10854718875.0,
                             -443861162.0 / 1856156927625.0,
                             18888466084.0 / 194896477400625.0};
-  const D s = ax * ax;
-  D q = L::Splat(c[9]);
-#pragma GCC unroll 9
-  for (int n = 8; n >= 0; --n)
-    q = L::MulAdd(q, s, L::Splat(c[n]));
-  return L::MulAdd(ax * s, q, ax);
+  const typename L::D s = ax * ax;
+  return L::MulAdd(ax * s, Estrin<L>(c, s), ax);
 }
 
 // tanh |x| for 1/4 <= |x| <= 22 through t = expm1(a), a = -2|x| below 1 and
@@ -112,9 +132,9 @@ template <class L>
     // stays NaN).
     const D limit = L::Splat(kTanhSaturated);
     const D clamped = L::Select((I)(lifted > limit), limit, lifted);
-    const D seriesArg = L::Select(series, lifted, L::Splat(kTanhSeries));
-    const D expArg = L::Select(series, L::Splat(kTanhSeries), clamped);
-    z = L::Select(series, TanhSeries<L>(seriesArg), TanhByExpm1<L>(expArg));
+    z = TanhByExpm1<L>(L::Select(series, L::Splat(kTanhSeries), clamped));
+    if (!L::None(series))
+      z = L::Select(series, TanhSeries<L>(L::Select(series, lifted, L::Splat(kTanhSeries))), z);
   }
   return L::Select(tiny, x, L::FlipSign(z, L::SignOf(x)));
 }
@@ -164,11 +184,7 @@ template <class L>
   using D = typename L::D;
   constexpr double c[7] = {-1.0 / 3.0, 1.0 / 5.0, -1.0 / 7.0, 1.0 / 9.0, -1.0 / 11.0, 1.0 / 13.0, -1.0 / 15.0};
   const D s = t * t;
-  D q = L::Splat(c[6]);
-#pragma GCC unroll 6
-  for (int n = 5; n >= 0; --n)
-    q = L::MulAdd(q, s, L::Splat(c[n]));
-  return (t * s) * q;
+  return (t * s) * Estrin<L>(c, s);
 }
 
 template <class L>

@@ -11,6 +11,8 @@
 #include "preamp/PreampKernels.h"
 #include "preamp/SectionWavefront.h"
 
+#include <type_traits>
+
 namespace iplug::simd {
 namespace {
 
@@ -82,7 +84,7 @@ void StageLoop(const StageRun& r)
   using D = typename L::D;
   constexpr int kLanes = L::kCount;
   const D k = L::Splat(r.k);
-  auto stage = [&k](D x, D drive, D gainIn, D gainOut) { return kCurve(k * x * drive * gainIn) / gainOut / drive; };
+  auto stage = [&k](D x, D drive, D gainIn, D gainOut) __attribute__((always_inline)) { return kCurve(k * x * drive * gainIn) / gainOut / drive; };
   int j = 0;
   if (r.stride == 0)
   {
@@ -135,83 +137,170 @@ void CurveLoop(double* v, int count)
 // into this file could stand in for the baseline one at link time.)
 inline double Finite(double x) { return __builtin_isfinite(x) ? x : 0.0; }
 
-// One sample through a high-pass, as HPF73::Process computes it (here, so
-// that it is built for this file's instruction set).
-[[gnu::always_inline]] inline double HighpassStep(HPF73& h, double x)
+// x[i] made finite, less the offset of sample i (`offset` for even i, its
+// negative for odd), rounded to single precision: the first section's input.
+template <class L>
+void PrepareEmphasisInput(const double* in, double* x, int n, double offset)
 {
-  const double y = (h.b0 * x + h.b1 * h.x1 + h.b2 * h.x2 + h.b3 * h.x3 - h.a1 * h.y1 - h.a2 * h.y2 - h.a3 * h.y3) / h.a0;
-  h.x3 = h.x2;
-  h.x2 = h.x1;
-  h.x1 = h.x0 = x;
-  h.y3 = h.y2;
-  h.y2 = h.y1;
-  h.y1 = h.y0 = y;
-  return y;
+  using D = typename L::D;
+  constexpr int kLanes = L::kCount;
+  D offsets;
+  for (int k = 0; k < kLanes; ++k)
+    offsets[k] = k % 2 ? -offset : offset;
+  const D infinity = L::Splat(__builtin_inf());
+  int i = 0;
+  for (; i + kLanes <= n; i += kLanes)
+  {
+    const D v = L::Load(in + i);
+    const D finite = L::Select((typename L::I)(L::Abs(v) < infinity), v, D{});
+    L::Store(x + i, L::RoundToFloat(finite - offsets));
+  }
+  for (; i < n; ++i)
+    x[i] = static_cast<float>(Finite(in[i]) - (i % 2 ? -offset : offset));
 }
 
 template <class L>
 void PreEmphasisLoop(const PreEmphasisRun& r)
 {
-  const double* in = r.input;
-  const double offset = r.offset;
+  // The prepared input goes where the output will be: each step reads its
+  // sample before the output kDelay samples back is written.
+  double* io = r.output;
+  PrepareEmphasisInput<L>(r.input, io, r.n, r.offset);
   SectionWavefront<L, 3> emphasis(*r.coefficients, *r.state);
   emphasis.Run(
-    r.n, [in, offset](int i) __attribute__((always_inline)) { return Finite(in[i]) - (i % 2 ? -offset : offset); },
-    [&r](int i, double y) __attribute__((always_inline)) { r.output[i] = y; });
+    r.n, [io](int i) __attribute__((always_inline)) { return io[i]; },
+    [io](int i, double y) __attribute__((always_inline)) { io[i] = y; });
 }
 
-// The console filters of one frame of one channel: the section's output,
-// or with the low-pass its two outputs too.
-template <bool kLowpass, bool kFilterOn>
+// The console filters of kChannels channels, each value V holding one
+// sample of every channel (double for one, a pair of lanes for two), with
+// every lane computing exactly what the filters compute alone.
+template <class V, int kChannels, bool kLowpass, bool kFilterOn>
 struct ConsoleFilters
 {
-  HPF73 sub, hpf;
-  double b0, b1, b2, a1, a2; // the low-pass over a0
-  double x1, x2, y1, y2;     // and its state
-
-  explicit ConsoleFilters(const SectionsChannel& c)
-  : sub(*c.sub)
-  , hpf(*c.hpf)
-  , b0(c.lowpass[0])
-  , b1(c.lowpass[1])
-  , b2(c.lowpass[2])
-  , a1(c.lowpass[3])
-  , a2(c.lowpass[4])
-  , x1(c.lpf->x1)
-  , x2(c.lpf->x2)
-  , y1(c.lpf->y1)
-  , y2(c.lpf->y2)
-  {}
-
-  void Save(const SectionsChannel& c) const
+  // One field of every channel's filter.
+  template <class Filter>
+  static V Gather(Filter* const* f, double Filter::*field)
   {
-    if constexpr (!kFilterOn)
-      *c.sub = sub;
-    *c.hpf = hpf;
-    if constexpr (kLowpass)
+    if constexpr (kChannels == 1)
+      return f[0]->*field;
+    else
+      return V{f[0]->*field, f[1]->*field};
+  }
+  template <class Filter>
+  static void Scatter(Filter* const* f, double Filter::*field, V v)
+  {
+    if constexpr (kChannels == 1)
+      f[0]->*field = v;
+    else
+      for (int c = 0; c < kChannels; ++c)
+        f[c]->*field = v[c];
+  }
+
+  struct Highpass
+  {
+    V b0, b1, b2, b3, a0, a1, a2, a3, x1, x2, x3, y1, y2, y3;
+
+    explicit Highpass(HPF73* const* f)
+    : b0(Gather(f, &HPF73::b0))
+    , b1(Gather(f, &HPF73::b1))
+    , b2(Gather(f, &HPF73::b2))
+    , b3(Gather(f, &HPF73::b3))
+    , a0(Gather(f, &HPF73::a0))
+    , a1(Gather(f, &HPF73::a1))
+    , a2(Gather(f, &HPF73::a2))
+    , a3(Gather(f, &HPF73::a3))
+    , x1(Gather(f, &HPF73::x1))
+    , x2(Gather(f, &HPF73::x2))
+    , x3(Gather(f, &HPF73::x3))
+    , y1(Gather(f, &HPF73::y1))
+    , y2(Gather(f, &HPF73::y2))
+    , y3(Gather(f, &HPF73::y3))
+    {}
+
+    void Save(HPF73* const* f) const
     {
-      c.lpf->x1 = c.lpf->x0 = x1;
-      c.lpf->x2 = x2;
-      c.lpf->y1 = c.lpf->y0 = y1;
-      c.lpf->y2 = y2;
+      Scatter(f, &HPF73::x0, x1);
+      Scatter(f, &HPF73::x1, x1);
+      Scatter(f, &HPF73::x2, x2);
+      Scatter(f, &HPF73::x3, x3);
+      Scatter(f, &HPF73::y0, y1);
+      Scatter(f, &HPF73::y1, y1);
+      Scatter(f, &HPF73::y2, y2);
+      Scatter(f, &HPF73::y3, y3);
+    }
+
+    // The sum and the division of HPF73::Process, built here for this
+    // file's instruction set.
+    [[gnu::always_inline]] V Step(V x)
+    {
+      const V y = (b0 * x + b1 * x1 + b2 * x2 + b3 * x3 - a1 * y1 - a2 * y2 - a3 * y3) / a0;
+      x3 = x2;
+      x2 = x1;
+      x1 = x;
+      y3 = y2;
+      y2 = y1;
+      y1 = y;
+      return y;
+    }
+  };
+
+  Highpass sub, hpf;
+  V b0, b1, b2, a1, a2; // the low-pass over a0
+  V x1, x2, y1, y2;     // and its state
+
+  ConsoleFilters(HPF73* const* subs, HPF73* const* hpfs, LPF73* const* lpfs, const double* const* lowpass)
+  : sub(subs)
+  , hpf(hpfs)
+  , x1(Gather(lpfs, &LPF73::x1))
+  , x2(Gather(lpfs, &LPF73::x2))
+  , y1(Gather(lpfs, &LPF73::y1))
+  , y2(Gather(lpfs, &LPF73::y2))
+  {
+    V* const coefficients[5] = {&b0, &b1, &b2, &a1, &a2};
+    for (int k = 0; k < 5; ++k)
+    {
+      if constexpr (kChannels == 1)
+        *coefficients[k] = lowpass[0][k];
+      else
+        *coefficients[k] = V{lowpass[0][k], lowpass[1][k]};
     }
   }
 
-  // The section's output for input x (its polarity already applied).
-  [[gnu::always_inline]] double Step(double x, double& first, double& second)
+  void Save(HPF73* const* subs, HPF73* const* hpfs, LPF73* const* lpfs) const
   {
-    const double f = kFilterOn ? x : HighpassStep(sub, x);
-    const double h = HighpassStep(hpf, f);
+    if constexpr (!kFilterOn)
+      sub.Save(subs);
+    hpf.Save(hpfs);
+    if constexpr (kLowpass)
+    {
+      Scatter(lpfs, &LPF73::x0, x1);
+      Scatter(lpfs, &LPF73::x1, x1);
+      Scatter(lpfs, &LPF73::x2, x2);
+      Scatter(lpfs, &LPF73::y0, y1);
+      Scatter(lpfs, &LPF73::y1, y1);
+      Scatter(lpfs, &LPF73::y2, y2);
+    }
+  }
+
+  // The section's output for input x (its polarity already applied); with
+  // the low-pass, also its two outputs of the frame.
+  [[gnu::always_inline]] V Step(V x, V& first, V& second)
+  {
+    const V f = kFilterOn ? x : sub.Step(x);
+    const V h = hpf.Step(f);
     if constexpr (kLowpass)
     {
       // Two steps per frame, on h and on a zero, multiplying by the
       // coefficients over a0.
-      first = (b0 * h + b1 * x1 + b2 * x2 - a2 * y2) - a1 * y1;
-      second = (b1 * h + b2 * x1 - a2 * y1) - a1 * first;
+      const V a = (b0 * h + b1 * x1 + b2 * x2 - a2 * y2) - a1 * y1;
+      const V b = (b1 * h + b2 * x1 - a2 * y1) - a1 * a;
       x2 = h;
-      x1 = 0.0;
-      y2 = first;
-      y1 = second;
+      x1 = V{};
+      y2 = a;
+      y1 = b;
+      first = a;
+      second = b;
       return f;
     }
     else
@@ -219,18 +308,54 @@ struct ConsoleFilters
   }
 };
 
+// The offset taken off the input goes back on: output[i] less -offset for
+// even i and less offset for odd i. With both switches out the output is
+// the input (made finite), all stages having run for their state alone.
+template <class L>
+void RestoreOffset(const SectionsChannel& c, int n, double offset, bool fullBypass)
+{
+  using D = typename L::D;
+  constexpr int kLanes = L::kCount;
+  D offsets;
+  for (int k = 0; k < kLanes; ++k)
+    offsets[k] = k % 2 ? offset : -offset;
+  const D infinity = L::Splat(__builtin_inf());
+  double* out = c.output;
+  int i = 0;
+  for (; i + kLanes <= n; i += kLanes)
+  {
+    D v = L::Load(out + i);
+    if (fullBypass)
+    {
+      const D in = L::Load(c.input + i);
+      v = L::Select((typename L::I)(L::Abs(in) < infinity), in, D{});
+    }
+    L::Store(out + i, v - offsets);
+  }
+  for (; i < n; ++i)
+    out[i] = (fullBypass ? Finite(c.input[i]) : out[i]) - (i % 2 ? offset : -offset);
+}
+
 template <class L, bool kLowpass, bool kFilterOn, int kChannels>
 void SectionsLoop(const SectionsRun& r)
 {
   const bool invert = r.invert;
   const int n = r.n;
   const int gainStride = r.gainStride;
-  // After the de-emphasis the offset goes back on (the first frame's is
-  // -offset).
-  auto finisher = [&r](const SectionsChannel& c) {
-    return [&r, &c](int i, double q) __attribute__((always_inline)) {
-      c.output[i] = (r.fullBypass ? Finite(c.input[i]) : q) - (i % 2 ? r.offset : -r.offset);
-    };
+  HPF73* subs[kChannels];
+  HPF73* hpfs[kChannels];
+  LPF73* lpfs[kChannels];
+  const double* lowpass[kChannels];
+  for (int c = 0; c < kChannels; ++c)
+  {
+    subs[c] = r.channel[c].sub;
+    hpfs[c] = r.channel[c].hpf;
+    lpfs[c] = r.channel[c].lpf;
+    lowpass[c] = r.channel[c].lowpass;
+  }
+  // The de-emphasis writes the output, and then the offset goes back on.
+  auto finisher = [](const SectionsChannel& c) {
+    return [&c](int i, double q) __attribute__((always_inline)) { c.output[i] = q; };
   };
 
   if constexpr (!kLowpass)
@@ -240,7 +365,7 @@ void SectionsLoop(const SectionsRun& r)
     for (int ch = 0; ch < kChannels; ++ch)
     {
       const SectionsChannel& c = r.channel[ch];
-      ConsoleFilters<kLowpass, kFilterOn> filters(c);
+      ConsoleFilters<double, 1, kLowpass, kFilterOn> filters(subs + ch, hpfs + ch, lpfs + ch, lowpass + ch);
       SectionWavefront<L, 4> emphasis(*r.coefficients, *c.state);
       const double* source = c.source;
       const double* gain = c.gain;
@@ -248,32 +373,54 @@ void SectionsLoop(const SectionsRun& r)
         n,
         [&](int i) __attribute__((always_inline)) {
           double unused;
-          return filters.Step(invert ? -source[i] : source[i], unused, unused) * gain[i * gainStride];
+          const double x = invert ? -source[i] : source[i];
+          return static_cast<double>(static_cast<float>(filters.Step(x, unused, unused) * gain[i * gainStride]));
         },
         finisher(c));
-      filters.Save(c);
+      filters.Save(subs + ch, hpfs + ch, lpfs + ch);
     }
   }
   else
   {
-    // The low-pass waits on itself twice per frame: both channels go
-    // through the filters in one loop, so that one's recursion fills the
-    // other's wait; with the section in, the decimator follows.
-    using Filters = ConsoleFilters<kLowpass, kFilterOn>;
-    Filters filters[2] = {Filters(r.channel[0]), Filters(r.channel[kChannels - 1])}; // one unused with one channel
+    // The low-pass waits on itself twice per frame: two channels go through
+    // the filters side by side, in the two lanes of a pair; with the
+    // section in, the decimator follows.
+    using V = std::conditional_t<kChannels == 1, double, typename Lanes<2>::D>;
+    ConsoleFilters<V, kChannels, kLowpass, kFilterOn> filters(subs, hpfs, lpfs, lowpass);
+    const SectionsChannel& left = r.channel[0];
+    const SectionsChannel& right = r.channel[kChannels - 1];
     for (int i = 0; i < n; ++i)
-#pragma GCC unroll 2
-      for (int ch = 0; ch < kChannels; ++ch)
+    {
+      V x, first, second;
+      if constexpr (kChannels == 1)
+        x = left.source[i];
+      else
+        x = V{left.source[i], right.source[i]};
+      const V f = filters.Step(invert ? -x : x, first, second);
+      if constexpr (kChannels == 1)
       {
-        const SectionsChannel& c = r.channel[ch];
-        const double f = filters[ch].Step(invert ? -c.source[i] : c.source[i], c.first[i], c.second[i]);
+        left.first[i] = first;
+        left.second[i] = second;
         if constexpr (!kFilterOn)
-          c.scratch[i] = f;
+          left.scratch[i] = f;
       }
+      else
+      {
+        left.first[i] = first[0];
+        left.second[i] = second[0];
+        right.first[i] = first[1];
+        right.second[i] = second[1];
+        if constexpr (!kFilterOn)
+        {
+          left.scratch[i] = f[0];
+          right.scratch[i] = f[1];
+        }
+      }
+    }
+    filters.Save(subs, hpfs, lpfs);
     for (int ch = 0; ch < kChannels; ++ch)
     {
       const SectionsChannel& c = r.channel[ch];
-      filters[ch].Save(c);
       // With the section out its output is the subsonic filter's; the
       // decimator's lines still advance.
       if constexpr (kFilterOn)
@@ -282,10 +429,15 @@ void SectionsLoop(const SectionsRun& r)
       const double* section = c.scratch;
       const double* gain = c.gain;
       emphasis.Run(
-        n, [section, gain, gainStride](int i) __attribute__((always_inline)) { return section[i] * gain[i * gainStride]; },
+        n,
+        [section, gain, gainStride](int i) __attribute__((always_inline)) {
+          return static_cast<double>(static_cast<float>(section[i] * gain[i * gainStride]));
+        },
         finisher(c));
     }
   }
+  for (int ch = 0; ch < kChannels; ++ch)
+    RestoreOffset<L>(r.channel[ch], n, r.offset, r.fullBypass);
 }
 
 // The section for the run's channel count.

@@ -55,12 +55,11 @@ public:
   SectionWavefront& operator=(const SectionWavefront&) = delete;
 
   // Step t of a run of n samples, x the first section's input for sample t
-  // (any value once t >= n), rounded here to single precision. kPartial:
-  // some lanes may have no sample.
+  // in single precision (any value once t >= n). kPartial: some lanes may
+  // have no sample.
   template <bool kPartial>
   [[gnu::always_inline]] void Step(double x, int t, int n)
   {
-    x = static_cast<float>(x);
     D in[kVectors];
     if constexpr (kVectors == 1)
       in[0] = __builtin_shufflevector(L::Splat(x), mBeforeLast[0], 0, 4, 5, 6);
@@ -93,8 +92,8 @@ public:
   // The last section's output of the latest step, in single precision.
   double Output() const { return mLast[(kSections - 1) / kLanes][(kSections - 1) % kLanes]; }
 
-  // All n samples: in(i) gives the first section's input, out(i, y) takes
-  // the last section's output.
+  // All n samples: in(i) gives the first section's input (in single
+  // precision), out(i, y) takes the last section's output.
   template <class In, class Out>
   [[gnu::always_inline]] void Run(int n, In in, Out out)
   {

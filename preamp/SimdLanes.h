@@ -142,6 +142,10 @@ struct Lanes
   // The value of table[index[i]] in lane i.
   static D Gather(const double* table, I index)
   {
+#if defined(__AVX2__)
+    if constexpr (kLanes == 4)
+      return _mm256_i64gather_pd(table, (__m256i)index, 8);
+#endif
     D v;
     for (int i = 0; i < kLanes; ++i)
       v[i] = table[index[i]];
