@@ -403,8 +403,13 @@ void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, in
         mDrive[i] = drive.Next();
     else
       drive.Skip(n);
-    for (int c = 0; c < kChannels; ++c)
-      mKernels.preEmphasis({&mPreCoefficients, &mChannels[c].pre, inputs[c] + start, mEmphasised[c], n, offsetAtStart});
+    mKernels.preEmphasis({&mPreCoefficients,
+                          {&mChannels[0].pre, &mChannels[1].pre},
+                          {inputs[0] + start, kChannels > 1 ? inputs[1] + start : nullptr},
+                          {mEmphasised[0], mEmphasised[1]},
+                          kChannels,
+                          n,
+                          offsetAtStart});
     mDenormalOffset = n % 2 ? -offsetAtStart : offsetAtStart;
 
     // 2. The gain steps of the chunk, then the preamp stage.

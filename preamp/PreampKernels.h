@@ -54,7 +54,7 @@ struct CascadeState
   double z1[4] = {}, z2[4] = {};
 };
 
-// One channel's pre-emphasis over n samples:
+// The pre-emphasis of one or two channels over n samples:
 //   output[i] = section 3(section 2(section 1(input[i] - d_i)))
 // as the biquads compute it (single precision between the sections), where
 // non-finite input counts as zero and d_i is `offset` with its sign flipped
@@ -62,9 +62,10 @@ struct CascadeState
 struct PreEmphasisRun
 {
   const CascadeCoefficients* coefficients;
-  CascadeState* state;
-  const double* input;
-  double* output;
+  CascadeState* state[2];
+  const double* input[2];
+  double* output[2];
+  int channels;
   int n;
   double offset;
 };

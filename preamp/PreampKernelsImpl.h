@@ -164,12 +164,20 @@ void PreEmphasisLoop(const PreEmphasisRun& r)
 {
   // The prepared input goes where the output will be: each step reads its
   // sample before the output kDelay samples back is written.
-  double* io = r.output;
-  PrepareEmphasisInput<L>(r.input, io, r.n, r.offset);
-  SectionWavefront<L, 3> emphasis(*r.coefficients, *r.state);
-  emphasis.Run(
-    r.n, [io](int i) __attribute__((always_inline)) { return io[i]; },
-    [io](int i, double y) __attribute__((always_inline)) { io[i] = y; });
+  for (int c = 0; c < r.channels; ++c)
+    PrepareEmphasisInput<L>(r.input[c], r.output[c], r.n, r.offset);
+  double* left = r.output[0];
+  auto in = [](double* io) { return [io](int i) __attribute__((always_inline)) { return io[i]; }; };
+  auto out = [](double* io) { return [io](int i, double y) __attribute__((always_inline)) { io[i] = y; }; };
+  SectionWavefront<L, 3> emphasis(*r.coefficients, *r.state[0]);
+  if (r.channels == 1)
+    emphasis.Run(r.n, in(left), out(left));
+  else
+  {
+    double* right = r.output[1];
+    SectionWavefront<L, 3> other(*r.coefficients, *r.state[1]);
+    SectionWavefront<L, 3>::RunBoth(emphasis, other, r.n, in(left), out(left), in(right), out(right));
+  }
 }
 
 // The console filters of kChannels channels, each value V holding one
@@ -418,22 +426,23 @@ void SectionsLoop(const SectionsRun& r)
       }
     }
     filters.Save(subs, hpfs, lpfs);
-    for (int ch = 0; ch < kChannels; ++ch)
+    // With the section out its output is the subsonic filter's; the
+    // decimator's lines still advance.
+    if constexpr (kFilterOn)
+      for (int ch = 0; ch < kChannels; ++ch)
+        DecimatorLoop<L>(r.channel[ch].first, r.channel[ch].second, r.channel[ch].scratch, n);
+    auto in = [gainStride](const SectionsChannel& c) {
+      return [section = c.scratch, gain = c.gain, gainStride](int i) __attribute__((always_inline)) {
+        return static_cast<double>(static_cast<float>(section[i] * gain[i * gainStride]));
+      };
+    };
+    SectionWavefront<L, 4> emphasis(*r.coefficients, *left.state);
+    if constexpr (kChannels == 1)
+      emphasis.Run(n, in(left), finisher(left));
+    else
     {
-      const SectionsChannel& c = r.channel[ch];
-      // With the section out its output is the subsonic filter's; the
-      // decimator's lines still advance.
-      if constexpr (kFilterOn)
-        DecimatorLoop<L>(c.first, c.second, c.scratch, n);
-      SectionWavefront<L, 4> emphasis(*r.coefficients, *c.state);
-      const double* section = c.scratch;
-      const double* gain = c.gain;
-      emphasis.Run(
-        n,
-        [section, gain, gainStride](int i) __attribute__((always_inline)) {
-          return static_cast<double>(static_cast<float>(section[i] * gain[i * gainStride]));
-        },
-        finisher(c));
+      SectionWavefront<L, 4> other(*r.coefficients, *right.state);
+      SectionWavefront<L, 4>::RunBoth(emphasis, other, n, in(left), finisher(left), in(right), finisher(right));
     }
   }
   for (int ch = 0; ch < kChannels; ++ch)

@@ -113,6 +113,37 @@ public:
     }
   }
 
+  // Two runs side by side, each step of one beside the same step of the
+  // other, so that one's wait on its last step fills the other's.
+  template <class InA, class OutA, class InB, class OutB>
+  [[gnu::always_inline]] static void RunBoth(SectionWavefront& a, SectionWavefront& b, int n, InA inA, OutA outA,
+                                             InB inB, OutB outB)
+  {
+    int t = 0;
+    for (; t < n && t < kDelay; ++t)
+    {
+      a.Step<true>(inA(t), t, n);
+      b.Step<true>(inB(t), t, n);
+    }
+    for (; t < n; ++t)
+    {
+      a.Step<false>(inA(t), t, n);
+      b.Step<false>(inB(t), t, n);
+      outA(t - kDelay, a.Output());
+      outB(t - kDelay, b.Output());
+    }
+    for (; t < n + kDelay; ++t)
+    {
+      a.Step<true>(0.0, t, n);
+      b.Step<true>(0.0, t, n);
+      if (t >= kDelay)
+      {
+        outA(t - kDelay, a.Output());
+        outB(t - kDelay, b.Output());
+      }
+    }
+  }
+
 private:
   static constexpr int kLanes = L::kCount;
   static constexpr int kVectors = 4 / kLanes;
