@@ -1,6 +1,9 @@
 // The preamp's kernels against the C library and the plain filter sums, for
 // every kind this CPU runs: the engine is only as close to the plain chain
 // as they are.
+#include "preamp/Biquad.h"
+#include "preamp/HPF73.h"
+#include "preamp/LPF73.h"
 #include "preamp/OSAA.h"
 #include "preamp/OSEQ.h"
 #include "preamp/PreampKernels.h"
@@ -239,6 +242,221 @@ TEST(PreampKernels, FilterSumsAreThoseOfThePlainFilters)
       for (int j = 0; j < n; ++j)
         ASSERT_EQ(Bits(w[j]), Bits(HalfbandSum(now + j, offset, offset))) << j;
     }
+}
+
+namespace {
+
+// Emphasis sections of real designs, one row per lane.
+struct Emphasis
+{
+  std::vector<Biquad> sections;
+  CascadeCoefficients coefficients;
+
+  explicit Emphasis(std::initializer_list<Biquad> designs) : sections(designs)
+  {
+    int k = 0;
+    for (const Biquad& b : sections)
+    {
+      coefficients.a0[k] = b.a0;
+      coefficients.a1[k] = b.a1;
+      coefficients.a2[k] = b.a2;
+      coefficients.b1[k] = b.b1;
+      coefficients.b2[k] = b.b2;
+      ++k;
+    }
+  }
+
+  // One sample through the sections one after another.
+  double Process(double x)
+  {
+    float v = static_cast<float>(x);
+    for (Biquad& b : sections)
+      v = b.process(v);
+    return v;
+  }
+};
+
+const double kFsK = 48000.0;
+
+Emphasis PreEmphasis()
+{
+  return Emphasis{Biquad(Biquad::kLowshelf, 100.0 / kFsK, 0.8, -3.0), Biquad(Biquad::kPeak, 850.0 / kFsK, 0.28, 2.0),
+                  Biquad(Biquad::kHighshelf, 4030.0 / kFsK, 0.28, -1.5)};
+}
+
+Emphasis DeEmphasis()
+{
+  return Emphasis{Biquad(Biquad::kLowshelf, 110.0 / kFsK, 0.8, 3.1), Biquad(Biquad::kPeak, 830.0 / kFsK, 0.28, -1.7),
+                  Biquad(Biquad::kHighshelf, 4000.0 / kFsK, 0.28, 1.7),
+                  Biquad(Biquad::kBandpass, 5000.0 / kFsK, 0.0004, 0.0)};
+}
+
+std::vector<PreampKernels> AllKinds()
+{
+  std::vector<PreampKernels> kinds = VectorKinds();
+  kinds.push_back(PreampKernelsOfKind(PreampKernels::kScalar));
+  return kinds;
+}
+
+// Runs of every length, from shorter than the wavefront's depth up.
+constexpr int kRunLengths[] = {1, 2, 3, 5, 7, 64, 1, 128, 4};
+
+} // namespace
+
+TEST(PreampKernels, PreEmphasisIsTheSectionsOneAfterAnother)
+{
+  // Bit for bit, for one and two channels, with the state carried from run
+  // to run; bad samples count as zero and the offset alternates.
+  std::mt19937_64 rng(17);
+  std::uniform_real_distribution<double> sample(-1.0, 1.0);
+  for (const PreampKernels& k : AllKinds())
+    for (int channels : {1, 2})
+    {
+      Emphasis plain[2] = {PreEmphasis(), PreEmphasis()};
+      const Emphasis design = PreEmphasis();
+      CascadeState state[2];
+      double offset = 1e-15;
+      for (int n : kRunLengths)
+      {
+        std::vector<double> in[2], out[2];
+        for (int c = 0; c < 2; ++c)
+        {
+          in[c].resize(n);
+          out[c].resize(n);
+          for (double& v : in[c])
+            v = sample(rng);
+        }
+        in[0][n / 2] = std::numeric_limits<double>::quiet_NaN();
+        k.preEmphasis({&design.coefficients,
+                       {&state[0], &state[1]},
+                       {in[0].data(), in[1].data()},
+                       {out[0].data(), out[1].data()},
+                       channels,
+                       n,
+                       offset});
+        for (int c = 0; c < channels; ++c)
+          for (int i = 0; i < n; ++i)
+          {
+            const double x = std::isfinite(in[c][i]) ? in[c][i] : 0.0;
+            const double expected = plain[c].Process(x - (i % 2 ? -offset : offset));
+            ASSERT_EQ(Bits(out[c][i]), Bits(expected))
+              << "kind " << k.kind << " channels " << channels << " run " << n << " channel " << c << " at " << i;
+          }
+        if (n % 2)
+          offset = -offset;
+      }
+    }
+}
+
+TEST(PreampKernels, SectionsAreTheFiltersOneAfterAnother)
+{
+  // Subsonic and user high-pass, output gain and de-emphasis, bit for bit
+  // against the filter classes, with the section in and out and polarity;
+  // with the low-pass, within a few units of its division form.
+  std::mt19937_64 rng(19);
+  std::uniform_real_distribution<double> sample(-1.0, 1.0);
+  for (const PreampKernels& k : AllKinds())
+    for (int channels : {1, 2})
+      for (bool lowpass : {false, true})
+        for (bool filterOn : {false, true})
+        {
+          HPF73 sub[2], hpf[2], plainSub[2], plainHpf[2];
+          LPF73 lpf[2], plainLpf[2];
+          double lowpassOverA0[2][5];
+          for (int c = 0; c < 2; ++c)
+          {
+            for (HPF73* h : {&sub[c], &plainSub[c]})
+              h->Calc(2.0 * kFsK, 0.0);
+            for (HPF73* h : {&hpf[c], &plainHpf[c]})
+              h->Calc(2.0 * kFsK, c ? 0.75 : 0.9);
+            for (LPF73* l : {&lpf[c], &plainLpf[c]})
+              l->Calc(2.0 * kFsK, c ? 0.988 : 0.9943);
+            const LPF73& l = lpf[c];
+            const double over[5] = {l.b0 / l.a0, l.b1 / l.a0, l.b2 / l.a0, l.a1 / l.a0, l.a2 / l.a0};
+            std::copy(over, over + 5, lowpassOverA0[c]);
+          }
+          Emphasis plain[2] = {DeEmphasis(), DeEmphasis()};
+          const Emphasis design = DeEmphasis();
+          CascadeState state[2];
+          std::vector<double> first[2], second[2];
+          for (int c = 0; c < 2; ++c)
+            first[c].assign(32, 0.0), second[c].assign(32, 0.0);
+          double offset = -1e-15;
+          bool invert = false;
+          for (int n : kRunLengths)
+          {
+            std::vector<double> source[2], out[2], scratch[2], gain(n);
+            for (double& g : gain)
+              g = 0.5 + 0.5 * sample(rng);
+            SectionsRun run{};
+            for (int c = 0; c < 2; ++c)
+            {
+              source[c].resize(n);
+              out[c].resize(n);
+              scratch[c].resize(n);
+              for (double& v : source[c])
+                v = sample(rng);
+              first[c].resize(first[c].size() + n);
+              second[c].resize(second[c].size() + n);
+              run.channel[c] = {source[c].data(),
+                                source[c].data(),
+                                out[c].data(),
+                                gain.data(),
+                                &sub[c],
+                                &hpf[c],
+                                &lpf[c],
+                                lowpassOverA0[c],
+                                first[c].data() + first[c].size() - n,
+                                second[c].data() + second[c].size() - n,
+                                scratch[c].data(),
+                                &state[c]};
+            }
+            run.channels = channels;
+            run.n = n;
+            run.gainStride = 1;
+            run.offset = offset;
+            run.invert = invert;
+            run.fullBypass = false;
+            run.coefficients = &design.coefficients;
+            k.sections[lowpass][filterOn](run);
+            for (int c = 0; c < channels; ++c)
+            {
+              const double* firstNow = first[c].data() + first[c].size() - n;
+              const double* secondNow = second[c].data() + second[c].size() - n;
+              for (int i = 0; i < n; ++i)
+              {
+                const double x = invert ? -source[c][i] : source[c][i];
+                const double f = filterOn ? x : plainSub[c].Process(x);
+                const double h = plainHpf[c].Process(f);
+                if (lowpass)
+                {
+                  // The low-pass multiplies where the class divides; the
+                  // decimator after it is checked on its own.
+                  const double a = plainLpf[c].Process(h);
+                  const double z = plainLpf[c].Process(0.0);
+                  ASSERT_NEAR(firstNow[i], a, 1e-13 * std::max(1.0, std::fabs(a)));
+                  ASSERT_NEAR(secondNow[i], z, 1e-13 * std::max(1.0, std::fabs(z)));
+                  if (filterOn)
+                    continue;
+                }
+                const double o = filterOn ? h : f;
+                const double expected = plain[c].Process(o * gain[i]) - (i % 2 ? offset : -offset);
+                ASSERT_EQ(Bits(out[c][i]), Bits(expected))
+                  << "kind " << k.kind << " channels " << channels << " low-pass " << lowpass << " section " << filterOn
+                  << " run " << n << " channel " << c << " at " << i;
+              }
+              // The state ends where the filters' does.
+              if (!filterOn)
+              {
+                ASSERT_EQ(Bits(sub[c].y1), Bits(plainSub[c].y1));
+              }
+              ASSERT_EQ(Bits(hpf[c].y1), Bits(plainHpf[c].y1));
+            }
+            if (n % 2)
+              offset = -offset;
+            invert = !invert;
+          }
+        }
 }
 
 TEST(PreampKernels, RunsTouchOnlyTheirCount)
