@@ -294,7 +294,7 @@ void CorvaneEngine::Oversample(int n, bool constantStage, StageKernel stage)
     double* zero = ch.upZero.Append(n);
     for (int i = 0; i < n; ++i)
     {
-      in[i] = mEmphasised[c][i] + kFirstOffset;
+      in[i] = mEmphasised[mNow][c][i] + kFirstOffset;
       zero[i] = kSecondOffset;
     }
     if (zerosFilled)
@@ -328,7 +328,7 @@ void CorvaneEngine::Oversample(int n, bool constantStage, StageKernel stage)
 // one channel after the other.
 template <int kChannels, bool kLowpass, bool kFilterOn>
 void CorvaneEngine::Sections(int start, int n, const Settings& s, double** inputs, double** outputs,
-                             double offsetAtStart, BlockGlide& output)
+                             double offsetAtStart, BlockGlide& output, const PreEmphasisRun* next)
 {
   // The output gain of each frame: left takes the first of its two steps,
   // right the second.
@@ -348,11 +348,12 @@ void CorvaneEngine::Sections(int start, int n, const Settings& s, double** input
   run.invert = s.phaseInvert == 1;
   run.fullBypass = s.preampOn == 0 && s.filterOn == 0;
   run.coefficients = &mPostCoefficients;
+  run.next = next;
   for (int c = 0; c < kChannels; ++c)
   {
     Channel& ch = mChannels[c];
     SectionsChannel& r = run.channel[c];
-    r = {s.preampOn == 1 ? mPreamp[c] : mEmphasised[c],
+    r = {s.preampOn == 1 ? mPreamp[c] : mEmphasised[mNow][c],
          inputs[c] + start,
          outputs[c] + start,
          constantGain ? &mSmooth.output.z : mOutputGain[c],
@@ -373,10 +374,23 @@ void CorvaneEngine::Sections(int start, int n, const Settings& s, double** input
   mKernels.sections[kLowpass][kFilterOn](run);
 }
 
+template <int kChannels>
+PreEmphasisRun CorvaneEngine::PreEmphasis(double** inputs, int start, int n, double offset, int buffer)
+{
+  return {&mPreCoefficients,
+          {&mChannels[0].pre, &mChannels[1].pre},
+          {inputs[0] + start, kChannels > 1 ? inputs[1] + start : nullptr},
+          {mEmphasised[buffer][0], mEmphasised[buffer][1]},
+          kChannels,
+          n,
+          offset};
+}
+
 // The block runs in chunks, each in passes: pre-emphasis, the preamp stage,
-// then everything after it. The passes keep every operation and its order;
-// they keep the curves (one run over the chunk, several values at a time)
-// away from the recursive filters, so the filter states can live in
+// then everything after it, with the next chunk's pre-emphasis running in
+// the same loops as this one's sections. The passes keep every operation and
+// its order; they keep the curves (one run over the chunk, several values at
+// a time) away from the recursive filters, so the filter states can live in
 // registers. Each smoother steps in its own sequence, so splitting them
 // across passes changes nothing.
 template <int kChannels, bool kOversample, bool kCurve, bool kLowpass>
@@ -392,27 +406,23 @@ void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, in
   constexpr int kUsedGainSteps = kOversample ? 8 : kCurve ? 4 : 0;
   const bool constantStage = drive.Settled() && gain.Settled();
 
+  // The first chunk's pre-emphasis; the offset d comes off the input.
+  double offset = mDenormalOffset;
+  mNow = 0;
+  mKernels.preEmphasis(PreEmphasis<kChannels>(inputs, 0, std::min(kChunk, nFrames), offset, mNow));
+
   for (int start = 0; start < nFrames; start += kChunk)
   {
     const int n = std::min(kChunk, nFrames - start);
-    const double offsetAtStart = mDenormalOffset;
+    const double offsetAtStart = offset;
+    offset = n % 2 ? -offset : offset;
 
-    // 1. Drive and pre-emphasis; the offset d comes off the input.
+    // 1. The drive and gain steps of the chunk, then the preamp stage.
     if (!constantStage)
       for (int i = 0; i < n; ++i)
         mDrive[i] = drive.Next();
     else
       drive.Skip(n);
-    mKernels.preEmphasis({&mPreCoefficients,
-                          {&mChannels[0].pre, &mChannels[1].pre},
-                          {inputs[0] + start, kChannels > 1 ? inputs[1] + start : nullptr},
-                          {mEmphasised[0], mEmphasised[1]},
-                          kChannels,
-                          n,
-                          offsetAtStart});
-    mDenormalOffset = n % 2 ? -offsetAtStart : offsetAtStart;
-
-    // 2. The gain steps of the chunk, then the preamp stage.
     if (constantStage || kUsedGainSteps == 0)
       gain.Skip(kGainSteps * n);
     else
@@ -423,16 +433,24 @@ void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, in
       for (int c = 0; c < kChannels; ++c)
       {
         const bool k = constantStage;
-        stage({mEmphasised[c], mPreamp[c], n, 1.0, k ? &mSmooth.drive.z : mDrive, k ? &mSmooth.gain.z : mGain[2 * c],
-               k ? &mSmooth.gain.z : mGain[2 * c + 1], k ? 0 : 1});
+        stage({mEmphasised[mNow][c], mPreamp[c], n, 1.0, k ? &mSmooth.drive.z : mDrive,
+               k ? &mSmooth.gain.z : mGain[2 * c], k ? &mSmooth.gain.z : mGain[2 * c + 1], k ? 0 : 1});
       }
 
-    // 3. Polarity, filter section, output gain and de-emphasis.
+    // 2. Polarity, filter section, output gain and de-emphasis, and the
+    // next chunk's pre-emphasis.
+    const int nextStart = start + kChunk;
+    PreEmphasisRun next{};
+    if (nextStart < nFrames)
+      next = PreEmphasis<kChannels>(inputs, nextStart, std::min(kChunk, nFrames - nextStart), offset, 1 - mNow);
+    const PreEmphasisRun* nextRun = nextStart < nFrames ? &next : nullptr;
     if (s.filterOn == 1)
-      Sections<kChannels, kLowpass, true>(start, n, s, inputs, outputs, offsetAtStart, output);
+      Sections<kChannels, kLowpass, true>(start, n, s, inputs, outputs, offsetAtStart, output, nextRun);
     else
-      Sections<kChannels, kLowpass, false>(start, n, s, inputs, outputs, offsetAtStart, output);
+      Sections<kChannels, kLowpass, false>(start, n, s, inputs, outputs, offsetAtStart, output, nextRun);
+    mNow = 1 - mNow;
   }
+  mDenormalOffset = offset;
 }
 
 template <int kChannels>

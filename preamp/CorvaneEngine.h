@@ -158,7 +158,9 @@ private:
   class BlockGlide;
   template <int kChannels, bool kLowpass, bool kFilterOn>
   void Sections(int start, int n, const Settings& s, double** inputs, double** outputs, double offsetAtStart,
-                BlockGlide& output);
+                BlockGlide& output, const PreEmphasisRun* next);
+  template <int kChannels>
+  PreEmphasisRun PreEmphasis(double** inputs, int start, int n, double offset, int buffer);
   template <int kChannels>
   void Oversample(int n, bool constantStage, StageKernel stage);
   template <int kChannels>
@@ -189,7 +191,10 @@ private:
   // Per-chunk scratch shared by the passes of Run.
   double mDrive[kChunk] = {};
   double mGain[kMaxGainSteps][kChunk] = {};
-  double mEmphasised[2][kChunk] = {};
+  // The emphasised input of this chunk and the next (made while this one's
+  // sections run), by channel.
+  double mEmphasised[2][2][kChunk] = {};
+  int mNow = 0; // which of the two is this chunk's
   double mPreamp[2][kChunk] = {};
   double mSection[2][kChunk] = {};
   double mOutputGain[2][kChunk] = {};

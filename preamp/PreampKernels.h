@@ -106,6 +106,8 @@ struct SectionsRun
   bool invert;
   bool fullBypass;
   const CascadeCoefficients* coefficients;
+  // The next chunk's pre-emphasis, run in the same loops (may be null).
+  const PreEmphasisRun* next;
 };
 using SectionsKernel = void (*)(const SectionsRun& run);
 

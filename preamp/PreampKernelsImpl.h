@@ -180,6 +180,23 @@ void PreEmphasisLoop(const PreEmphasisRun& r)
   }
 }
 
+// One channel of the next chunk's pre-emphasis, to run inside another loop:
+// its input prepared in place, its wavefront, where it reads and writes.
+template <class L>
+SectionWavefront<L, 3> NextPreEmphasis(const PreEmphasisRun& r, int channel)
+{
+  PrepareEmphasisInput<L>(r.input[channel], r.output[channel], r.n, r.offset);
+  return SectionWavefront<L, 3>(*r.coefficients, *r.state[channel]);
+}
+inline auto NextIn(const PreEmphasisRun& r, int channel)
+{
+  return [io = r.output[channel]](int i) __attribute__((always_inline)) { return io[i]; };
+}
+inline auto NextOut(const PreEmphasisRun& r, int channel)
+{
+  return [io = r.output[channel]](int i, double y) __attribute__((always_inline)) { io[i] = y; };
+}
+
 // The console filters of kChannels channels, each value V holding one
 // sample of every channel (double for one, a pair of lanes for two), with
 // every lane computing exactly what the filters compute alone.
@@ -377,14 +394,19 @@ void SectionsLoop(const SectionsRun& r)
       SectionWavefront<L, 4> emphasis(*r.coefficients, *c.state);
       const double* source = c.source;
       const double* gain = c.gain;
-      emphasis.Run(
-        n,
-        [&](int i) __attribute__((always_inline)) {
-          double unused;
-          const double x = invert ? -source[i] : source[i];
-          return static_cast<double>(static_cast<float>(filters.Step(x, unused, unused) * gain[i * gainStride]));
-        },
-        finisher(c));
+      auto in = [&](int i) __attribute__((always_inline)) {
+        double unused;
+        const double x = invert ? -source[i] : source[i];
+        return static_cast<double>(static_cast<float>(filters.Step(x, unused, unused) * gain[i * gainStride]));
+      };
+      if (r.next)
+      {
+        // The next chunk's pre-emphasis of this channel alongside.
+        SectionWavefront<L, 3> pre = NextPreEmphasis<L>(*r.next, ch);
+        RunTogether(emphasis.Steps(n, in, finisher(c)), pre.Steps(r.next->n, NextIn(*r.next, ch), NextOut(*r.next, ch)));
+      }
+      else
+        emphasis.Run(n, in, finisher(c));
       filters.Save(subs + ch, hpfs + ch, lpfs + ch);
     }
   }
@@ -397,8 +419,7 @@ void SectionsLoop(const SectionsRun& r)
     ConsoleFilters<V, kChannels, kLowpass, kFilterOn> filters(subs, hpfs, lpfs, lowpass);
     const SectionsChannel& left = r.channel[0];
     const SectionsChannel& right = r.channel[kChannels - 1];
-    for (int i = 0; i < n; ++i)
-    {
+    auto frame = [&](int i) __attribute__((always_inline)) {
       V x, first, second;
       if constexpr (kChannels == 1)
         x = left.source[i];
@@ -424,6 +445,23 @@ void SectionsLoop(const SectionsRun& r)
           right.scratch[i] = f[1];
         }
       }
+    };
+    // The filters wait on the high-pass's division; the next chunk's
+    // pre-emphasis fills that wait.
+    if (!r.next)
+      for (int i = 0; i < n; ++i)
+        frame(i);
+    else if constexpr (kChannels == 1)
+    {
+      SectionWavefront<L, 3> pre = NextPreEmphasis<L>(*r.next, 0);
+      RunTogether(LoopSteps(n, frame), pre.Steps(r.next->n, NextIn(*r.next, 0), NextOut(*r.next, 0)));
+    }
+    else
+    {
+      SectionWavefront<L, 3> preLeft = NextPreEmphasis<L>(*r.next, 0);
+      SectionWavefront<L, 3> preRight = NextPreEmphasis<L>(*r.next, 1);
+      RunTogether(LoopSteps(n, frame), preLeft.Steps(r.next->n, NextIn(*r.next, 0), NextOut(*r.next, 0)),
+                  preRight.Steps(r.next->n, NextIn(*r.next, 1), NextOut(*r.next, 1)));
     }
     filters.Save(subs, hpfs, lpfs);
     // With the section out its output is the subsonic filter's; the

@@ -18,6 +18,8 @@
 #include "preamp/PreampKernels.h"
 #include "preamp/SimdLanes.h"
 
+#include <type_traits>
+
 namespace iplug::simd {
 namespace {
 
@@ -144,6 +146,53 @@ public:
     }
   }
 
+  // A run that the caller steps, together with others (RunTogether).
+  template <class In, class Out>
+  class Stepper
+  {
+  public:
+    static constexpr int kDelay = SectionWavefront::kDelay;
+    Stepper(SectionWavefront& w, int n, In in, Out out) : mW(w), mN(n), mIn(in), mOut(out) {}
+    int Steps() const { return mN + kDelay; }
+    // The steps where every lane has a sample: from kDelay up to here.
+    int FullEnd() const { return mN; }
+
+    // Step t where every lane has a sample.
+    [[gnu::always_inline]] void AtFull(int t)
+    {
+      mW.template Step<false>(mIn(t), t, mN);
+      mOut(t - kDelay, mW.Output());
+    }
+
+    // Step t, whichever part of the run it falls in.
+    [[gnu::always_inline]] void At(int t)
+    {
+      if (t >= kDelay && t < mN)
+      {
+        mW.template Step<false>(mIn(t), t, mN);
+        mOut(t - kDelay, mW.Output());
+      }
+      else if (t < mN + kDelay)
+      {
+        mW.template Step<true>(t < mN ? mIn(t) : 0.0, t, mN);
+        if (t >= kDelay)
+          mOut(t - kDelay, mW.Output());
+      }
+    }
+
+  private:
+    SectionWavefront& mW;
+    int mN;
+    In mIn;
+    Out mOut;
+  };
+
+  template <class In, class Out>
+  Stepper<In, Out> Steps(int n, In in, Out out)
+  {
+    return Stepper<In, Out>(*this, n, in, out);
+  }
+
 private:
   static constexpr int kLanes = L::kCount;
   static constexpr int kVectors = 4 / kLanes;
@@ -165,6 +214,54 @@ private:
   D mZ1[kVectors], mZ2[kVectors];
   D mLast[kVectors], mBeforeLast[kVectors]; // outputs of the last two steps, rounded
 };
+
+// A plain loop of n steps, to run beside wavefronts.
+template <class Body>
+class LoopStepper
+{
+public:
+  static constexpr int kDelay = 0;
+  LoopStepper(int n, Body body) : mN(n), mBody(body) {}
+  int Steps() const { return mN; }
+  int FullEnd() const { return mN; }
+  [[gnu::always_inline]] void AtFull(int t) { mBody(t); }
+  [[gnu::always_inline]] void At(int t)
+  {
+    if (t < mN)
+      mBody(t);
+  }
+
+private:
+  int mN;
+  Body mBody;
+};
+
+template <class Body>
+LoopStepper<Body> LoopSteps(int n, Body body)
+{
+  return LoopStepper<Body>(n, body);
+}
+
+// Runs of several wavefronts (of any depth and length), each step of one
+// beside the same step of the others.
+template <class... Runs>
+[[gnu::always_inline]] inline void RunTogether(Runs&&... runs)
+{
+  // The steps where all runs have all lanes busy go without the checks.
+  int steps = 0, fullFrom = 0, fullEnd = steps + (1 << 30);
+  ((steps = runs.Steps() > steps ? runs.Steps() : steps), ...);
+  ((fullFrom = std::remove_reference_t<Runs>::kDelay > fullFrom ? std::remove_reference_t<Runs>::kDelay : fullFrom),
+   ...);
+  ((fullEnd = runs.FullEnd() < fullEnd ? runs.FullEnd() : fullEnd), ...);
+  const int fullTo = fullEnd > fullFrom ? fullEnd : fullFrom;
+  int t = 0;
+  for (; t < fullFrom; ++t)
+    (runs.At(t), ...);
+  for (; t < fullTo; ++t)
+    (runs.AtFull(t), ...);
+  for (; t < steps; ++t)
+    (runs.At(t), ...);
+}
 
 } // namespace
 } // namespace iplug::simd
