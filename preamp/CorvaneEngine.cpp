@@ -34,8 +34,6 @@ constexpr auto relaxed = std::memory_order_relaxed;
 constexpr double kFirstOffset = -1e-15;
 constexpr double kSecondOffset = 1e-15;
 
-inline double Sanitized(double x) { return std::isfinite(x) ? x : 0.0; }
-
 // The number of fields of an aggregate: the most initialisers it accepts.
 struct AnyField
 {
