@@ -84,7 +84,10 @@ void StageLoop(const StageRun& r)
   using D = typename L::D;
   constexpr int kLanes = L::kCount;
   const D k = L::Splat(r.k);
-  auto stage = [&k](D x, D drive, D gainIn, D gainOut) __attribute__((always_inline)) { return kCurve(k * x * drive * gainIn) / gainOut / drive; };
+  auto stage = [&k](D x, D drive, D gainIn, D gainOut) __attribute__((always_inline))
+  {
+    return kCurve(k * x * drive * gainIn) / gainOut / drive;
+  };
   int j = 0;
   if (r.stride == 0)
   {
@@ -167,8 +170,12 @@ void PreEmphasisLoop(const PreEmphasisRun& r)
   for (int c = 0; c < r.channels; ++c)
     PrepareEmphasisInput<L>(r.input[c], r.output[c], r.n, r.offset);
   double* left = r.output[0];
-  auto in = [](double* io) { return [io](int i) __attribute__((always_inline)) { return io[i]; }; };
-  auto out = [](double* io) { return [io](int i, double y) __attribute__((always_inline)) { io[i] = y; }; };
+  auto in = [](double* io) {
+    return [io](int i) __attribute__((always_inline)) { return io[i]; };
+  };
+  auto out = [](double* io) {
+    return [io](int i, double y) __attribute__((always_inline)) { io[i] = y; };
+  };
   SectionWavefront<L, 3> emphasis(*r.coefficients, *r.state[0]);
   if (r.channels == 1)
     emphasis.Run(r.n, in(left), out(left));
@@ -190,11 +197,13 @@ SectionWavefront<L, 3> NextPreEmphasis(const PreEmphasisRun& r, int channel)
 }
 inline auto NextIn(const PreEmphasisRun& r, int channel)
 {
-  return [io = r.output[channel]](int i) __attribute__((always_inline)) { return io[i]; };
+  double* const io = r.output[channel];
+  return [io](int i) __attribute__((always_inline)) { return io[i]; };
 }
 inline auto NextOut(const PreEmphasisRun& r, int channel)
 {
-  return [io = r.output[channel]](int i, double y) __attribute__((always_inline)) { io[i] = y; };
+  double* const io = r.output[channel];
+  return [io](int i, double y) __attribute__((always_inline)) { io[i] = y; };
 }
 
 // The console filters of kChannels channels, each value V holding one
@@ -394,7 +403,8 @@ void SectionsLoop(const SectionsRun& r)
       SectionWavefront<L, 4> emphasis(*r.coefficients, *c.state);
       const double* source = c.source;
       const double* gain = c.gain;
-      auto in = [&](int i) __attribute__((always_inline)) {
+      auto in = [&](int i) __attribute__((always_inline))
+      {
         double unused;
         const double x = invert ? -source[i] : source[i];
         return static_cast<double>(static_cast<float>(filters.Step(x, unused, unused) * gain[i * gainStride]));
@@ -403,7 +413,8 @@ void SectionsLoop(const SectionsRun& r)
       {
         // The next chunk's pre-emphasis of this channel alongside.
         SectionWavefront<L, 3> pre = NextPreEmphasis<L>(*r.next, ch);
-        RunTogether(emphasis.Steps(n, in, finisher(c)), pre.Steps(r.next->n, NextIn(*r.next, ch), NextOut(*r.next, ch)));
+        RunTogether(emphasis.Steps(n, in, finisher(c)),
+                    pre.Steps(r.next->n, NextIn(*r.next, ch), NextOut(*r.next, ch)));
       }
       else
         emphasis.Run(n, in, finisher(c));
@@ -419,7 +430,8 @@ void SectionsLoop(const SectionsRun& r)
     ConsoleFilters<V, kChannels, kLowpass, kFilterOn> filters(subs, hpfs, lpfs, lowpass);
     const SectionsChannel& left = r.channel[0];
     const SectionsChannel& right = r.channel[kChannels - 1];
-    auto frame = [&](int i) __attribute__((always_inline)) {
+    auto frame = [&](int i) __attribute__((always_inline))
+    {
       V x, first, second;
       if constexpr (kChannels == 1)
         x = left.source[i];
@@ -470,9 +482,13 @@ void SectionsLoop(const SectionsRun& r)
       for (int ch = 0; ch < kChannels; ++ch)
         DecimatorLoop<L>(r.channel[ch].first, r.channel[ch].second, r.channel[ch].scratch, n);
     auto in = [gainStride](const SectionsChannel& c) {
-      return [section = c.scratch, gain = c.gain, gainStride](int i) __attribute__((always_inline)) {
+      const double* const section = c.scratch;
+      const double* const gain = c.gain;
+      auto input = [=](int i) __attribute__((always_inline))
+      {
         return static_cast<double>(static_cast<float>(section[i] * gain[i * gainStride]));
       };
+      return input;
     };
     SectionWavefront<L, 4> emphasis(*r.coefficients, *left.state);
     if constexpr (kChannels == 1)
