@@ -16,7 +16,7 @@ jack_server_start() { # name, log, driver options...
   shift 2
   [ $# -gt 0 ] || set -- -r 48000 -p 256
   # Detached from the caller's output, so a caller reading ours sees its end.
-  jackd --no-realtime -n "$name" -d dummy "$@" </dev/null >"$log" 2>&1 &
+  jackd --no-realtime --sync -n "$name" -d dummy "$@" </dev/null >"$log" 2>&1 &
   jack_server_pid=$!
   local _
   for _ in $(seq 100); do

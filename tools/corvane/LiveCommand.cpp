@@ -160,6 +160,9 @@ int RunLive(const std::vector<std::string>& args)
         engine.Suspend();
         SetUpForStream(*unit, rate, channels, period);
         engine.Resume(rate, period);
+        client.SetLatency(static_cast<int>(unit->LatencyFrames()));
+        std::printf("now at %.0f Hz, period %d frames, latency %d samples\n", rate, period, client.Latency());
+        std::fflush(stdout);
       }
       if (reason.empty())
         client.SetLatency(static_cast<int>(unit->LatencyFrames()));
