@@ -179,9 +179,9 @@ TEST_F(LiveJack, PortLatencyCarriesTheUnitsAndFollowsIt)
     EXPECT_TRUE(Eventually([&] {
       return probe.Range(name + ":out_1", JackCaptureLatency) == s.outCapture &&
              probe.Range(name + ":in_1", JackPlaybackLatency) == s.inPlayback;
-    })) << s.step << ": out_1 capture latency "
-        << probe.Range(name + ":out_1", JackCaptureLatency).first << ", in_1 playback latency "
-        << probe.Range(name + ":in_1", JackPlaybackLatency).first;
+    }))
+      << s.step << ": out_1 capture latency " << probe.Range(name + ":out_1", JackCaptureLatency).first
+      << ", in_1 playback latency " << probe.Range(name + ":in_1", JackPlaybackLatency).first;
   }
 }
 

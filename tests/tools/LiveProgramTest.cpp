@@ -28,6 +28,7 @@
 extern char** environ;
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 namespace {
@@ -144,8 +145,8 @@ public:
     {
       mOuts.push_back(jack_port_register(mSource, ("out_" + std::to_string(c)).c_str(), JACK_DEFAULT_AUDIO_TYPE,
                                          JackPortIsOutput, 0));
-      mIns.push_back(jack_port_register(mSink, ("in_" + std::to_string(c)).c_str(), JACK_DEFAULT_AUDIO_TYPE,
-                                        JackPortIsInput, 0));
+      mIns.push_back(
+        jack_port_register(mSink, ("in_" + std::to_string(c)).c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0));
     }
     jack_set_process_callback(mSource, Play, this);
     jack_set_process_callback(mSink, Record, this);
@@ -265,9 +266,8 @@ std::vector<std::vector<float>> TestSignal(int channels, size_t frames)
       x = x * 1664525u + 1013904223u;
       const double t = static_cast<double>(i) / kRate;
       const double noise = i > frames / 2 ? 0.2 * (static_cast<double>(x >> 8) / 16777216.0 - 0.5) : 0.0;
-      d[static_cast<size_t>(c)][i] =
-        static_cast<float>(0.3 * std::sin(2 * M_PI * (220.0 + 110.0 * c) * t) + 0.1 * std::sin(2 * M_PI * 3150 * t) +
-                           noise);
+      d[static_cast<size_t>(c)][i] = static_cast<float>(0.3 * std::sin(2 * M_PI * (220.0 + 110.0 * c) * t) +
+                                                        0.1 * std::sin(2 * M_PI * 3150 * t) + noise);
     }
   return d;
 }
@@ -304,20 +304,45 @@ JackTestServer* LiveProgram::server = nullptr;
 
 } // namespace
 
-TEST_F(LiveProgram, WithoutAServerItSaysSoInOneLine)
+TEST_F(LiveProgram, EveryFailedStartIsOneLine)
 {
-  jack_set_error_function([](const char*) {});
+  // No server runs under this name: what is wrong with the command line or the state
+  // file is said before the server is looked for, and no server is started.
   const std::string nobody = "corvane_nobody_" + std::to_string(getpid());
   setenv("JACK_DEFAULT_SERVER", nobody.c_str(), 1);
-  const Outcome o = Corvane("live --no-editor");
-  jack_client_t* client = jack_client_open("probe", JackNoStartServer, nullptr); // it started none
+  const struct
+  {
+    std::string args;
+    int status;
+    std::string error;
+  } cases[] = {
+    {"--no-editor", 1, "corvane: no JACK server: start jackd or PipeWire's JACK\n"},
+    {"--no-editor --name", 2, "corvane: option --name needs a value (see 'corvane live --help')\n"},
+    {"--no-editor --name=", 2, "corvane: empty JACK client name (see 'corvane live --help')\n"},
+    {"--no-editor --play x.wav", 2, "corvane: unexpected argument '--play' (see 'corvane live --help')\n"},
+    {"--no-editor -p Drive=3", 2, "corvane: "},
+    {"--no-editor --state " + P("missing.aupreset"), 1, "corvane: "},
+    {"--no-editor --save-state " + P("no/such/folder.aupreset"), 1, "corvane: "},
+  };
+  for (const auto& c : cases)
+  {
+    const Outcome o = Corvane("live " + c.args);
+    EXPECT_EQ(o.status, c.status) << c.args;
+    EXPECT_THAT(o.err, StartsWith(c.error)) << c.args;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    if (&c != &cases[0])
+    {
+      EXPECT_THAT(o.err, Not(HasSubstr("JACK server"))) << c.args;
+    }
+    EXPECT_EQ(o.out, "") << c.args;
+  }
+  jack_set_error_function([](const char*) {});
+  jack_client_t* client = jack_client_open("probe", JackNoStartServer, nullptr);
   setenv("JACK_DEFAULT_SERVER", server->Name().c_str(), 1);
-  EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "corvane: no JACK server: start jackd or PipeWire's JACK\n");
-  EXPECT_EQ(o.out, "");
-  EXPECT_EQ(client, nullptr);
+  EXPECT_EQ(client, nullptr) << "a server was started";
   if (client)
     jack_client_close(client);
+  EXPECT_THAT(dir.Names(), ::testing::IsEmpty());
 }
 
 TEST_F(LiveProgram, PlaysWhatRenderMakesDelayedByTheLatencyAlone)
@@ -336,7 +361,12 @@ TEST_F(LiveProgram, PlaysWhatRenderMakesDelayedByTheLatencyAlone)
     const char* stopped;
   } cases[] = {
     {"stereo, oversampling on", "on", 2, {"-p", "Gain=25dB"}, {"--connect"}, SIGTERM, "stopped: terminated; "},
-    {"mono, oversampling off", "off", 1, {"-p", "Phase=on"}, {"--mono", "--name", "mic 1"}, SIGINT,
+    {"mono, oversampling off",
+     "off",
+     1,
+     {"-p", "Phase=on"},
+     {"--mono", "--name", "mic 1"},
+     SIGINT,
      "stopped: interrupted; "},
   };
   const size_t frames = kRate / 2;
@@ -345,8 +375,7 @@ TEST_F(LiveProgram, PlaysWhatRenderMakesDelayedByTheLatencyAlone)
     SCOPED_TRACE(c.name);
     const std::string state = dir.Path(std::string("start-") + c.oversampling + ".aupreset");
     ASSERT_EQ(Corvane("state --save " + Quote(state) +
-                      " -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1' -p 'Mic Pre=1' -p Oversampling=" +
-                      c.oversampling)
+                      " -p 'Lowpass Filter=8kHz' -p 'Filter Bypass=1' -p 'Mic Pre=1' -p Oversampling=" + c.oversampling)
                 .status,
               0);
     std::string settings = " --state " + Quote(state);
@@ -376,10 +405,12 @@ TEST_F(LiveProgram, PlaysWhatRenderMakesDelayedByTheLatencyAlone)
     SignalTap tap(client, signal, frames + static_cast<size_t>(latency) + 1024);
     ASSERT_TRUE(tap.Ready());
     // The unit's latency on top of what feeds the port: the tap, and with --connect a capture port too.
-    const jack_nframes_t fed = c.liveOptions[0] == "--connect" ? tap.Latency("system:capture_1", JackCaptureLatency).max : 0;
+    const jack_nframes_t fed =
+      c.liveOptions[0] == "--connect" ? tap.Latency("system:capture_1", JackCaptureLatency).max : 0;
     const LatencyRange want{static_cast<jack_nframes_t>(latency), fed + latency};
     EXPECT_TRUE(Eventually([&] { return tap.Latency(client + ":out_1", JackCaptureLatency) == want; }))
-      << "out_1 reports " << tap.Latency(client + ":out_1", JackCaptureLatency).min << " to " << tap.Latency(client + ":out_1", JackCaptureLatency).max;
+      << "out_1 reports " << tap.Latency(client + ":out_1", JackCaptureLatency).min << " to "
+      << tap.Latency(client + ":out_1", JackCaptureLatency).max;
 
     // Twice: at the server's period, then at another, where the unit must run with the same settings.
     for (const jack_nframes_t period : {256u, 128u})
@@ -395,7 +426,8 @@ TEST_F(LiveProgram, PlaysWhatRenderMakesDelayedByTheLatencyAlone)
         std::this_thread::sleep_for(std::chrono::seconds(1));
       }
       const auto recorded = tap.Run();
-      EXPECT_LE(Difference(recorded, expected, static_cast<size_t>(latency)), 1e-6) << tap.Repeats() << " runs repeated";
+      EXPECT_LE(Difference(recorded, expected, static_cast<size_t>(latency)), 1e-6)
+        << tap.Repeats() << " runs repeated";
     }
     jack_set_buffer_size(tap.Client(), 256);
 

@@ -87,6 +87,37 @@ void SetUpForStream(HostedUnit& unit, double sampleRate, int channels, int perio
 
 std::string StopReason(int signal) { return signal == SIGINT ? "interrupted" : "terminated"; }
 
+/** Runs the main thread's side until something asks to stop, and says what did: the signals,
+    the server, the window; meanwhile the editor's and the unit's timers, the unit set up anew
+    for a new rate or period, and its latency handed on to the ports. */
+std::string RunUntilStopped(const BlockedSignals& signals, JackClient& client, LiveEngine& engine, HostedUnit& unit,
+                            EditorView* view)
+{
+  const std::chrono::milliseconds tick(view ? 5 : 20);
+  for (;;)
+  {
+    if (const int signal = signals.Wait(tick))
+      return StopReason(signal);
+    if (client.ServerGone())
+      return "the JACK server shut down";
+    if (view && !view->ProcessEvents())
+      return "the window was closed";
+    CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.0, false);
+    double rate = 0.0;
+    int period = 0;
+    if (client.TakeStreamChange(rate, period))
+    {
+      engine.Suspend();
+      SetUpForStream(unit, rate, engine.Channels(), period);
+      engine.Resume(rate, period);
+      client.SetLatency(static_cast<int>(unit.LatencyFrames()));
+      std::printf("now at %.0f Hz, period %d frames, latency %d samples\n", rate, period, client.Latency());
+      std::fflush(stdout);
+    }
+    client.SetLatency(static_cast<int>(unit.LatencyFrames()));
+  }
+}
+
 } // namespace
 
 int RunLive(const std::vector<std::string>& args)
@@ -94,6 +125,9 @@ int RunLive(const std::vector<std::string>& args)
   if (PrintedHelp(args, kLiveUsage))
     return 0;
   const LiveOptions options = ParseLiveOptions(args);
+  // Before any thread starts (the component's, libjack's, the editor's): they inherit the
+  // blocked signals, so a stop request always reaches the main thread's loop.
+  const BlockedSignals signals;
 
   // Where the state goes is checked before anything starts, so the session's edits cannot be lost at the end.
   std::optional<StateOutput> stateOut;
@@ -104,8 +138,6 @@ int RunLive(const std::vector<std::string>& args)
   const int channels = options.mono ? 1 : 2;
   LiveEngine engine(*unit, channels);
 
-  // Before libjack and the editor start their threads, which inherit the blocked signals.
-  const BlockedSignals signals;
   JackClient client(options.name, engine);
   unit->Configure(client.SampleRate(), channels, client.Period());
   setup.ApplyTo(*unit);
@@ -133,40 +165,16 @@ int RunLive(const std::vector<std::string>& args)
               Printable(client.Name()).c_str(), client.SampleRate(), client.Period(), client.Latency());
   std::fflush(stdout);
 
-  std::string reason;
   const auto saveState = [&] {
     // The audio thread is gone first, so the state read is the one it last played.
     client.Close();
     if (stateOut)
       stateOut->Save(*unit); // while the editor is open, so the state carries its size as shown
   };
+  std::string reason;
   try
   {
-    const std::chrono::milliseconds tick(view ? 5 : 20);
-    while (reason.empty())
-    {
-      if (const int signal = signals.Wait(tick))
-        reason = StopReason(signal);
-      else if (client.ServerGone())
-        reason = "the JACK server shut down";
-      else if (view && !view->ProcessEvents())
-        reason = "the window was closed";
-      // The editor's frame timer and the unit's own timers.
-      CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.0, false);
-      double rate = 0.0;
-      int period = 0;
-      if (reason.empty() && client.TakeStreamChange(rate, period))
-      {
-        engine.Suspend();
-        SetUpForStream(*unit, rate, channels, period);
-        engine.Resume(rate, period);
-        client.SetLatency(static_cast<int>(unit->LatencyFrames()));
-        std::printf("now at %.0f Hz, period %d frames, latency %d samples\n", rate, period, client.Latency());
-        std::fflush(stdout);
-      }
-      if (reason.empty())
-        client.SetLatency(static_cast<int>(unit->LatencyFrames()));
-    }
+    reason = RunUntilStopped(signals, client, engine, *unit, view ? &*view : nullptr);
   }
   catch (...)
   {
