@@ -319,6 +319,8 @@ TEST_F(LiveProgram, EveryFailedStartIsOneLine)
     {"--no-editor", 1, "corvane: no JACK server: start jackd or PipeWire's JACK\n"},
     {"--no-editor --name", 2, "corvane: option --name needs a value (see 'corvane live --help')\n"},
     {"--no-editor --name=", 2, "corvane: empty JACK client name (see 'corvane live --help')\n"},
+    {"--no-editor --name " + std::string(64, 'x'), 2,
+     "corvane: the JACK client name is longer than 63 bytes (see 'corvane live --help')\n"},
     {"--no-editor --play x.wav", 2, "corvane: unexpected argument '--play' (see 'corvane live --help')\n"},
     {"--no-editor -p Drive=3", 2, "corvane: "},
     {"--no-editor --state " + P("missing.aupreset"), 1, "corvane: "},

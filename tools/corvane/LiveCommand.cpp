@@ -14,6 +14,7 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -67,6 +68,11 @@ LiveOptions ParseLiveOptions(const std::vector<std::string>& args)
       o.name = a == "--name" ? args[++i] : a.substr(7);
       if (o.name.empty())
         throw UsageError("empty JACK client name");
+      // The server refuses longer names without saying why. jackd 1.9.21 counts one byte
+      // more than it takes: a name of jack_client_name_size() - 1 bytes fails there.
+      const size_t longest = static_cast<size_t>(std::max(jack_client_name_size() - 2, 1));
+      if (o.name.size() > longest)
+        throw UsageError("the JACK client name is longer than " + std::to_string(longest) + " bytes");
     }
     else
       throw UsageError("unexpected argument '" + a + "'");
