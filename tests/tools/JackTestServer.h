@@ -8,11 +8,27 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <unistd.h>
+
+/** Whether `condition` comes true within `timeout`: what a server does happens in its own time. */
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition())
+  {
+    if (std::chrono::steady_clock::now() > deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 class JackTestServer
 {

@@ -35,19 +35,6 @@ namespace {
 
 constexpr int kRate = 48000;
 
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10))
-{
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition())
-  {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
 /** `corvane live` running in the background, its output going to files. */
 class LiveProcess
 {
