@@ -3,6 +3,7 @@
 // size and parameters) is saved when asked.
 
 #include "tools/corvane/AudioFileReader.h"
+#include "tools/corvane/AudioInMemory.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/EditorView.h"
 #include "tools/corvane/LoopPlayer.h"
@@ -29,6 +30,7 @@ const char* const kEditorUsage =
   "  -p NAME=VALUE      set a parameter first (repeatable)\n"
   "  --state FILE       start from a saved state (.aupreset)\n"
   "  --save-state FILE  save the state (parameters and editor size) when the window closes\n"
+  "  --force            let --save-state replace a file that is not a saved state\n"
   "  --play INPUT       play the file through the unit in a loop while the editor is open\n"
   "  --device NAME      ALSA device to play through (default: 'default')\n";
 
@@ -65,30 +67,6 @@ EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
 volatile std::sig_atomic_t gCloseRequested = 0;
 void RequestClose(int) { gCloseRequested = 1; }
 
-/** The whole file in memory, one vector per channel. */
-std::vector<std::vector<float>> ReadWholeFile(AudioFileReader& file)
-{
-  std::vector<std::vector<float>> channels(static_cast<size_t>(file.Channels()),
-                                           std::vector<float>(static_cast<size_t>(file.Frames())));
-  std::vector<float*> pointers;
-  for (auto& c : channels)
-    pointers.push_back(c.data());
-  size_t done = 0;
-  while (done < static_cast<size_t>(file.Frames()))
-  {
-    std::vector<float*> at;
-    for (float* p : pointers)
-      at.push_back(p + done);
-    const size_t n = file.Read(at.data(), static_cast<size_t>(file.Frames()) - done);
-    if (n == 0)
-      break;
-    done += n;
-  }
-  for (auto& c : channels)
-    c.resize(done);
-  return channels;
-}
-
 } // namespace
 
 int RunEditor(const std::vector<std::string>& args)
@@ -100,7 +78,8 @@ int RunEditor(const std::vector<std::string>& args)
   // Where the state goes is checked before the window opens, so the session's edits cannot be lost at the end.
   std::optional<StateOutput> stateOut;
   if (!options.unit.stateOut.empty())
-    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{{options.play, "played file"}});
+    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{{options.play, "played file"}}, false,
+                     options.unit.forceStateOut);
   const UnitSetup setup(options.unit);
   std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
 
@@ -118,7 +97,7 @@ int RunEditor(const std::vector<std::string>& args)
   if (input)
   {
     device = std::make_unique<AlsaOutput>(options.device, input->SampleRate(), input->Channels(), kBlockSize);
-    player = std::make_unique<LoopPlayer>(ReadWholeFile(*input), *unit, *device, kBlockSize);
+    player = std::make_unique<LoopPlayer>(ReadAllFrames(*input, options.play), *unit, *device, kBlockSize);
   }
 
   EditorView view(unit->Instance(), "Corvane");

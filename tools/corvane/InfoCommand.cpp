@@ -4,6 +4,7 @@
 
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ComponentLocator.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/ParamListing.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
@@ -57,9 +58,9 @@ int RunVersion(const std::vector<std::string>& args)
   const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
   const auto unit = HostedUnit::Open(bundle);
   const AudioComponentDescription d = unit->Description();
-  std::printf("%s %s (%s)%s%s\n", unit->Name().c_str(), VersionText(unit->Version()).c_str(),
+  std::printf("%s %s (%s)%s%s\n", Printable(unit->Name()).c_str(), VersionText(unit->Version()).c_str(),
               ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str(),
-              bundle.empty() ? "" : " from ", bundle.c_str());
+              bundle.empty() ? "" : " from ", Printable(bundle).c_str());
   return 0;
 }
 
@@ -125,7 +126,7 @@ int RunInfo(const std::vector<std::string>& args)
     std::fputs((out + "}\n").c_str(), stdout);
     return 0;
   }
-  std::printf("name:            %s\n", unit->Name().c_str());
+  std::printf("name:            %s\n", Printable(unit->Name()).c_str());
   std::printf("component:       %s\n",
               ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str());
   std::printf("  type:          %s\n", FourCCText(d.componentType).c_str());
@@ -133,10 +134,10 @@ int RunInfo(const std::vector<std::string>& args)
   std::printf("  manufacturer:  %s\n", FourCCText(d.componentManufacturer).c_str());
   std::printf("version:         %u.%u.%u (0x%08X)\n", v >> 16, (v >> 8) & 0xFF, v & 0xFF, v);
   if (!bundle.empty())
-    std::printf("bundle:          %s\n", bundle.c_str());
+    std::printf("bundle:          %s\n", Printable(bundle).c_str());
   std::printf("channels:        %s\n", unit->ChannelCapabilityText().c_str());
   if (!applied.empty())
-    std::printf("settings:        %s\n", applied.c_str());
+    std::printf("settings:        %s\n", Printable(applied).c_str());
   std::printf("latency:         %lld samples at %.0f Hz (%.6g ms)\n", static_cast<long long>(latency), kProbeRate,
               1000.0 * static_cast<double>(latency) / kProbeRate);
   if (!std::isfinite(tail) || tail < 0.0 || tail > 3600.0)
@@ -147,7 +148,7 @@ int RunInfo(const std::vector<std::string>& args)
   std::printf("parameters:      %zu (see 'corvane params')\n", params.size());
   std::printf("factory presets: %zu\n", presets.size());
   for (const auto& p : presets)
-    std::printf("  %d  %s\n", p.number, p.name.c_str());
+    std::printf("  %d  %s\n", p.number, Printable(p.name).c_str());
   return 0;
 }
 

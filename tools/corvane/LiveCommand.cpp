@@ -25,13 +25,14 @@ namespace corvane::host {
 namespace {
 
 const char* const kLiveUsage =
-  "usage: corvane live [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--no-editor]\n"
-  "                    [--mono] [--name CLIENT] [--connect] [--component PATH]\n"
+  "usage: corvane live [-p NAME=VALUE ...] [--state FILE] [--save-state FILE [--force]]\n"
+  "                    [--no-editor] [--mono] [--name CLIENT] [--connect] [--component PATH]\n"
   "  runs the unit on the JACK server (jackd, or PipeWire through pw-jack) until Ctrl-C,\n"
   "  SIGTERM, the editor's window closing or the server stopping\n"
   "  -p NAME=VALUE      set a parameter first (repeatable)\n"
   "  --state FILE       start from a saved state (.aupreset)\n"
   "  --save-state FILE  save the state (parameters and editor size) when it stops\n"
+  "  --force            let --save-state replace a file that is not a saved state\n"
   "  --no-editor        run without the editor's window\n"
   "  --mono             one channel: ports in_1 and out_1 (default: in_1, in_2, out_1, out_2)\n"
   "  --name CLIENT      the JACK client's name (default: corvane)\n"
@@ -138,7 +139,7 @@ int RunLive(const std::vector<std::string>& args)
   // Where the state goes is checked before anything starts, so the session's edits cannot be lost at the end.
   std::optional<StateOutput> stateOut;
   if (!options.unit.stateOut.empty())
-    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{});
+    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{}, false, options.unit.forceStateOut);
   const UnitSetup setup(options.unit);
   std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
   const int channels = options.mono ? 1 : 2;

@@ -190,7 +190,7 @@ int RunRender(const std::vector<std::string>& args)
   CheckNoFileUnderTwoNames(targets);
   std::optional<StateOutput> stateOut;
   if (!options.unit.stateOut.empty())
-    stateOut.emplace(options.unit.stateOut, AudioFiles(targets), options.noClobber);
+    stateOut.emplace(options.unit.stateOut, AudioFiles(targets), options.noClobber, options.unit.forceStateOut);
   if (!options.outDir.empty() && !std::filesystem::is_directory(options.outDir))
     throw ToolError("output folder '" + options.outDir + "' does not exist");
 

@@ -6,6 +6,7 @@
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/PngEncoder.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSetup.h"
@@ -123,8 +124,8 @@ int RunSnapshot(const std::vector<std::string>& args)
   out.WriteAll(png.data(), png.size());
   out.Commit();
 
-  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,
-              static_cast<double>(options.scale), applied.empty() ? "" : ", ", applied.c_str());
+  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", Printable(options.output).c_str(), width, height,
+              static_cast<double>(options.scale), applied.empty() ? "" : ", ", Printable(applied).c_str());
   return 0;
 }
 

@@ -24,12 +24,13 @@ namespace {
 
 const char* const kStateUsage =
   "usage: corvane state FILE.aupreset [--json] [--component PATH]\n"
-  "       corvane state --save FILE.aupreset [-p NAME=VALUE ...] [--state FROM.aupreset] [-n] [--json]\n"
+  "       corvane state --save FILE.aupreset [-p NAME=VALUE ...] [--state FROM.aupreset] [-n | --force] [--json]\n"
   "  shows the component, preset name, editor size and every parameter a saved state holds;\n"
   "  with --save, writes a state from the settings (after FROM, if given) and shows it\n"
   "  -p, --param      set a parameter by name or index, as in 'corvane render'\n"
   "  --state FROM     start from this saved state (FILE may name it too)\n"
   "  -n, --no-clobber never replace an existing file\n"
+  "  --force          replace FILE even when it is not a saved state\n"
   "  --json           print the state as a JSON object\n";
 
 struct StateOptions
@@ -39,6 +40,7 @@ struct StateOptions
   UnitOptions unit;     // --component, -p; --state FROM (kept in `path`)
   bool json = false;
   bool noClobber = false;
+  bool force = false; // --save may replace a file that is not a saved state
 };
 
 StateOptions ParseStateOptions(const std::vector<std::string>& args)
@@ -68,6 +70,8 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
       o.json = true;
     else if (a == "-n" || a == "--no-clobber")
       o.noClobber = true;
+    else if (a == "--force")
+      o.force = true;
     else if (TakeUnitOption(args, i, o.unit, kSettingOptions))
       continue;
     else if (value("--save", text))
@@ -133,12 +137,13 @@ std::string FormatStateText(const StateFile& state, const HostedUnit& unit, cons
 
   size_t width = 0;
   for (const ParamDesc& p : params)
-    width = std::max(width, p.name.size());
+    width = std::max(width, Printable(p.name).size());
   for (const ParamDesc& p : params)
   {
     char index[16];
     std::snprintf(index, sizeof index, "  %2u  ", static_cast<unsigned>(p.id));
-    out += index + p.name + std::string(width - p.name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
+    const std::string name = Printable(p.name);
+    out += index + name + std::string(width - name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
   }
   return out;
 }
@@ -190,7 +195,7 @@ int RunState(const std::vector<std::string>& args)
   if (!options.savePath.empty())
   {
     const UnitSetup setup(options.unit);
-    WriteStateFile(options.savePath, setup.StateXml(), options.noClobber);
+    WriteStateFile(options.savePath, setup.StateXml(), options.noClobber, options.force);
     shown = options.savePath;
   }
 

@@ -50,6 +50,8 @@ bool TakeUnitOption(const std::vector<std::string>& args, size_t& i, UnitOptions
     options.stateIn = FileName(text);
   else if ((accepted & kSaveStateOption) && TakeValue(args, i, "--save-state", "", text))
     options.stateOut = FileName(text);
+  else if ((accepted & kSaveStateOption) && args[i] == "--force")
+    options.forceStateOut = true;
   else
     return false;
   return true;

@@ -15,6 +15,7 @@ struct UnitOptions
   std::string stateIn;             // --state: applied before the -p settings
   std::vector<std::string> params; // -p NAME=VALUE, in command-line order
   std::string stateOut;            // --save-state: the state after the settings
+  bool forceStateOut = false;      // --force: --save-state may replace a file that is not a saved state
 };
 
 /** Which of the unit options a command takes. */
@@ -29,7 +30,8 @@ enum UnitOptionSet : unsigned
 };
 
 /** Takes args[i] into `options` when it is one of the `accepted` options
-    ("--state F", "--state=F", "-p N=V", "-pN=V", "--param=N=V", ...),
+    ("--state F", "--state=F", "-p N=V", "-pN=V", "--param=N=V", "--force"
+    with --save-state, ...),
     moving i past a separate value. False for any other argument. Throws
     UsageError when the value is missing or an empty file name. */
 bool TakeUnitOption(const std::vector<std::string>& args, size_t& i, UnitOptions& options,

@@ -52,18 +52,20 @@ std::vector<uint8_t> UnitSetup::StateXml() const
 
 namespace {
 
-const std::string& CheckedStatePath(const std::string& path, const std::vector<FileInUse>& inUse)
+const std::string& CheckedStatePath(const std::string& path, const std::vector<FileInUse>& inUse, bool force)
 {
   for (const FileInUse& f : inUse)
     if (!f.path.empty() && SameFile(path, f.path))
       throw UsageError("--save-state names the " + std::string(f.role) + " '" + f.path + "' ('" + path + "')");
+  CheckStateReplaceable(path, force);
   return path;
 }
 
 } // namespace
 
-StateOutput::StateOutput(const std::string& path, const std::vector<FileInUse>& inUse, bool noClobber)
-: mFile(CheckedStatePath(path, inUse), noClobber)
+StateOutput::StateOutput(const std::string& path, const std::vector<FileInUse>& inUse, bool noClobber, bool force)
+: mFile(CheckedStatePath(path, inUse, force), noClobber)
+, mLock(path)
 {}
 
 void StateOutput::Save(const std::vector<uint8_t>& xml)

@@ -5,6 +5,7 @@
 
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/OutputLock.h"
 #include "tools/corvane/ParamValueParser.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/UnitOptions.h"
@@ -61,14 +62,16 @@ struct FileInUse
 };
 
 // --save-state: refused before any work when it reaches a file the command
-// uses under another name, or cannot be written (its temporary file is made
-// beside it at once); written in one piece by Save.
+// uses under another name, a file that is not a saved state (unless
+// `force`), or cannot be written (its temporary file is made beside it at
+// once); written in one piece by Save. The name stays locked while this
+// lives, so a second program cannot take the same state file meanwhile.
 class StateOutput
 {
 public:
   /** Throws UsageError when `path` is one of `inUse`, ToolError when it
-      cannot be written. */
-  StateOutput(const std::string& path, const std::vector<FileInUse>& inUse, bool noClobber = false);
+      cannot be written or another program holds it. */
+  StateOutput(const std::string& path, const std::vector<FileInUse>& inUse, bool noClobber = false, bool force = false);
 
   const std::string& Path() const { return mFile.FinalPath(); }
   /** Writes and commits `xml`. Throws ToolError. */
@@ -78,6 +81,7 @@ public:
 
 private:
   AtomicOutputFile mFile;
+  OutputLock mLock;
 };
 
 } // namespace corvane::host
