@@ -14,6 +14,7 @@ packages=(
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
+  libkissfft-dev                    # transforms of "corvane analyze" (BSD-3-Clause)
   libx11-dev libxcursor-dev libxkbcommon-dev  # editor window
   xdg-utils                         # opening URLs and folders from the editor
   xvfb xauth xdotool                # the editor window's tests: their own X server and input

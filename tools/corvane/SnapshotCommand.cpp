@@ -7,6 +7,7 @@
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/Messages.h"
+#include "tools/corvane/PictureOptions.h"
 #include "tools/corvane/PngEncoder.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSetup.h"
@@ -16,7 +17,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -41,16 +41,6 @@ struct SnapshotOptions
   UnitOptions unit;
 };
 
-float ParseScale(const std::string& text)
-{
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end || errno || !std::isfinite(v) || v < 1.0 || v > 3.0)
-    throw UsageError("--scale must be a number from 1 to 3, not '" + text + "'");
-  return static_cast<float>(v);
-}
-
 SnapshotOptions ParseOptions(const std::vector<std::string>& args)
 {
   SnapshotOptions o;
@@ -73,10 +63,7 @@ SnapshotOptions ParseOptions(const std::vector<std::string>& args)
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
-  if (o.output.empty())
-    throw UsageError("empty output name");
-  if (!o.output.ends_with(".png") && !o.output.ends_with(".PNG"))
-    throw UsageError("cannot write '" + o.output + "': output name must end in .png");
+  CheckPngName(o.output);
   return o;
 }
 
