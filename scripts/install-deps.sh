@@ -25,6 +25,12 @@ packages=(
   clang-format                      # scripts/check-format.sh
 )
 
+# The Debian package and the structure checks: dpkg-shlibdeps computes the
+# package's dependencies (make package), file finds its binaries
+# (scripts/check-package.sh), universal-ctags measures function lengths
+# (scripts/function-lengths.sh).
+packages+=(dpkg-dev file universal-ctags)
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
