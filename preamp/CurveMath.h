@@ -226,10 +226,54 @@ template <class L>
   return L::Select(tiny, v, L::FlipSign(z, L::SignOf(v)));
 }
 
-// The saturation curves, with the powers and the sums in the order of
-// SaturationCurves.h.
+// Below this a curve is its power series in u: the series of its tanh and
+// atan terms gathered by power (exact rationals, rounded once), to where
+// what is left out falls below 2e-18 of the result. One series in u^2 for
+// the odd powers and one for the even ones replace three or four.
+constexpr double kCurveSeries = 0.25;
+
+// u + u^3 (c3 + c5 u^2 + ... + c21 u^18) + u^4 (c4 + c12 u^8 + c20 u^16).
 template <class L>
-[[gnu::always_inline]] inline typename L::D MicCurve(typename L::D u)
+[[gnu::always_inline]] inline typename L::D LineSeries(typename L::D u)
+{
+  constexpr double odd[10] = {
+    -0x1.bbbbbbbbbbbbcp-2, 0x1.1111111111111p-3,  -0x1.ba1ba1ba1ba1cp-5, 0x1.c438b5527198ep-5,   -0x1.226e355e6c23dp-7,
+    0x1.d6d3d0e157de0p-9,  -0x1.e49c87d8d8a0bp-7, 0x1.3558248036744p-11, -0x1.f57d7734d1664p-13, 0x1.6809acf7a213cp-8};
+  constexpr double even[3] = {0x1.3333333333333p-1, -0x1.9999999999999p-3, 0x1.47ae147ae147bp-4};
+  const typename L::D s = u * u, u4 = s * s;
+  return L::MulAdd(u4, Estrin<L>(even, u4 * u4), L::MulAdd(u * s, Estrin<L>(odd, s), u));
+}
+
+// u + u^3 (c3 + c5 u^2 + ... + c21 u^18) + u^2 (c2 + c6 u^4 + ... + c26 u^24).
+template <class L>
+[[gnu::always_inline]] inline typename L::D MicSeries(typename L::D u)
+{
+  constexpr double odd[10] = {
+    -0x1.0888888888888p+0, 0x1.1111111111111p-3,  0x1.1791791791791p-1,  0x1.0553e3771affep-2,   -0x1.226e355e6c23dp-7,
+    0x1.d6d3d0e157de0p-9,  -0x1.8441a575fc5bcp-4, 0x1.3558248036744p-11, -0x1.f57d7734d1664p-13, -0x1.4c085a55f1fd8p-3};
+  constexpr double even[7] = {-0x1.999999999999ap-5, 0x1.1111111111111p-6,   -0x1.b4e81b4e81b4fp-8,
+                              0x1.61afb494e2e7dp-9,  -0x1.1ea5d39bcda62p-10, 0x1.d0b05563e0395p-12,
+                              -0x1.78a973e7797e7p-13};
+  const typename L::D s = u * u;
+  return L::MulAdd(s, Estrin<L>(even, s * s), L::MulAdd(u * s, Estrin<L>(odd, s), u));
+}
+
+// A curve over lanes: its series where |u| < 1/4, else its terms with the
+// powers and the sums in the order of SaturationCurves.h.
+template <class L, typename L::D (*kSeries)(typename L::D), typename L::D (*kTerms)(typename L::D)>
+[[gnu::always_inline]] inline typename L::D Curve(typename L::D u)
+{
+  using D = typename L::D;
+  using I = typename L::I;
+  const I series = (I)(L::Abs(u) < L::Splat(kCurveSeries));
+  if (L::All(series))
+    return kSeries(u);
+  const D terms = kTerms(L::Select(series, L::Splat(kCurveSeries), u));
+  return L::None(series) ? terms : L::Select(series, kSeries(L::Select(series, u, D{})), terms);
+}
+
+template <class L>
+[[gnu::always_inline]] inline typename L::D MicTerms(typename L::D u)
 {
   using D = typename L::D;
   const D u2 = u * u;
@@ -239,12 +283,25 @@ template <class L>
 }
 
 template <class L>
-[[gnu::always_inline]] inline typename L::D LineCurve(typename L::D u)
+[[gnu::always_inline]] inline typename L::D LineTerms(typename L::D u)
 {
   using D = typename L::D;
   const D u3 = u * u * u;
   const D u4 = u3 * u;
   return Tanh<L>(u) - L::Splat(0.1) * Tanh<L>(u3) + L::Splat(0.6) * Tanh<L>(u4);
+}
+
+// The saturation curves of SaturationCurves.h.
+template <class L>
+[[gnu::always_inline]] inline typename L::D MicCurve(typename L::D u)
+{
+  return Curve<L, MicSeries<L>, MicTerms<L>>(u);
+}
+
+template <class L>
+[[gnu::always_inline]] inline typename L::D LineCurve(typename L::D u)
+{
+  return Curve<L, LineSeries<L>, LineTerms<L>>(u);
 }
 
 } // namespace

@@ -12,7 +12,8 @@ namespace iplug {
 // One evaluation of the preamp stage per value:
 //   y[j] = curve(k * x[j] * drive[j] * gainIn[j]) / gainOut[j] / drive[j]
 // with the products and quotients in that order. With stride 0, drive,
-// gainIn and gainOut each point at one value for the whole run.
+// gainIn and gainOut each point at one value for the whole run, and the
+// vector kernels fold them into one scale before the curve and one after.
 struct StageRun
 {
   const double* x;

@@ -13,45 +13,60 @@
 namespace iplug::simd {
 namespace {
 
+// Runs fn over the values of a run, kLanes at a time, the last few in a
+// vector of their own with padding lanes computed and dropped. fn(j, m)
+// gives the outputs of values j.. of the run, reading m of them.
+template <class L, class Fn>
+[[gnu::always_inline]] inline void InVectors(double* y, int n, Fn fn)
+{
+  constexpr int kLanes = L::kCount;
+  int j = 0;
+  for (; j + kLanes <= n; j += kLanes)
+    L::Store(y + j, fn(j, kLanes));
+  if (j == n)
+    return;
+  double rest[kLanes];
+  L::Store(rest, fn(j, n - j));
+  for (int i = 0; j + i < n; ++i)
+    y[j + i] = rest[i];
+}
+
+// m values from p, then zeros.
+template <class L>
+[[gnu::always_inline]] inline typename L::D LoadSome(const double* p, int m, double fill = 0.0)
+{
+  double v[L::kCount];
+  for (int i = 0; i < L::kCount; ++i)
+    v[i] = i < m ? p[i] : fill;
+  return L::Load(v);
+}
+
 template <class L, typename L::D (*kCurve)(typename L::D)>
 void StageLoop(const StageRun& r)
 {
   using D = typename L::D;
   constexpr int kLanes = L::kCount;
-  const D k = L::Splat(r.k);
-  auto stage = [&k](D x, D drive, D gainIn, D gainOut) __attribute__((always_inline))
+  auto load = [](const double* p, int m, double fill = 0.0) __attribute__((always_inline))
   {
-    return kCurve(k * x * drive * gainIn) / gainOut / drive;
+    return m == kLanes ? L::Load(p) : LoadSome<L>(p, m, fill);
   };
-  int j = 0;
   if (r.stride == 0)
   {
-    const D drive = L::Splat(*r.drive), gainIn = L::Splat(*r.gainIn), gainOut = L::Splat(*r.gainOut);
-    for (; j + kLanes <= r.n; j += kLanes)
-      L::Store(r.y + j, stage(L::Load(r.x + j), drive, gainIn, gainOut));
+    // Drive and gain stay put: the products and quotients around the curve
+    // fold into one scale on each side.
+    const D in = L::Splat(r.k * *r.drive * *r.gainIn), out = L::Splat(1.0 / (*r.gainOut * *r.drive));
+    InVectors<L>(
+      r.y, r.n, [&](int j, int m) __attribute__((always_inline)) { return kCurve(load(r.x + j, m) * in) * out; });
   }
   else
   {
-    for (; j + kLanes <= r.n; j += kLanes)
-      L::Store(r.y + j, stage(L::Load(r.x + j), L::Load(r.drive + j), L::Load(r.gainIn + j), L::Load(r.gainOut + j)));
+    const D k = L::Splat(r.k);
+    InVectors<L>(
+      r.y, r.n, [&](int j, int m) __attribute__((always_inline)) {
+        const D drive = load(r.drive + j, m, 1.0);
+        return kCurve(k * load(r.x + j, m) * drive * load(r.gainIn + j, m, 1.0)) / load(r.gainOut + j, m, 1.0) / drive;
+      });
   }
-  if (j == r.n)
-    return;
-  // The last few values in a vector of their own; the padding lanes are
-  // computed and dropped.
-  double x[kLanes] = {}, drive[kLanes], gainIn[kLanes], gainOut[kLanes], y[kLanes];
-  for (int i = 0; i < kLanes; ++i)
-  {
-    const int at = j + i < r.n ? (j + i) * r.stride : 0;
-    if (j + i < r.n)
-      x[i] = r.x[j + i];
-    drive[i] = r.drive[at];
-    gainIn[i] = r.gainIn[at];
-    gainOut[i] = r.gainOut[at];
-  }
-  L::Store(y, stage(L::Load(x), L::Load(drive), L::Load(gainIn), L::Load(gainOut)));
-  for (int i = 0; j + i < r.n; ++i)
-    r.y[j + i] = y[i];
 }
 
 template <class L, typename L::D (*kCurve)(typename L::D)>

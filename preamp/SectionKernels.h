@@ -152,7 +152,8 @@ void SectionsInOneLoop(const SectionsRun& r)
   for (int ch = 0; ch < kChannels; ++ch)
   {
     const SectionsChannel& c = r.channel[ch];
-    ConsoleFilters<double, 1, false, kFilterOn> filters(each.subs + ch, each.hpfs + ch, each.lpfs + ch, each.lowpass + ch);
+    ConsoleFilters<double, 1, false, kFilterOn> filters(each.subs + ch, each.hpfs + ch, each.lpfs + ch,
+                                                        each.lowpass + ch);
     SectionWavefront<L, 4> emphasis(*r.coefficients, *c.state);
     const double* source = c.source;
     const double* gain = c.gain;
