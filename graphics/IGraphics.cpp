@@ -209,19 +209,13 @@ void IGraphics::ForStandardControlsFunc(const IControlFunction& func) const
     func(mControls.Get(i));
 }
 
-void IGraphics::ForAllControlsFunc(const IControlFunction& func) const
+IControl* IGraphics::OverlayAt(int i) const
 {
-  ForStandardControlsFunc(func);
-  if (mPerfDisplay)
-    func(mPerfDisplay.get());
-  if (mCornerResizer)
-    func(mCornerResizer.get());
-  if (mTextEntryControl)
-    func(mTextEntryControl.get());
-  if (mPopupControl)
-    func(mPopupControl.get());
-  for (const auto& bubble : mBubbleControls)
-    func(bubble.get());
+  IControl* const fixed[] = {mPerfDisplay.get(), mCornerResizer.get(), mTextEntryControl.get(), mPopupControl.get()};
+  for (IControl* overlay : fixed)
+    if (overlay && i-- == 0)
+      return overlay;
+  return i >= 0 && i < NBubbleControls() ? mBubbleControls[static_cast<size_t>(i)].get() : nullptr;
 }
 
 void IGraphics::ForControlWithParam(int paramIdx, const IControlFunction& func) const
@@ -244,7 +238,7 @@ void IGraphics::ForControlInGroup(const char* group, const IControlFunction& fun
 
 void IGraphics::SetAllControlsDirty()
 {
-  ForAllControlsFunc([](IControl* c) { c->SetDirty(false, kNoValIdx); });
+  ForEachControl([](IControl* c) { c->SetDirty(false, kNoValIdx); });
 }
 
 void IGraphics::SetAllControlsClean() { ForAllControls(&IControl::SetClean); }

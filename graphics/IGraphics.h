@@ -71,6 +71,9 @@ public:
   void Draw(IRECTList& rects);
   void SetAllControlsDirty();
   void SetAllControlsClean();
+  /** One tick of the frame timer: collects the dirty regions into a list kept from frame to frame
+      (so a frame allocates nothing for it), cleans the controls and redraws; false when nothing was dirty. */
+  bool RedrawDirty();
 
   /** Base part: feeds the frame interval to the frames-per-second display. Backends call it first. */
   virtual void BeginFrame();
@@ -230,11 +233,11 @@ public:
   IBubbleControl* GetBubbleControl(int i) const;
 
   /** Every control in list order, then the overlays: FPS display, corner resizer, text entry, popup, bubbles. */
-  void ForAllControlsFunc(const IControlFunction& func) const;
+  void ForAllControlsFunc(const IControlFunction& func) const { ForEachControl(func); }
   template <class Method, class... Args>
   void ForAllControls(Method method, Args... args)
   {
-    ForAllControlsFunc([&](IControl* c) { (c->*method)(args...); });
+    ForEachControl([&](IControl* c) { (c->*method)(args...); });
   }
   /** The control list only. */
   void ForStandardControlsFunc(const IControlFunction& func) const;
@@ -537,6 +540,17 @@ protected:
   void* mWindow = nullptr;
 
 private:
+  /** ForAllControlsFunc for any callable: the frame cycle visits every control without wrapping a function. */
+  template <class Func>
+  void ForEachControl(Func&& func) const
+  {
+    for (int i = 0; i < mControls.GetSize(); ++i)
+      func(mControls.Get(i));
+    for (int i = 0; IControl* overlay = OverlayAt(i); ++i)
+      func(overlay);
+  }
+  /** The i-th attached overlay in drawing order (FPS display, corner resizer, text entry, popup, bubbles), or null. */
+  IControl* OverlayAt(int i) const;
   void DrawRegion(const IRECT& r, float scale);
   void DrawControl(IControl* control, const IRECT& r, float scale);
   void PrepareRegion(const IRECT& r);
@@ -593,8 +607,9 @@ private:
   IGEditorDelegate* mDelegate;
   bool mCursorHidden = false;
   IRECT mClipRECT;
+  IRECTList mDirtyRects;
   IMatrix mTransform;
-  std::stack<IMatrix> mTransformStates;
+  std::vector<IMatrix> mTransformStates; // a vector, so emptying it keeps its storage
   std::stack<ILayer*> mLayers;
 };
 

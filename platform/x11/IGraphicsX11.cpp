@@ -252,9 +252,9 @@ void IGraphicsX11::SetTimerEnabled(bool enabled)
     mTimer.reset();
     return;
   }
+  // A period of exactly 1/fps: whole milliseconds would give 62.5 frames a second at 60.
   if (!mTimer)
-    mTimer.reset(
-      Timer::Create([this](Timer&) { Idle(); }, static_cast<uint32_t>(std::max(1, 1000 / std::max(1, FPS())))));
+    mTimer.reset(Timer::Create([this](Timer&) { Idle(); }, std::chrono::duration<double>(1.0 / std::max(1, FPS()))));
 }
 
 bool IGraphicsX11::ActivateGLContext() { return mGL && mGL->MakeCurrent(); }
@@ -292,13 +292,7 @@ void IGraphicsX11::DrawFrame()
 {
   if (!mDisplay || !ActivateGLContext())
     return;
-  IRECTList rects;
-  if (IsDirty(rects))
-  {
-    SetAllControlsClean();
-    Draw(rects);
-  }
-  else if (mNeedsPresent)
+  if (!RedrawDirty() && mNeedsPresent)
   {
     // Uncovered or resized: put the editor's framebuffer on screen again.
     BeginFrame();

@@ -69,15 +69,7 @@ public:
   void ClearLog() { calls.clear(); }
 
   /** One frame cycle as the platform view runs it; returns whether anything was drawn. */
-  bool RunFrame()
-  {
-    IRECTList rects;
-    if (!IsDirty(rects))
-      return false;
-    SetAllControlsClean();
-    Draw(rects);
-    return true;
-  }
+  bool RunFrame() { return RedrawDirty(); }
 
   // --- backend ---
   void BeginFrame() override
