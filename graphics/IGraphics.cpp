@@ -434,10 +434,14 @@ void IGraphics::OnDragResize(float x, float y)
     Resize(whole(x), whole(y), mDrawScale, true);
     return;
   }
-  const float scale = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);
+  float scale = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);
   // Without a valid press position the ratio is meaningless (NaN or negative): keep the scale.
   if (!std::isfinite(scale) || scale <= 0.f)
     return;
+  // Where the pointer stops is never exact: near 100 % the artwork's own size wins, so that is what
+  // gets drawn (pixel for pixel) and saved.
+  if (std::fabs(scale - 1.f) <= kResizeSnapRange)
+    scale = 1.f;
   Resize(mWidth, mHeight, scale, true);
 }
 
@@ -591,22 +595,24 @@ void IGraphics::ShowBubbleControl(IControl* caller, float x, float y, const char
     return;
   }
 
+  // A bubble already following this touch; else a hidden one; else one whose touch has let go. One
+  // that follows another touch still held is never taken from it: then this touch shows none.
   std::vector<ITouchID> touches;
   GetTouches(caller, touches);
-  IBubbleControl* bubble = nullptr;
-  ITouchID touch = 0;
-  if (touches.size() == 1)
-  {
-    touch = touches.front();
+  const ITouchID touch = touches.size() == 1 ? touches.front() : 0;
+  const auto first = [this](const auto& wanted) -> IBubbleControl* {
     for (const auto& b : mBubbleControls)
-      if (b->GetTouchID() == touch)
-        bubble = b.get();
-  }
+      if (wanted(*b))
+        return b.get();
+    return nullptr;
+  };
+  IBubbleControl* bubble = first([touch](const IBubbleControl& b) { return !b.IsHidden() && b.GetTouchID() == touch; });
   if (!bubble)
-  {
-    static size_t sNextBubble = 0; // shared round-robin across editors
-    bubble = mBubbleControls[sNextBubble++ % mBubbleControls.size()].get();
-  }
+    bubble = first([](const IBubbleControl& b) { return b.IsHidden(); });
+  if (!bubble)
+    bubble = first([this](const IBubbleControl& b) { return !mCapturedMap.count(b.GetTouchID()); });
+  if (!bubble)
+    return;
   bubble->ShowBubble(caller, x, y, str, dir, minimumContentBounds, touch);
 }
 

@@ -302,6 +302,8 @@ public:
   IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
   EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
   bool GetResizingInProgress() const { return mResizingInProgress; }
+  /** How close to 100 % a drag of the corner resizer in scale mode lands on exactly 100 %. */
+  static constexpr float kResizeSnapRange = 0.02f;
   /** Called by the corner resizer on a press: the next drags resize the editor. */
   void StartDragResize() { mResizingInProgress = true; }
   void OnDragResize(float x, float y);

@@ -203,6 +203,35 @@ TEST_F(HostFixture, DragResizeInBothModes)
   EXPECT_EQ(neverPressed.GetDrawScale(), 1.f);
 }
 
+TEST_F(HostFixture, ScaleDragsSnapToOneHundredPercentNearIt)
+{
+  dlg.SetSizeConstraints(100, 1000, 100, 1000);
+  ui.AttachCornerResizer(new BoxControl(IRECT(280, 180, 300, 200)), EUIResizerMode::Scale);
+  const struct
+  {
+    float startScale, x; // the press at (200, 100); the drag ends at (x, 200) (y is not the smaller ratio)
+    float scale;
+  } drags[] = {
+    {1.f, 200.1f, 1.f},
+    {1.f, 203.9f, 1.f},
+    {1.f, 196.1f, 1.f},                // within 2 %: exactly 100 %
+    {1.5f, 200.f * 1.01f / 1.5f, 1.f}, // back from 150 % to 101 %
+    {1.f, 205.f, 1.025f},
+    {1.f, 194.f, 0.97f},
+    {1.5f, 220.f, 1.65f}, // further away: where it stops
+  };
+  for (const auto& d : drags)
+  {
+    ui.Resize(300, 200, d.startScale);
+    ui.OnMouseDown(Point(200, 100, IMouseMod(true)));
+    ui.StartDragResize();
+    ui.OnMouseDrag(Point(d.x, 200, IMouseMod(true), 1.f, 1.f));
+    ui.OnMouseUp(Point(d.x, 200, IMouseMod(true)));
+    // Exactly 1 when snapped: the editor state saves this scale as it is.
+    EXPECT_FLOAT_EQ(ui.GetDrawScale(), d.scale) << d.startScale << " to x " << d.x;
+  }
+}
+
 TEST_F(HostFixture, ProcessWideCachesCountTheirUsers)
 {
   const auto users = [] { return StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).UserCount(); };
