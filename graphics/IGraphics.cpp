@@ -397,11 +397,16 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
   // A resize can come from a state load while a control is held: it gets its
   // release and the host the end of the gesture.
   EndMouseCapture();
+  const int densityBefore = BitmapDensity();
   mDrawScale = scale;
   mWidth = w;
   mHeight = h;
 
-  if (mCornerResizer)
+  // Images follow the zoom when it crosses into another variant (dragging the corner from 100 % to
+  // 101 % on a 1x screen wants the @2x artwork), and only then.
+  if (BitmapDensity() != densityBefore)
+    ForAllControls(&IControl::OnRescale);
+  else if (mCornerResizer)
     mCornerResizer->OnRescale();
 
   PlatformResize(mDelegate->EditorResizeFromUI(WindowWidth(), WindowHeight(), needsPlatformResize));

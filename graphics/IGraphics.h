@@ -368,8 +368,15 @@ public:
   /** An image decoded from bytes in memory, cached under `name`. */
   virtual IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nStates = 1,
                              bool framesAreHorizontal = false, int targetScale = 0);
-  /** `bitmap` reloaded for the current screen scale, with its frames and layout. */
+  /** `bitmap` for the density the editor draws at now (BitmapTargetScale), with its frames and layout:
+      the same handle while that stays the variant it came from, so only a change of variant reloads. */
   IBitmap GetScaledBitmap(const IBitmap& bitmap);
+  /** Device pixels per point that images are drawn at, rounded up: ceil(screen scale x draw scale).
+      A 200 % editor on a 1x screen wants the same images as a 100 % editor on a 2x screen. */
+  int BitmapDensity() const;
+  /** The scale variant of the image `name` that suits BitmapDensity: the file found first in the search
+      for that density (so capped at the densest variant there is), or the density when none is found. */
+  int BitmapTargetScale(const char* name) const;
   /** A document parsed once per process and shared by every editor; empty on failure. */
   virtual ISVG LoadSVG(const char* fileName, const char* units = "px", float dpi = 72.f);
   virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px", float dpi = 72.f);

@@ -289,7 +289,7 @@ bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
 IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
 {
   if (targetScale <= 0)
-    targetScale = static_cast<int>(std::ceil(GetScreenScale()));
+    targetScale = BitmapTargetScale(name);
   StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap)

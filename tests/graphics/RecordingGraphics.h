@@ -95,7 +95,7 @@ public:
     const auto image = images.find(name ? name : "");
     if (image == images.end())
       return IBitmap();
-    const int scale = targetScale > 0 ? targetScale : static_cast<int>(std::ceil(GetScreenScale()));
+    const int scale = targetScale > 0 ? targetScale : BitmapDensity();
     const auto [w, h] = image->second;
     mLoaded.push_back(std::make_unique<APIBitmap>(0, w * scale, h * scale, static_cast<float>(scale), 1.f));
     bitmapLoads.push_back(image->first + "@" + std::to_string(scale));
