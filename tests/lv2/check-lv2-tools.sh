@@ -51,6 +51,10 @@ info)
     for point in '0 = "-20dB"' '12 = "40dB"' '4 = "360Hz"' '4 = "2kHz"' '0 = "OFF"' '1 = "Oversampling On"'; do
       grep -qF "$point" <<<"$out" || fail "$uri lacks the scale point $point"
     done
+    for symbol in filter_bypass preamp_bypass; do # engage switches read In and Out
+      points=$(grep -B6 "Symbol: *$symbol\$" <<<"$out")
+      grep -qF '0 = "Out"' <<<"$points" && grep -qF '1 = "In"' <<<"$points" || fail "$uri: $symbol is not labelled In/Out"
+    done
     grep -q "Minimum: *-24.000000" <<<"$out" || fail "$uri: Output does not start at -24 dB"
     grep -q "Has latency: *yes, reported by port 10" <<<"$out" || fail "$uri reports no latency port"
     audio=$(grep -c "lv2core#AudioPort" <<<"$out")
