@@ -3,6 +3,7 @@
 
 #include "au/AUViewFactoryClass.h"
 #include "tools/corvane/CFText.h"
+#include "tools/corvane/HostWindowSize.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
@@ -51,7 +52,7 @@ EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
     XSelectInput(mDisplay, mEditorWindow, StructureNotifyMask);
     XWindowAttributes attrs{};
     if (XGetWindowAttributes(mDisplay, mEditorWindow, &attrs))
-      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height));
+      SetHostWindowSize(mDisplay, mWindow, attrs.width, attrs.height);
     XMapWindow(mDisplay, mWindow);
     XFlush(mDisplay);
   }
@@ -92,8 +93,7 @@ bool EditorView::ProcessEvents()
              XLookupKeysym(&event.xkey, 0) == XK_q) // passed on by the editor, which does not use it
       keepOpen = false;
     else if (event.type == ConfigureNotify && event.xconfigure.window == mEditorWindow)
-      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(event.xconfigure.width),
-                    static_cast<unsigned>(event.xconfigure.height));
+      SetHostWindowSize(mDisplay, mWindow, event.xconfigure.width, event.xconfigure.height);
   }
   return keepOpen;
 }
