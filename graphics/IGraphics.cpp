@@ -430,6 +430,33 @@ void IGraphics::SetScreenScale(float scale)
   DrawResize();
 }
 
+float IGraphics::ScaleToFit(int width, int height) const
+{
+  // The window of a zoom, as WindowWidth rounds it, in device pixels.
+  const auto window = [this](float scale, int points) {
+    return static_cast<int>(static_cast<float>(static_cast<int>(static_cast<float>(points) * scale)) * mScreenScale);
+  };
+  const auto fits = [&](float scale) { return window(scale, mWidth) <= width && window(scale, mHeight) <= height; };
+  const auto exactly = [&](float scale) { return window(scale, mWidth) == width && window(scale, mHeight) == height; };
+  if (width <= 0 || height <= 0 || mWidth <= 0 || mHeight <= 0)
+    return mDrawScale;
+  if (exactly(mDrawScale))
+    return mDrawScale; // a host confirming the size the editor asked for changes nothing
+  if (exactly(1.f) && 1.f >= mMinScale && 1.f <= mMaxScale)
+    return 1.f;
+  // Just under the zoom where either side would take one pixel more than it has.
+  const auto limit = [this](int pixels, int points) {
+    const float wholePoints = std::ceil(static_cast<float>(pixels + 1) / mScreenScale); // first that is too many
+    return wholePoints / static_cast<float>(points);
+  };
+  float scale = std::nextafter(std::min(limit(width, mWidth), limit(height, mHeight)), 0.f);
+  for (int i = 0; i < 8 && !fits(scale); ++i)
+    scale = std::nextafter(scale * (1.f - 1e-6f), 0.f);
+  return std::clamp(scale, mMinScale, mMaxScale);
+}
+
+void IGraphics::FitToHostSize(int width, int height) { Resize(mWidth, mHeight, ScaleToFit(width, height), false); }
+
 void IGraphics::OnDragResize(float x, float y)
 {
   if (mGUISizeMode == EUIResizerMode::Size)

@@ -302,6 +302,14 @@ public:
   IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
   EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
   bool GetResizingInProgress() const { return mResizingInProgress; }
+  /** The zoom at which the editor's window fits `width` x `height` device pixels, keeping its aspect
+      ratio, within the scale limits: the current zoom when its window is that size already, 100 %
+      when that is, else the largest whose window fits. */
+  float ScaleToFit(int width, int height) const;
+  /** The host gives the editor `width` x `height` device pixels (it resized the parent, or sent a
+      size): the editor zooms to fit them without asking the host for a size in turn. Platforms
+      whose view the host sizes also give the view that size and place the editor in it. */
+  virtual void FitToHostSize(int width, int height);
   /** How close to 100 % a drag of the corner resizer in scale mode lands on exactly 100 %. */
   static constexpr float kResizeSnapRange = 0.02f;
   /** Called by the corner resizer on a press: the next drags resize the editor. */

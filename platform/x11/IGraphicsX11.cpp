@@ -193,6 +193,15 @@ bool IGraphicsX11::CreateWindow(XID parent)
 
   mClipboard = std::make_unique<x11::X11Clipboard>(mDisplay, mXWindow);
   PlatformResize(false); // size hints of a top-level window; the window exists for the render connection
+  // A host that resizes the parent on its own account wants the editor to fill it.
+  XWindowAttributes parentAttrs{};
+  if (parent && XGetWindowAttributes(mDisplay, parent, &parentAttrs))
+  {
+    XSelectInput(mDisplay, parent, StructureNotifyMask);
+    mHostSize.Reset({static_cast<int>(w), static_cast<int>(h)}, {parentAttrs.width, parentAttrs.height});
+  }
+  else
+    mHostSize.Reset({static_cast<int>(w), static_cast<int>(h)});
   return true;
 }
 
@@ -217,17 +226,37 @@ void IGraphicsX11::DestroyWindow()
   XCloseDisplay(std::exchange(mDisplay, nullptr));
   mWindow = nullptr;
   mParent = 0;
+  mHostWidth = mHostHeight = mEditorLeft = mEditorTop = 0;
   mCursorLocked = false;
   mMouseOutDuringDrag = false;
   mClicks.Reset();
+}
+
+int IGraphicsX11::EditorPixelWidth() const
+{
+  return std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale()));
+}
+
+int IGraphicsX11::EditorPixelHeight() const
+{
+  return std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale()));
 }
 
 void IGraphicsX11::PlatformResize(bool)
 {
   if (!mDisplay || !mXWindow)
     return;
-  const int w = std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale()));
-  const int h = std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale()));
+  if (mFitting)
+  {
+    PlaceEditor(); // the window keeps the host's size
+    return;
+  }
+  // The editor sets its own size again (the corner handle, a saved size): the window follows it.
+  mHostWidth = mHostHeight = 0;
+  PlaceEditor();
+  const int w = EditorPixelWidth();
+  const int h = EditorPixelHeight();
+  mHostSize.WindowSizeRequested({w, h}, true);
   if (!mParent)
   {
     // The editor sets its own size (corner handle); the window manager keeps to it.
@@ -241,7 +270,60 @@ void IGraphicsX11::PlatformResize(bool)
   // Drawing goes through another connection: the server must have the new size first.
   XSync(mDisplay, False);
   mNeedsPresent = true;
-  mResized = true;
+  mResizePresents = kResizePresents;
+}
+
+void IGraphicsX11::FitToHostSize(int width, int height)
+{
+  if (!mDisplay || !mXWindow || width <= 0 || height <= 0)
+    return;
+  // No GL surface larger than the largest texture llvmpipe or a GPU takes; a host's bogus size stops there.
+  constexpr int kMaxPixels = 16384;
+  mHostWidth = std::min(width, kMaxPixels);
+  mHostHeight = std::min(height, kMaxPixels);
+  mHostSize.WindowSizeRequested({mHostWidth, mHostHeight}, false);
+  XResizeWindow(mDisplay, mXWindow, static_cast<unsigned>(mHostWidth), static_cast<unsigned>(mHostHeight));
+  XSync(mDisplay, False); // drawing goes through another connection
+  mFitting = true;
+  IGraphics::FitToHostSize(mHostWidth, mHostHeight);
+  mFitting = false;
+  PlaceEditor();
+}
+
+void IGraphicsX11::PlaceEditor()
+{
+  const bool hostSized = mHostWidth > 0 && mHostHeight > 0;
+  // Centred where the window is larger; from the top-left where the host made it too small even
+  // for the smallest zoom, so the editor is cut on the right and at the bottom.
+  mEditorLeft = hostSized ? std::max(0, (mHostWidth - EditorPixelWidth()) / 2) : 0;
+  mEditorTop = hostSized ? std::max(0, (mHostHeight - EditorPixelHeight()) / 2) : 0;
+  mNeedsPresent = true;
+  mResizePresents = kResizePresents;
+}
+
+void IGraphicsX11::GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top)
+{
+  IGraphicsNanoVG::GetCompositePlacement(windowWidth, windowHeight, left, top);
+  if (mHostWidth > 0 && mHostHeight > 0)
+  {
+    windowWidth = mHostWidth;
+    windowHeight = mHostHeight;
+    left = mEditorLeft;
+    top = mEditorTop;
+  }
+}
+
+void IGraphicsX11::OnConfigure(const XEvent& event)
+{
+  const XConfigureEvent& c = event.xconfigure;
+  if (c.window == mXWindow)
+  {
+    mNeedsPresent = true;
+    if (mHostSize.WindowConfigured({c.width, c.height}))
+      FitToHostSize(c.width, c.height); // the host resized the editor's window from outside
+  }
+  else if (mParent && c.window == mParent && mHostSize.ParentConfigured({c.width, c.height}))
+    FitToHostSize(c.width, c.height);
 }
 
 void IGraphicsX11::SetTimerEnabled(bool enabled)
@@ -298,15 +380,15 @@ void IGraphicsX11::DrawFrame()
     BeginFrame();
     EndFrame();
   }
-  if (mResized)
+  if (mResizePresents > 0)
   {
-    // The window surface takes its new size at a swap: the first frame after a resize may
-    // still have gone out at the old one.
+    // The window surface takes its new size at a swap, and not always the first one after the
+    // window's change: the frames after a resize are presented again for a few ticks.
+    --mResizePresents;
     BeginFrame();
     EndFrame();
   }
   mNeedsPresent = false;
-  mResized = false;
 }
 
 // ------------------------------------------------------------------ events
@@ -320,7 +402,7 @@ void IGraphicsX11::HandleEvent(XEvent& event)
       if (event.xexpose.count == 0)
         mNeedsPresent = true;
       break;
-    case ConfigureNotify: mNeedsPresent = true; break;
+    case ConfigureNotify: OnConfigure(event); break;
     case ClientMessage:
       if (mWMDeleteWindow && static_cast<unsigned long>(event.xclient.data.l[0]) == mWMDeleteWindow)
         mCloseRequested = true;
@@ -365,8 +447,8 @@ void IGraphicsX11::HandleEvent(XEvent& event)
 void IGraphicsX11::OnButton(XEvent& event, bool press)
 {
   const XButtonEvent& b = event.xbutton;
-  const float x = b.x / Scale();
-  const float y = b.y / Scale();
+  const float x = ToPointX(b.x);
+  const float y = ToPointY(b.y);
   IMouseMod mod = ModifiersOf(b.state);
   if (b.button == Button4 || b.button == Button5)
   {
@@ -407,8 +489,8 @@ void IGraphicsX11::OnButton(XEvent& event, bool press)
 void IGraphicsX11::OnMotion(XEvent& event)
 {
   const XMotionEvent& m = event.xmotion;
-  const float x = m.x / Scale();
-  const float y = m.y / Scale();
+  const float x = ToPointX(m.x);
+  const float y = ToPointY(m.y);
   float prevX = mPrevX;
   float prevY = mPrevY;
   if (mCursorLocked && CursorIsHidden())
@@ -417,8 +499,8 @@ void IGraphicsX11::OnMotion(XEvent& event)
     // stop at the screen's edge. The event our own warp causes moves nothing.
     if (m.x == mLockX && m.y == mLockY)
       return;
-    prevX = mLockX / Scale();
-    prevY = mLockY / Scale();
+    prevX = ToPointX(mLockX);
+    prevY = ToPointY(mLockY);
     XWarpPointer(mDisplay, None, mXWindow, 0, 0, 0, 0, mLockX, mLockY);
     XFlush(mDisplay);
   }
@@ -524,8 +606,8 @@ void IGraphicsX11::MoveMouseCursor(float x, float y)
 {
   if (!mDisplay)
     return;
-  const int px = static_cast<int>(x * Scale());
-  const int py = static_cast<int>(y * Scale());
+  const int px = static_cast<int>(x * Scale()) + mEditorLeft;
+  const int py = static_cast<int>(y * Scale()) + mEditorTop;
   if (mCursorLocked)
   {
     mLockX = px;
@@ -549,8 +631,8 @@ void IGraphicsX11::PointToScreen(float& x, float& y) const
     return;
   Window child;
   int sx = 0, sy = 0;
-  XTranslateCoordinates(mDisplay, mXWindow, DefaultRootWindow(mDisplay), static_cast<int>(x * Scale()),
-                        static_cast<int>(y * Scale()), &sx, &sy, &child);
+  XTranslateCoordinates(mDisplay, mXWindow, DefaultRootWindow(mDisplay), static_cast<int>(x * Scale()) + mEditorLeft,
+                        static_cast<int>(y * Scale()) + mEditorTop, &sx, &sy, &child);
   x = static_cast<float>(sx);
   y = static_cast<float>(sy);
 }
@@ -563,8 +645,8 @@ void IGraphicsX11::ScreenToPoint(float& x, float& y) const
   int wx = 0, wy = 0;
   XTranslateCoordinates(mDisplay, DefaultRootWindow(mDisplay), mXWindow, static_cast<int>(x), static_cast<int>(y), &wx,
                         &wy, &child);
-  x = wx / Scale();
-  y = wy / Scale();
+  x = ToPointX(wx);
+  y = ToPointY(wy);
 }
 
 // ------------------------------------------------------------------ desktop services

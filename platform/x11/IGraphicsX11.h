@@ -14,6 +14,7 @@
 
 #include "graphics/drawing/IGraphicsNanoVG.h"
 #include "platform/x11/ClickCounter.h"
+#include "platform/x11/HostSizeTracker.h"
 
 typedef struct _XDisplay Display;
 typedef unsigned long XID;
@@ -65,6 +66,8 @@ public:
   ECursor SetMouseCursor(ECursor cursor = ECursor::ARROW) override;
   void ForceEndUserEdit() override;
   void PlatformResize(bool parentHasResized) override;
+  /** The window takes the host's size; the editor zooms to fit it, centred, the rest cleared. */
+  void FitToHostSize(int width, int height) override;
   bool GetTextFromClipboard(WDL_String& str) override;
   bool SetTextInClipboard(const char* str) override;
   bool ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
@@ -84,6 +87,7 @@ public:
 protected:
   unsigned GetWindowFramebuffer() override { return 0; }
   void OnFrameComposited() override;
+  void GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top) override;
   IFontDataPtr LoadPlatformFont(const char* fontID, const char* fontName, ETextStyle style) override;
   using IGraphics::LoadPlatformFont;
 
@@ -92,6 +96,15 @@ private:
   void DestroyWindow();
   void DrawFrame();
   float Scale() const { return GetScreenScale() * GetDrawScale(); }
+  /** A window position in pixels as editor points (the editor may sit inside a larger window). */
+  float ToPointX(int x) const { return static_cast<float>(x - mEditorLeft) / Scale(); }
+  float ToPointY(int y) const { return static_cast<float>(y - mEditorTop) / Scale(); }
+  /** The window's size for the editor alone, in pixels. */
+  int EditorPixelWidth() const;
+  int EditorPixelHeight() const;
+  void OnConfigure(const _XEvent& event);
+  /** Centres the editor in a window the host made larger than it. */
+  void PlaceEditor();
   void OnButton(_XEvent& event, bool press);
   void OnMotion(_XEvent& event);
   void OnKey(_XEvent& event, bool press);
@@ -112,10 +125,17 @@ private:
   bool mTimerEnabled = true;
   bool mCloseRequested = false;
   bool mNeedsPresent = false;
-  bool mResized = false;
+  static constexpr int kResizePresents = 3;
+  int mResizePresents = 0; // ticks that present again after a resize
   bool mMouseOutDuringDrag = false;
   bool mCursorLocked = false;
-  float mPrevX = 0.f; // previous pointer position, editor points
+  x11::HostSizeTracker mHostSize;
+  int mHostWidth = 0; // the window's size when a host gave it one, else 0
+  int mHostHeight = 0;
+  int mEditorLeft = 0; // the editor's top-left corner in its window, pixels
+  int mEditorTop = 0;
+  bool mFitting = false; // a zoom to fit the host's size, which leaves the window's size alone
+  float mPrevX = 0.f;    // previous pointer position, editor points
   float mPrevY = 0.f;
   int mLockX = 0; // where the hidden pointer is held, window pixels
   int mLockY = 0;

@@ -153,6 +153,15 @@ if [ -n "$view" ]; then
   xdotool mousemove --window "$view" 270 320 click 1
   sleep 1.5
   jack_lsp -l >"$out/after.txt" 2>&1
+  # The user enlarges the host's window: the editor fills what it gets, at 200 % at most
+  # (1150 x 666, centred), and the switch is where it is drawn now.
+  xdotool windowsize "$(xdotool search --name '^Corvane$' | head -1)" 1200 800
+  sleep 1.5
+  xdotool getwindowgeometry "$view" >"$out/resized.txt"
+  eval "$(xdotool getwindowgeometry --shell "$view")"
+  xdotool mousemove --window "$view" $(((WIDTH - 1150) / 2 + 540)) $(((HEIGHT - 666) / 2 + 640)) click 1
+  sleep 1.5
+  jack_lsp -l >"$out/again.txt" 2>&1
 fi
 kill "$host" 2>/dev/null
 wait "$host" 2>/dev/null
@@ -165,7 +174,11 @@ CLICK
   grep -q "\[ 64 64 \]" "$work/before.txt" && fail "the latency was 64 before the click"
   grep -A2 "^Corvane:out_1" "$work/after.txt" | grep -q "playback latency = \[ 64 64 \]" ||
     fail "the click did not reach the host: $(cat "$work/after.txt")"
-  echo "jalv.gtk3 embedded the editor; a click on the oversampling switch set the host's port"
+  grep -q "Geometry: 1200x" "$work/resized.txt" || fail "the editor did not take the host's new size: $(cat "$work/resized.txt")"
+  grep -A2 "^Corvane:out_1" "$work/again.txt" | grep -q "playback latency = \[ 0 0 \]" ||
+    fail "a click on the zoomed editor did not reach the switch: $(cat "$work/again.txt")"
+  echo "jalv.gtk3 embedded the editor; clicks on the oversampling switch set the host's port, also zoomed to fit"
+  echo "the host's larger window"
   ;;
 
 *)

@@ -6,11 +6,13 @@
 
 #include <X11/keysym.h>
 #include <chrono>
+#include <vector>
 
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/ChildProcess.h"
 #include "platform/x11/ClickCounter.h"
 #include "platform/x11/DesktopDialogs.h"
+#include "platform/x11/HostSizeTracker.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11KeyMap.h"
@@ -263,4 +265,59 @@ TEST(ChildProcess, RunsCollectsAndReaps)
     EXPECT_FALSE(sleeper.Poll());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(HostSizeTracker, TellsTheHostsSizesFromTheEditorsOwn)
+{
+  using S = HostSizeTracker::Size;
+  struct Step
+  {
+    char what; // 'r' the editor asks (own size), 'f' it asks to fit a host's size, 'w' window event, 'p' parent event
+    S size;
+    bool fit = false; // for events: whether the editor should fit the size
+  };
+  const struct
+  {
+    const char* name;
+    std::vector<Step> steps;
+  } cases[] = {
+    {"own zooms come back as events",
+     {{'r', {600, 350}}, {'r', {632, 366}}, {'w', {600, 350}, false}, {'w', {632, 366}, false}}},
+    {"a move is not a resize", {{'w', {575, 333}, false}}},
+    {"the host resizes the window", {{'w', {1000, 700}, true}, {'w', {1000, 700}, false}}},
+    {"a host following the zoom with the parent",
+     {{'r', {600, 350}}, {'r', {632, 366}}, {'p', {600, 350}, false}, {'p', {632, 366}, false}}},
+    {"a host resizing the parent on its own",
+     {{'p', {900, 500}, true}, {'p', {900, 500}, false}, {'p', {575, 333}, true}}},
+    {"the host's size after our own request",
+     {{'r', {632, 366}},
+      {'w', {632, 366}, false},
+      {'w', {1000, 700}, true},
+      {'f', {1000, 700}},
+      {'w', {1000, 700}, false}}},
+    {"a fit to a size, then the parent at it (fits again to the same)",
+     {{'f', {800, 600}}, {'w', {800, 600}, false}, {'p', {800, 600}, true}}},
+    {"a host that sizes the parent for a moment before taking the editor's size",
+     {{'r', {575, 333}}, {'p', {200, 200}, true}, {'f', {200, 200}}, {'p', {575, 333}, true}}},
+    {"the host resized before our request arrived",
+     {{'r', {632, 366}},
+      {'w', {700, 400}, true},
+      {'f', {700, 400}},
+      {'w', {632, 366}, false},
+      {'w', {700, 400}, false}}},
+  };
+  for (const auto& c : cases)
+  {
+    HostSizeTracker tracker;
+    tracker.Reset({575, 333}, {575, 333});
+    for (size_t i = 0; i < c.steps.size(); ++i)
+    {
+      const Step& s = c.steps[i];
+      if (s.what == 'r' || s.what == 'f')
+        tracker.WindowSizeRequested(s.size, s.what == 'r');
+      else
+        EXPECT_EQ(s.what == 'w' ? tracker.WindowConfigured(s.size) : tracker.ParentConfigured(s.size), s.fit)
+          << c.name << ", step " << i;
+    }
+  }
 }

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -244,6 +246,86 @@ TEST_F(WindowFixture, EmbeddedWindowLivesInTheHostWindowAndPassesKeysOn)
   EXPECT_EQ(forwarded.xkey.keycode, f5.xkey.keycode);
   EXPECT_FALSE(ui->CloseRequested()); // Ctrl+Q belongs to the host when embedded
 
+  dlg.CloseWindow();
+  XDestroyWindow(display, host);
+}
+
+TEST_F(WindowFixture, AHostSizedWindowScalesTheEditorToFitAndMapsClicks)
+{
+  // Larger than any size the editor's window is given below, except where the parent itself is resized:
+  // a child shows only where its parent has room.
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 800, 600, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  IGraphicsX11* ui = Open(host);
+  ASSERT_NE(ui, nullptr);
+  ui->Idle();
+  const Window editor = ui->GetXWindow();
+  // Until the editor has handled the host's change (events arrive on its own connection), and drawn it.
+  const auto settle = [&](float scale) {
+    XSync(display, False);
+    const auto near = [&] { return std::fabs(ui->GetDrawScale() - scale) < 0.01f; };
+    for (int i = 0; i < 200 && !near(); ++i)
+    {
+      ui->Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (int i = 0; i < 4; ++i) // the frames presented after a resize
+      ui->Idle();
+    XSync(ui->GetDisplay(), False);
+    return near();
+  };
+  const struct
+  {
+    const char* how;
+    std::function<void()> resize;
+    float scale;   // the zoom that fits
+    int left, top; // where the editor lands in its window
+    int w, h;      // the editor's window
+  } cases[] = {
+    {"the host resizes the editor's window", [&] { XResizeWindow(display, editor, 600, 400); }, 2.f, 100, 100, 600,
+     400},
+    {"smaller again, the editor's aspect", [&] { XResizeWindow(display, editor, 300, 150); }, 1.5f, 0, 0, 300, 150},
+    {"the host sends its size (ui:resize)", [&] { dlg.OnParentWindowResize(250, 250); }, 1.25f, 0, 62, 250, 250},
+    {"the host resizes the parent", [&] { XResizeWindow(display, host, 500, 160); }, 1.6f, 89, 0, 500, 160},
+  };
+  for (const auto& c : cases)
+  {
+    c.resize();
+    ASSERT_TRUE(settle(c.scale)) << c.how << ": zoom " << ui->GetDrawScale();
+    XWindowAttributes attrs{};
+    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attrs));
+    EXPECT_EQ(attrs.width, c.w) << c.how;
+    EXPECT_EQ(attrs.height, c.h) << c.how;
+    const float s = ui->GetDrawScale();
+    if (c.top > 0)
+    {
+      EXPECT_EQ(Pixel(c.w / 2, c.top / 2), 0u) << c.how << ": cleared above the editor";
+      EXPECT_EQ(Pixel(c.w / 2, c.h - 1 - c.top / 2), 0u) << c.how << ": and below it";
+    }
+    if (c.left > 0)
+    {
+      EXPECT_EQ(Pixel(c.left / 2, c.h / 2), 0u) << c.how << ": cleared beside the editor";
+    }
+    EXPECT_EQ(Pixel(c.left + int(10 * s), c.top + int(10 * s)), 0x0000FFu) << c.how;  // background
+    EXPECT_EQ(Pixel(c.left + int(100 * s), c.top + int(50 * s)), 0xFF0000u) << c.how; // the probe
+
+    // A click where the probe is drawn reaches it; one just outside it does not.
+    dlg.probe->events.clear();
+    Click(Button1, c.left + int(100 * s), c.top + int(50 * s), 1000);
+    Click(Button1, c.left + int(45 * s), c.top + int(50 * s), 1000);
+    EXPECT_EQ(std::count(dlg.probe->events.begin(), dlg.probe->events.end(), "down"), 1) << c.how;
+  }
+
+  // The user zooms: the editor takes its own size again and the window follows it.
+  ui->Resize(200, 100, 1.f);
+  ui->Idle();
+  XSync(ui->GetDisplay(), False);
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(display, editor, &attrs));
+  EXPECT_EQ(attrs.width, 200);
+  EXPECT_EQ(attrs.height, 100);
+  EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
   dlg.CloseWindow();
   XDestroyWindow(display, host);
 }
