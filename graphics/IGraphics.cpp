@@ -266,6 +266,20 @@ void IGraphics::AssignParamNameToolTips()
   });
 }
 
+const char* IGraphics::TooltipAt(float x, float y) const
+{
+  if (!mEnableTooltips || (mPopupControl && mPopupControl->GetExpanded()))
+    return nullptr;
+  for (int i = mControls.GetSize() - 1; i >= 0; --i)
+  {
+    const IControl* c = mControls.Get(i);
+    const char* tip = c->GetTooltip();
+    if (!c->IsHidden() && tip && *tip && !c->GetTargetRECT().Empty() && c->GetTargetRECT().Contains(x, y))
+      return tip;
+  }
+  return nullptr;
+}
+
 void IGraphics::EnableTooltips(bool enable)
 {
   mEnableTooltips = enable;

@@ -266,6 +266,10 @@ public:
   void SetControlBounds(int idx, const IRECT& r);
 
   void AssignParamNameToolTips();
+  /** The tooltip to show for the pointer at (x, y): that of the topmost listed control that is not
+      hidden, has a tooltip and whose target rectangle holds the point; null when there is none, when
+      tooltips are off or while an in-editor menu is open. */
+  const char* TooltipAt(float x, float y) const;
   void EnableTooltips(bool enable);
   bool TooltipsEnabled() const { return mEnableTooltips; }
   void EnableMouseOver(bool enable) { mEnableMouseOver = enable; }

@@ -13,7 +13,7 @@ packages=(
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
-  libx11-dev libxcursor-dev libxkbcommon-dev  # editor window
+  libx11-dev libxcursor-dev libxkbcommon-dev libxft-dev  # editor window; its tooltips' text
   xdg-utils                         # opening URLs and folders from the editor
   xvfb xauth xdotool                # the editor window's tests: their own X server and input
   dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing

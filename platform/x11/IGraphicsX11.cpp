@@ -18,6 +18,7 @@
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
+#include "platform/x11/X11Tooltip.h"
 #include "platform/x11/X11KeyMap.h"
 
 // X11's headers define names such as None and Status as macros: they come last.
@@ -214,6 +215,8 @@ void IGraphicsX11::DestroyWindow()
     XSync(RenderDisplay(), False); // the surface is gone before its window goes
   }
   mClipboard.reset();
+  mTooltip.reset();
+  mRestSinceMs = -1.0;
   if (!mDisplay)
     return;
   for (unsigned long& cursor : mCursors)
@@ -366,6 +369,7 @@ bool IGraphicsX11::Idle()
     XNextEvent(mDisplay, &event);
     HandleEvent(event);
   }
+  ShowTooltipAfterRest();
   DrawFrame();
   return mDisplay && !mCloseRequested;
 }
@@ -394,8 +398,18 @@ void IGraphicsX11::DrawFrame()
 // ------------------------------------------------------------------ events
 void IGraphicsX11::HandleEvent(XEvent& event)
 {
-  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)))
+  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)) || (mTooltip && mTooltip->HandleEvent(event)))
     return;
+  switch (event.type)
+  {
+    case ButtonPress:
+    case ButtonRelease:
+    case KeyPress:
+    case KeyRelease:
+    case LeaveNotify:
+    case FocusOut: EndTooltipRest(); break;
+    default: break;
+  }
   switch (event.type)
   {
     case Expose:
@@ -507,10 +521,19 @@ void IGraphicsX11::OnMotion(XEvent& event)
   mPrevX = x;
   mPrevY = y;
   const IMouseMod mod = ModifiersOf(m.state);
+  EndTooltipRest();
   if (mod.L || mod.R)
     OnMouseDrag({IMouseInfo{x, y, x - prevX, y - prevY, mod}});
   else
+  {
+    // A new rest begins where the pointer stopped.
+    mRestSinceMs = GetAnimationTimeMs();
+    mRestX = x;
+    mRestY = y;
+    mRestRootX = m.x_root;
+    mRestRootY = m.y_root;
     OnMouseOver(x, y, mod);
+  }
 }
 
 void IGraphicsX11::OnKey(XEvent& event, bool press)
@@ -542,6 +565,33 @@ void IGraphicsX11::OnKey(XEvent& event, bool press)
   forward.xkey.subwindow = None;
   XSendEvent(mDisplay, mParent, True, press ? KeyPressMask : KeyReleaseMask, &forward);
   XFlush(mDisplay);
+}
+
+// ------------------------------------------------------------------ tooltips
+void IGraphicsX11::EndTooltipRest()
+{
+  mRestSinceMs = -1.0;
+  if (mTooltip)
+    mTooltip->Hide();
+}
+
+void IGraphicsX11::UpdateTooltips()
+{
+  if (mTooltip)
+    mTooltip->Hide();
+}
+
+void IGraphicsX11::ShowTooltipAfterRest()
+{
+  if (!mDisplay || mRestSinceMs < 0.0 || GetAnimationTimeMs() - mRestSinceMs < kTooltipDelayMs)
+    return;
+  mRestSinceMs = -1.0; // once per rest
+  const char* text = TooltipAt(mRestX, mRestY);
+  if (!text)
+    return;
+  if (!mTooltip)
+    mTooltip = std::make_unique<x11::X11Tooltip>(mDisplay, GetScreenScale());
+  mTooltip->Show(text, mRestRootX, mRestRootY);
 }
 
 // ------------------------------------------------------------------ cursor

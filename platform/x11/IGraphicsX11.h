@@ -29,6 +29,7 @@ namespace iplug::igraphics {
 
 namespace x11 {
 class X11Clipboard;
+class X11Tooltip;
 class DesktopServices;
 } // namespace x11
 
@@ -68,6 +69,12 @@ public:
   void PlatformResize(bool parentHasResized) override;
   /** The window takes the host's size; the editor zooms to fit it, centred, the rest cleared. */
   void FitToHostSize(int width, int height) override;
+  /** Hides a tooltip on show: the controls' areas and texts are read again when the pointer next rests. */
+  void UpdateTooltips() override;
+  /** The tooltip shown after the pointer rests this long on a control that has one. */
+  static constexpr double kTooltipDelayMs = 500.0;
+  /** The tooltip window (null until one was first shown), for tests. */
+  const x11::X11Tooltip* GetTooltipWindow() const { return mTooltip.get(); }
   bool GetTextFromClipboard(WDL_String& str) override;
   bool SetTextInClipboard(const char* str) override;
   bool ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
@@ -103,6 +110,10 @@ private:
   int EditorPixelWidth() const;
   int EditorPixelHeight() const;
   void OnConfigure(const _XEvent& event);
+  /** Any input but a plain pointer move: the tooltip goes and stays away until the pointer moves. */
+  void EndTooltipRest();
+  /** Shows the tooltip once the pointer has rested long enough on a control that has one. */
+  void ShowTooltipAfterRest();
   /** Centres the editor in a window the host made larger than it. */
   void PlaceEditor();
   void OnButton(_XEvent& event, bool press);
@@ -117,6 +128,12 @@ private:
   std::unique_ptr<EGLGLContext> mGL;
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<x11::X11Clipboard> mClipboard;
+  std::unique_ptr<x11::X11Tooltip> mTooltip;
+  double mRestSinceMs = -1.0; // when the pointer stopped, on the animation clock; < 0 while none counts
+  float mRestX = 0.f;         // where, editor points and screen pixels
+  float mRestY = 0.f;
+  int mRestRootX = 0;
+  int mRestRootY = 0;
   std::unique_ptr<x11::DesktopServices> mDesktop;
   x11::ClickCounter mClicks;
   std::array<unsigned long, 14> mCursors{};

@@ -18,6 +18,7 @@
 #include "graphics/ITextEntryControl.h"
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/IGraphicsX11.h"
+#include "platform/x11/X11Tooltip.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -328,6 +329,63 @@ TEST_F(WindowFixture, AHostSizedWindowScalesTheEditorToFitAndMapsClicks)
   EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
   dlg.CloseWindow();
   XDestroyWindow(display, host);
+}
+
+TEST_F(WindowFixture, TooltipAfterTheRestHiddenOnAnyInput)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  double nowMs = 0.0;
+  ui->SetAnimationClock([&] { return nowMs; });
+  dlg.probe->SetTooltip("Drive into the saturator");
+  ui->EnableTooltips(true);
+  ui->Idle();
+  const auto shown = [&] {
+    const x11::X11Tooltip* tip = ui->GetTooltipWindow();
+    if (!tip || !tip->IsShown())
+      return std::string();
+    XSync(ui->GetDisplay(), False);
+    XWindowAttributes attrs{};
+    EXPECT_TRUE(XGetWindowAttributes(display, tip->Window(), &attrs));
+    EXPECT_TRUE(attrs.override_redirect);
+    EXPECT_EQ(attrs.map_state, IsViewable);
+    return tip->Text();
+  };
+  const auto restFor = [&](double ms) {
+    nowMs += ms;
+    ui->Idle();
+    return shown();
+  };
+  const struct
+  {
+    const char* name;
+    std::function<void()> before; // what happens once the tooltip shows
+    std::string after;
+  } inputs[] = {
+    {"a key", [&] { ui->HandleEvent(*std::make_unique<XEvent>(Key(XK_a))); }, ""},
+    {"a click", [&] { Click(Button1, 100, 50, 1000); }, ""},
+    {"the wheel", [&] { Click(Button4, 100, 50, 1000); }, ""},
+    {"a move", [&] { Move(101, 50, 0); }, ""},
+    {"leaving", [&] { Cross(LeaveNotify); }, ""},
+    {"nothing", [] {}, "Drive into the saturator"},
+  };
+  for (const auto& in : inputs)
+  {
+    Move(100, 50, 0); // onto the probe
+    EXPECT_EQ(restFor(400.0), "") << in.name << ": too early";
+    EXPECT_EQ(restFor(150.0), "Drive into the saturator") << in.name;
+    in.before();
+    EXPECT_EQ(restFor(10.0), in.after) << in.name;
+    EXPECT_EQ(restFor(1000.0), in.name == std::string("a move") ? "Drive into the saturator" : in.after)
+      << in.name << ": only a new rest shows it again";
+  }
+
+  // Where no control has a tooltip, and with tooltips off, nothing shows.
+  Move(10, 10, 0);
+  EXPECT_EQ(restFor(600.0), "");
+  ui->EnableTooltips(false);
+  Move(100, 50, 0);
+  EXPECT_EQ(restFor(600.0), "");
 }
 
 TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
