@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "core/Timer.h"
 #include "graphics/IGraphicsEditorDelegate.h"
@@ -19,6 +20,7 @@
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11Tooltip.h"
+#include "platform/x11/XdndTarget.h"
 #include "platform/x11/X11KeyMap.h"
 
 // X11's headers define names such as None and Status as macros: they come last.
@@ -193,6 +195,12 @@ bool IGraphicsX11::CreateWindow(XID parent)
   XFreePixmap(mDisplay, blank);
 
   mClipboard = std::make_unique<x11::X11Clipboard>(mDisplay, mXWindow);
+  // Files dropped on the editor go to the control under the drop point, one name at a time.
+  mDropTarget =
+    std::make_unique<x11::XdndTarget>(mDisplay, mXWindow, [this](const std::vector<std::string>& names, int x, int y) {
+      for (const std::string& name : names)
+        OnDrop(name.c_str(), ToPointX(x), ToPointY(y));
+    });
   PlatformResize(false); // size hints of a top-level window; the window exists for the render connection
   // A host that resizes the parent on its own account wants the editor to fill it.
   XWindowAttributes parentAttrs{};
@@ -216,6 +224,7 @@ void IGraphicsX11::DestroyWindow()
   }
   mClipboard.reset();
   mTooltip.reset();
+  mDropTarget.reset();
   mRestSinceMs = -1.0;
   if (!mDisplay)
     return;
@@ -398,7 +407,8 @@ void IGraphicsX11::DrawFrame()
 // ------------------------------------------------------------------ events
 void IGraphicsX11::HandleEvent(XEvent& event)
 {
-  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)) || (mTooltip && mTooltip->HandleEvent(event)))
+  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)) || (mTooltip && mTooltip->HandleEvent(event)) ||
+      (mDropTarget && mDropTarget->HandleEvent(event)))
     return;
   switch (event.type)
   {

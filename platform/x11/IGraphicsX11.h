@@ -30,6 +30,7 @@ namespace iplug::igraphics {
 namespace x11 {
 class X11Clipboard;
 class X11Tooltip;
+class XdndTarget;
 class DesktopServices;
 } // namespace x11
 
@@ -129,6 +130,7 @@ private:
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<x11::X11Clipboard> mClipboard;
   std::unique_ptr<x11::X11Tooltip> mTooltip;
+  std::unique_ptr<x11::XdndTarget> mDropTarget;
   double mRestSinceMs = -1.0; // when the pointer stopped, on the animation clock; < 0 while none counts
   float mRestX = 0.f;         // where, editor points and screen pixels
   float mRestY = 0.f;

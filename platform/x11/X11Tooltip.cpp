@@ -46,15 +46,15 @@ bool X11Tooltip::Create()
   attrs.border_pixel = kBorder;
   attrs.save_under = True;
   attrs.event_mask = ExposureMask;
-  mWindow = XCreateWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, 1, 1, 1, CopyFromParent, InputOutput,
-                          CopyFromParent, CWOverrideRedirect | CWBackPixel | CWBorderPixel | CWSaveUnder | CWEventMask,
-                          &attrs);
+  mWindow =
+    XCreateWindow(mDisplay, RootWindow(mDisplay, screen), 0, 0, 1, 1, 1, CopyFromParent, InputOutput, CopyFromParent,
+                  CWOverrideRedirect | CWBackPixel | CWBorderPixel | CWSaveUnder | CWEventMask, &attrs);
   if (!mWindow)
     return false;
   const Atom type = XInternAtom(mDisplay, "_NET_WM_WINDOW_TYPE", False);
   const Atom tooltip = XInternAtom(mDisplay, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
-  XChangeProperty(mDisplay, mWindow, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&tooltip),
-                  1);
+  XChangeProperty(mDisplay, mWindow, type, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&tooltip), 1);
   const std::string pattern = "sans-serif:pixelsize=" + std::to_string(std::lround(12.f * mScale));
   mFont = XftFontOpenName(mDisplay, screen, pattern.c_str());
   if (mFont)

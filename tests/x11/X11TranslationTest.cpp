@@ -6,6 +6,7 @@
 
 #include <X11/keysym.h>
 #include <chrono>
+#include <string>
 #include <vector>
 
 #include "graphics/IVirtualKeys.h"
@@ -13,6 +14,7 @@
 #include "platform/x11/ClickCounter.h"
 #include "platform/x11/DesktopDialogs.h"
 #include "platform/x11/HostSizeTracker.h"
+#include "platform/x11/UriList.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11KeyMap.h"
@@ -320,4 +322,25 @@ TEST(HostSizeTracker, TellsTheHostsSizesFromTheEditorsOwn)
           << c.name << ", step " << i;
     }
   }
+}
+
+TEST(UriList, LocalFileNamesOnly)
+{
+  const struct
+  {
+    const char* list;
+    std::vector<std::string> names;
+  } cases[] = {
+    {"file:///home/me/take%201.wav\r\nfile:///tmp/b.wav\r\n", {"/home/me/take 1.wav", "/tmp/b.wav"}},
+    {"# a comment\r\nFILE:///x.wav\nfile://localhost/y.wav\nfile://studio/z.wav\nfile://elsewhere/w.wav",
+     {"/x.wav", "/y.wav", "/z.wav"}}, // "studio" is this machine
+    {"http://example.com/a.wav\r\nsmb://nas/b.wav\r\nfile:relative.wav\r\nfile://\r\n", {}},
+    {"file:///a%2", {}},                                               // a broken escape
+    {"file:///a%00b", {}},                                             // a NUL in the name
+    {"file:///%C3%A9t%C3%A9.wav?x=1#top", {"/\xC3\xA9t\xC3\xA9.wav"}}, // UTF-8, query and fragment dropped
+    {"file:///caf%e9", {"/caf\xE9"}},                                  // bytes as they are
+    {"", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FileNamesFromUriList(c.list, "studio"), c.names) << c.list;
 }

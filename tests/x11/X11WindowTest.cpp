@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <thread>
 
@@ -386,6 +387,110 @@ TEST_F(WindowFixture, TooltipAfterTheRestHiddenOnAnyInput)
   ui->EnableTooltips(false);
   Move(100, 50, 0);
   EXPECT_EQ(restFor(600.0), "");
+}
+
+TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  ui->Resize(200, 100, 2.f); // drop points are window pixels: the editor divides them by its zoom
+  ui->Idle();
+  const Window target = ui->GetXWindow();
+  const auto atom = [&](const char* name) { return XInternAtom(display, name, False); };
+  Atom aware = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(display, target, atom("XdndAware"), 0, 1, False, XA_ATOM, &aware, &format, &count,
+                               &remaining, &data),
+            Success);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(*reinterpret_cast<long*>(data), 5); // version 5
+  XFree(data);
+
+  // The drag source: a window of this client that owns the drag's selection.
+  const Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = target;
+    e.xclient.message_type = atom(type);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(source);
+    e.xclient.data.l[1] = l1;
+    e.xclient.data.l[2] = l2;
+    e.xclient.data.l[3] = l3;
+    e.xclient.data.l[4] = l4;
+    XSendEvent(display, target, False, NoEventMask, &e);
+    XSync(display, False);
+  };
+  // Runs the editor's loop until the source gets `type`; answers the editor's request for the data.
+  const auto await = [&](const char* type, const std::string& uriList) {
+    for (int i = 0; i < 400; ++i)
+    {
+      ui->Idle();
+      XEvent e;
+      while (XPending(display))
+      {
+        XNextEvent(display, &e);
+        if (e.type == SelectionRequest)
+        {
+          const XSelectionRequestEvent& r = e.xselectionrequest;
+          XChangeProperty(display, r.requestor, r.property, r.target, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(uriList.data()), static_cast<int>(uriList.size()));
+          XEvent reply{};
+          reply.xselection = {SelectionNotify, 0,        True,       display, r.requestor,
+                              r.selection,     r.target, r.property, r.time};
+          XSendEvent(display, r.requestor, False, NoEventMask, &reply);
+          XSync(display, False);
+        }
+        else if (e.type == ClientMessage && e.xclient.message_type == atom(type))
+          return std::make_optional(e.xclient);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::optional<XClientMessageEvent>();
+  };
+  XSetSelectionOwner(display, atom("XdndSelection"), source, CurrentTime);
+  const struct
+  {
+    const char* what;
+    Atom offered;
+    std::string uriList;
+    int rootX, rootY; // the editor's window sits at the screen's top-left
+    bool accepted;
+    std::vector<std::string> probeGets;
+  } drops[] = {
+    {"two files on the probe",
+     atom("text/uri-list"),
+     "file:///tmp/take%201.wav\r\nhttp://x/y\r\nfile:///tmp/b.wav\r\n",
+     200,
+     100,
+     true,
+     {"drop /tmp/take 1.wav", "drop /tmp/b.wav"}},
+    {"a file beside the probe", atom("text/uri-list"), "file:///tmp/c.wav\r\n", 60, 100, true, {}},
+    {"text, not files", atom("text/plain"), "hello", 200, 100, false, {}},
+  };
+  for (const auto& d : drops)
+  {
+    dlg.probe->events.clear();
+    send("XdndEnter", 5L << 24, static_cast<long>(d.offered), 0, 0);
+    send("XdndPosition", 0, (d.rootX << 16) | d.rootY, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+    const auto status = await("XdndStatus", d.uriList);
+    ASSERT_TRUE(status) << d.what;
+    EXPECT_EQ(static_cast<Window>(status->data.l[0]), target);
+    EXPECT_EQ(status->data.l[1] & 1, d.accepted ? 1 : 0) << d.what;
+    send("XdndDrop", 0, CurrentTime, 0, 0);
+    const auto finished = await("XdndFinished", d.uriList);
+    ASSERT_TRUE(finished) << d.what;
+    EXPECT_EQ(finished->data.l[1] & 1, d.accepted ? 1 : 0) << d.what;
+    std::vector<std::string> drops;
+    for (const std::string& e : dlg.probe->events)
+      if (e.rfind("drop ", 0) == 0)
+        drops.push_back(e);
+    EXPECT_EQ(drops, d.probeGets) << d.what;
+  }
+  XDestroyWindow(display, source);
 }
 
 TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
