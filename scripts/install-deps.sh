@@ -19,6 +19,7 @@ packages=(
   dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
   libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
   librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
+  libglib2.0-dev dbus-daemon        # the desktop's colour scheme from its settings portal; a bus for its test
   fonts-roboto-unhinted             # the editor's font, copied into the bundle
   clang-format                      # scripts/check-format.sh
 )

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <vector>
 
 #include "core/Timer.h"
@@ -15,6 +16,7 @@
 #include "graphics/IVirtualKeys.h"
 #include "platform/linux/EGLGLContext.h"
 #include "platform/linux/SystemFonts.h"
+#include "platform/x11/DesktopAppearance.h"
 #include "platform/x11/DesktopServices.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Clipboard.h"
@@ -113,6 +115,7 @@ void* IGraphicsX11::OpenWindow(void* parent)
     return nullptr;
   }
   SetScreenScale(screenScale); // sizes the window and creates the editor's framebuffer
+  ReadAppearance(true);        // before the layout, which may ask for it
   IGraphics::OpenWindow(reinterpret_cast<void*>(mXWindow));
   // Menus and text entry are drawn in the editor: X11 has neither.
   if (!GetPopupMenuControl())
@@ -225,6 +228,7 @@ void IGraphicsX11::DestroyWindow()
   mClipboard.reset();
   mTooltip.reset();
   mDropTarget.reset();
+  mSettingsOwner = 0;
   mRestSinceMs = -1.0;
   if (!mDisplay)
     return;
@@ -427,6 +431,10 @@ void IGraphicsX11::HandleEvent(XEvent& event)
         mNeedsPresent = true;
       break;
     case ConfigureNotify: OnConfigure(event); break;
+    case PropertyNotify:
+      if (mSettingsOwner && event.xproperty.window == mSettingsOwner)
+        ReadAppearance(false);
+      break;
     case ClientMessage:
       if (mWMDeleteWindow && static_cast<unsigned long>(event.xclient.data.l[0]) == mWMDeleteWindow)
         mCloseRequested = true;
@@ -575,6 +583,31 @@ void IGraphicsX11::OnKey(XEvent& event, bool press)
   forward.xkey.subwindow = None;
   XSendEvent(mDisplay, mParent, True, press ? KeyPressMask : KeyReleaseMask, &forward);
   XFlush(mDisplay);
+}
+
+// ------------------------------------------------------------------ appearance
+void IGraphicsX11::ReadAppearance(bool askPortal)
+{
+  if (askPortal)
+    mPortalScheme = static_cast<int>(x11::PortalColorScheme());
+  const int screen = DefaultScreen(mDisplay);
+  // The settings manager announces changes on its window's property: watch the current one.
+  if (const unsigned long owner = x11::XSettingsOwner(mDisplay, screen); owner != mSettingsOwner)
+  {
+    mSettingsOwner = owner;
+    if (owner)
+      XSelectInput(mDisplay, owner, PropertyChangeMask);
+  }
+  const std::vector<uint8_t> block = x11::ReadXSettings(mDisplay, screen);
+  std::map<std::string, x11::XSettingValue> settings;
+  x11::ParseXSettings(block.data(), block.size(), settings);
+  const EUIAppearance appearance = x11::PrefersDark(static_cast<x11::ColorScheme>(mPortalScheme), settings)
+                                     ? EUIAppearance::Dark
+                                     : EUIAppearance::Light;
+  if (appearance == mAppearance)
+    return;
+  mAppearance = appearance;
+  OnAppearanceChanged(appearance);
 }
 
 // ------------------------------------------------------------------ tooltips

@@ -70,6 +70,9 @@ public:
   void PlatformResize(bool parentHasResized) override;
   /** The window takes the host's size; the editor zooms to fit it, centred, the rest cleared. */
   void FitToHostSize(int width, int height) override;
+  /** The desktop's preference, read when the window opens and followed while it is open: the settings
+      portal's colour scheme, else a dark XSETTINGS theme (Net/ThemeName), else Light. */
+  EUIAppearance GetUIAppearance() const override { return mAppearance; }
   /** Hides a tooltip on show: the controls' areas and texts are read again when the pointer next rests. */
   void UpdateTooltips() override;
   /** The tooltip shown after the pointer rests this long on a control that has one. */
@@ -111,6 +114,8 @@ private:
   int EditorPixelWidth() const;
   int EditorPixelHeight() const;
   void OnConfigure(const _XEvent& event);
+  /** Reads the desktop's appearance (asking the portal again when `askPortal`); tells the editor when it changed. */
+  void ReadAppearance(bool askPortal);
   /** Any input but a plain pointer move: the tooltip goes and stays away until the pointer moves. */
   void EndTooltipRest();
   /** Shows the tooltip once the pointer has rested long enough on a control that has one. */
@@ -131,8 +136,11 @@ private:
   std::unique_ptr<x11::X11Clipboard> mClipboard;
   std::unique_ptr<x11::X11Tooltip> mTooltip;
   std::unique_ptr<x11::XdndTarget> mDropTarget;
-  double mRestSinceMs = -1.0; // when the pointer stopped, on the animation clock; < 0 while none counts
-  float mRestX = 0.f;         // where, editor points and screen pixels
+  EUIAppearance mAppearance = EUIAppearance::Light;
+  int mPortalScheme = 0;            // the portal's colour scheme (x11::ColorScheme) when the window opened
+  unsigned long mSettingsOwner = 0; // the XSETTINGS manager's window, watched for changes
+  double mRestSinceMs = -1.0;       // when the pointer stopped, on the animation clock; < 0 while none counts
+  float mRestX = 0.f;               // where, editor points and screen pixels
   float mRestY = 0.f;
   int mRestRootX = 0;
   int mRestRootY = 0;

@@ -71,8 +71,8 @@ XdndTarget::XdndTarget(Display* display, unsigned long window, DropFunc onDrop)
   mUriList = atom("text/uri-list");
   mProperty = atom("CORVANE_XDND_DATA");
   const long version = kVersion;
-  XChangeProperty(display, window, mAware, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&version),
-                  1);
+  XChangeProperty(display, window, mAware, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&version), 1);
 }
 
 bool XdndTarget::HandleEvent(const XEvent& event)

@@ -12,12 +12,15 @@
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/ChildProcess.h"
 #include "platform/x11/ClickCounter.h"
+#include "platform/x11/DesktopAppearance.h"
 #include "platform/x11/DesktopDialogs.h"
 #include "platform/x11/HostSizeTracker.h"
 #include "platform/x11/UriList.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11KeyMap.h"
+#include "platform/x11/XSettings.h"
+#include "XSettingsBlock.h"
 
 using namespace iplug::igraphics;
 using namespace iplug::igraphics::x11;
@@ -343,4 +346,83 @@ TEST(UriList, LocalFileNamesOnly)
   };
   for (const auto& c : cases)
     EXPECT_EQ(FileNamesFromUriList(c.list, "studio"), c.names) << c.list;
+}
+
+TEST(XSettings, BlocksInEitherByteOrderAndDamagedOnes)
+{
+  using test::Setting;
+  using test::XSettingsBlock;
+  const std::vector<Setting> settings = {
+    {1, "Net/ThemeName", "Adwaita-dark"}, {0, "Xft/DPI", "", 98304}, {2, "Gtk/Color", ""}, {1, "Gtk/FontName", ""}};
+  for (bool bigEndian : {false, true})
+  {
+    const std::vector<uint8_t> block = XSettingsBlock(settings, bigEndian);
+    std::map<std::string, XSettingValue> out;
+    ASSERT_TRUE(ParseXSettings(block.data(), block.size(), out)) << bigEndian;
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out["Net/ThemeName"].text, "Adwaita-dark");
+    EXPECT_EQ(out["Xft/DPI"].integer, 98304);
+    EXPECT_EQ(out["Gtk/Color"].type, XSettingValue::Type::Color);
+    EXPECT_EQ(out["Gtk/Color"].color[3], 0x4000);
+    EXPECT_EQ(out["Gtk/FontName"].text, "");
+  }
+
+  // Every cut of a block, a count beyond what it holds, lengths past its end, an unknown type:
+  // refused whole, never read past.
+  std::vector<std::vector<uint8_t>> damaged;
+  const std::vector<uint8_t> good = XSettingsBlock(settings);
+  for (size_t cut = 0; cut < good.size(); ++cut)
+    damaged.emplace_back(good.begin(), good.begin() + static_cast<long>(cut));
+  auto count = good;
+  count[8] = 0xFF;
+  auto nameLength = good;
+  nameLength[14] = 0xFF;
+  auto textLength = good;
+  textLength[36] = 0xFF; // the theme name's length
+  auto type = good;
+  type[12] = 9;
+  auto order = good;
+  order[0] = 2;
+  damaged.insert(damaged.end(), {count, nameLength, textLength, type, order});
+  for (size_t i = 0; i < damaged.size(); ++i)
+  {
+    std::map<std::string, XSettingValue> out;
+    const std::vector<uint8_t> bytes = damaged[i]; // exactly its size, so a read past it is caught
+    EXPECT_FALSE(ParseXSettings(bytes.data(), bytes.size(), out)) << i;
+    EXPECT_TRUE(out.empty()) << i;
+  }
+  std::map<std::string, XSettingValue> none;
+  EXPECT_TRUE(ParseXSettings(XSettingsBlock({}).data(), 12, none));
+}
+
+TEST(DesktopAppearance, PortalFirstThenTheThemeName)
+{
+  const struct
+  {
+    const char* theme; // null: no such setting
+    ColorScheme portal;
+    bool dark;
+  } cases[] = {
+    {"Adwaita-dark", ColorScheme::NoPreference, true},
+    {"Breeze Dark", ColorScheme::NoPreference, true},
+    {"Nordic-darker", ColorScheme::NoPreference, true},
+    {"Yaru_Dark", ColorScheme::NoPreference, true},
+    {"Adwaita", ColorScheme::NoPreference, false},
+    {"Darkroom", ColorScheme::NoPreference, true},
+    {"Skydarkness", ColorScheme::NoPreference, false},
+    {nullptr, ColorScheme::NoPreference, false},
+    {"Adwaita-dark", ColorScheme::Light, false},
+    {"Adwaita", ColorScheme::Dark, true},
+    {nullptr, ColorScheme::Dark, true},
+  };
+  for (const auto& c : cases)
+  {
+    std::map<std::string, XSettingValue> settings;
+    if (c.theme)
+    {
+      settings["Net/ThemeName"].type = XSettingValue::Type::String;
+      settings["Net/ThemeName"].text = c.theme;
+    }
+    EXPECT_EQ(PrefersDark(c.portal, settings), c.dark) << (c.theme ? c.theme : "(none)") << " " << int(c.portal);
+  }
 }

@@ -20,6 +20,7 @@
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/IGraphicsX11.h"
 #include "platform/x11/X11Tooltip.h"
+#include "x11/XSettingsBlock.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -491,6 +492,53 @@ TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
     EXPECT_EQ(drops, d.probeGets) << d.what;
   }
   XDestroyWindow(display, source);
+}
+
+TEST_F(WindowFixture, AppearanceFollowsTheDesktopsTheme)
+{
+  // No session bus here: a settings portal's colour scheme would come first (tested on its own).
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  unsetenv("XDG_RUNTIME_DIR");
+  // This client plays the settings manager of screen 0.
+  const Window manager = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
+  const auto publish = [&](const char* theme) {
+    const std::vector<uint8_t> block =
+      x11::test::XSettingsBlock({{1, "Net/ThemeName", theme}, {0, "Xft/DPI", "", 98304}});
+    XChangeProperty(display, manager, settings, settings, 8, PropModeReplace, block.data(),
+                    static_cast<int>(block.size()));
+    XSync(display, False);
+  };
+  publish("Adwaita-dark");
+  XSetSelectionOwner(display, XInternAtom(display, "_XSETTINGS_S0", False), manager, CurrentTime);
+  XSync(display, False);
+
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Dark);
+  std::vector<EUIAppearance> told;
+  ui->SetAppearanceChangedFunc([&](EUIAppearance a) { told.push_back(a); });
+  const auto settle = [&](size_t changes) {
+    for (int i = 0; i < 200 && told.size() < changes; ++i)
+    {
+      ui->Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
+  publish("Adwaita");
+  settle(1);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Light);
+  publish("Breeze Dark");
+  settle(2);
+  EXPECT_EQ(told, (std::vector<EUIAppearance>{EUIAppearance::Light, EUIAppearance::Dark}));
+  dlg.CloseWindow();
+
+  // Without a settings manager (and without a session bus to ask): light.
+  XDestroyWindow(display, manager);
+  XSync(display, False);
+  ui = Open();
+  ASSERT_NE(ui, nullptr);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Light);
 }
 
 TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
