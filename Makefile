@@ -3,7 +3,8 @@
 #   make test   builds and runs every test
 #   make install  copies the LV2 bundle into ~/.lv2, or into
 #                 $(DESTDIR)$(PREFIX)/lib/lv2 when PREFIX or DESTDIR is given
-.PHONY: all deps build demo test install clean artwork
+#   make package  writes the Debian package build/corvane_<version>_<arch>.deb
+.PHONY: all deps build demo test install package clean artwork
 
 all: build
 
@@ -16,6 +17,9 @@ build: deps
 
 demo: build
 	@scripts/demo.sh
+
+package: build
+	@cmake --build build --target package
 
 test: deps
 	@scripts/run-tests.sh

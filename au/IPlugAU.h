@@ -165,6 +165,9 @@ protected:
   void OutputSysexFromEditor();
 
 private:
+  /** The per-property get and set handlers (IPlugAUProperties.cpp). */
+  struct PropertyTable;
+
   static OSStatus DispatchSelector(ComponentParameters* params, void* instanceStorage);
   OSStatus ApplyProperty(AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem, UInt32 size,
                          const void* data);

@@ -13,6 +13,7 @@ packages=(
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
+  libkissfft-dev                    # transforms of "corvane analyze" (BSD-3-Clause)
   libx11-dev libxcursor-dev libxkbcommon-dev libxft-dev  # editor window; its tooltips' text
   xdg-utils                         # opening URLs and folders from the editor
   xvfb xauth xdotool                # the editor window's tests: their own X server and input
@@ -23,6 +24,12 @@ packages=(
   fonts-roboto-unhinted             # the editor's font, copied into the bundle
   clang-format                      # scripts/check-format.sh
 )
+
+# The Debian package and the structure checks: dpkg-shlibdeps computes the
+# package's dependencies (make package), file finds its binaries
+# (scripts/check-package.sh), universal-ctags measures function lengths
+# (scripts/function-lengths.sh).
+packages+=(dpkg-dev file universal-ctags)
 
 missing=()
 for p in "${packages[@]}"; do

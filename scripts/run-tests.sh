@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test: the code style check, the optimised build with -Werror, the whole suite again under
+# Every test: the code style and function-length checks, the optimised build
+# with -Werror, the Debian package installed and run, the whole suite again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency tests under
 # ThreadSanitizer, the installed-package consumer, and each fuzz target for a
 # bounded number of runs.
@@ -45,10 +46,29 @@ else
   exit 1
 fi
 
+# --- Function lengths (scripts/function-lengths.sh) ---
+step "function lengths"
+if scripts/function-lengths.sh --top 5; then
+  passed=$((passed + 1))
+else
+  echo "$passed passed, 1 failed"
+  exit 1
+fi
+
 step "optimised build"
 configure build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
 run_ctest build -j "$jobs" --output-on-failure --timeout 300
+
+# --- Debian package (scripts/check-package.sh): make package, installed with
+# apt-get, run from the PATH, listed by lv2ls, purged again whatever happens ---
+step "Debian package"
+if scripts/check-package.sh build; then
+  passed=$((passed + 1))
+else
+  echo "$passed passed, $((failed + 1)) failed"
+  exit 1
+fi
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
@@ -76,8 +96,12 @@ for f in build-fuzz/bin/fuzz_*; do
   mkdir -p "build-fuzz/corpus/$name"
   dirs=("build-fuzz/corpus/$name")
   [ -d "$corpus" ] && dirs+=("$corpus")
+  # A target whose reader takes larger inputs names its own flags in
+  # tests/fuzz/NAME.options (they come last, so they win).
+  options=()
+  [ -f "tests/fuzz/${name#fuzz_}.options" ] && read -ra options <"tests/fuzz/${name#fuzz_}.options"
   echo "$name"
-  if "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${dirs[@]}" 2>"build-fuzz/$name.log"; then
+  if "$f" -runs="$fuzz_runs" -max_len=4096 -seed=1 "${options[@]}" "${dirs[@]}" 2>"build-fuzz/$name.log"; then
     passed=$((passed + 1))
   else
     tail -40 "build-fuzz/$name.log"

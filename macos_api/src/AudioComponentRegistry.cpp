@@ -3,6 +3,7 @@
 // created through the component's factory and Open, as on macOS.
 #include "macos_api/src/AudioComponentInternal.h"
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <MacAPIExtensions.h>
 

@@ -1,5 +1,6 @@
 // CFArray: values held through the array's callbacks.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <cstdio>
 #include <utility>

@@ -104,18 +104,6 @@ Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2)
 
 CFHashCode CFHash(CFTypeRef cf) { return cf ? Obj(cf)->Hash() : 0; }
 
-CFStringRef CFCopyDescription(CFTypeRef cf) { return cf ? MakeString(Obj(cf)->Describe()) : nullptr; }
-
-CFStringRef CFCopyTypeIDDescription(CFTypeID typeID)
-{
-  static const char* const names[] = {"",          "CFNull",    "CFAllocator",    "CFString",     "CFNumber",
-                                      "CFBoolean", "CFData",    "CFArray",        "CFDictionary", "CFURL",
-                                      "CFBundle",  "CFRunLoop", "CFRunLoopTimer", "CFError",      "CFDate"};
-  if (typeID == 0 || typeID >= sizeof(names) / sizeof(names[0]))
-    return nullptr;
-  return MakeString(names[typeID]);
-}
-
 CFAllocatorRef CFGetAllocator(CFTypeRef) { return kCFAllocatorSystemDefault; }
 
 void CFShow(CFTypeRef obj) { std::fprintf(stderr, "%s\n", obj ? Obj(obj)->Describe().c_str() : "(null)"); }

@@ -2,6 +2,7 @@
 // library in Contents/Linux. Every bundle object lives as long as the
 // process, like loaded bundles do on macOS.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <MacAPIExtensions.h>
 

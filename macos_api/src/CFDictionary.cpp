@@ -1,5 +1,6 @@
 // CFDictionary: entries in insertion order with a hash index over the keys.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <cstdio>
 #include <unordered_map>

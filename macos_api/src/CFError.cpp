@@ -1,5 +1,6 @@
 // CFError: domain, code and user info.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 using namespace macapi;
 

@@ -2,6 +2,7 @@
 // Apple's plist files (tab indentation, the Apple DOCTYPE).
 #include "macos_api/src/Base64.h"
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <MacAPIExtensions.h>
 

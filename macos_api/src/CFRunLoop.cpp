@@ -1,6 +1,7 @@
 // Run loops with timers and queued work. One lock guards every run loop's
 // timer list and every timer's schedule; callbacks run with it released.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 #include "macos_api/src/RunLoopInternal.h"
 
 #include <algorithm>

@@ -64,8 +64,7 @@ T* AsMutable(CFTypeRef ref)
   return const_cast<T*>(As<T>(ref));
 }
 
+// Describe() of the object behind ref, "(null)" for none.
 std::string DescribeRef(CFTypeRef ref);
-CFStringRef MakeString(std::string utf8);
-std::string StringUTF8(CFStringRef str); // "" for null or a non-string
 
 } // namespace macapi

@@ -1,8 +1,8 @@
-// CFString: creation, access, comparison, formatting and mutation.
+// CFString: creation, access, comparison and mutation, and the descriptions
+// of objects as strings.
 #include "macos_api/src/CFStringInternal.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
@@ -273,23 +273,6 @@ CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange
   return NewString(s->units.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)));
 }
 
-CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFDictionaryRef, CFStringRef format, va_list arguments)
-{
-  const __CFString* f = Str(format);
-  if (!f)
-    return nullptr;
-  return MakeString(FormatString(f->utf8.c_str(), arguments));
-}
-
-CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format, ...)
-{
-  va_list args;
-  va_start(args, format);
-  CFStringRef result = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, args);
-  va_end(args);
-  return result;
-}
-
 CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex) { return new __CFString(std::u16string(), true); }
 
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex, CFStringRef theString)
@@ -497,24 +480,22 @@ void CFStringAppendCString(CFMutableStringRef theString, const char* cStr, CFStr
     s->Assign(s->units + *units);
 }
 
-void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef, CFStringRef format, ...)
-{
-  auto* s = AsMutable<__CFString>(theString);
-  const __CFString* f = Str(format);
-  if (!s || !s->isMutable || !f)
-    return;
-  va_list args;
-  va_start(args, format);
-  std::string text = FormatString(f->utf8.c_str(), args);
-  va_end(args);
-  if (auto units = DecodeUTF8(text.data(), text.size()))
-    s->Assign(s->units + *units);
-}
-
 void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement)
 {
   auto* s = AsMutable<__CFString>(theString);
   const __CFString* r = Str(replacement);
   if (s && s->isMutable && r)
     s->Assign(r->units);
+}
+
+CFStringRef CFCopyDescription(CFTypeRef cf) { return cf ? MakeString(Obj(cf)->Describe()) : nullptr; }
+
+CFStringRef CFCopyTypeIDDescription(CFTypeID typeID)
+{
+  static const char* const names[] = {"",          "CFNull",    "CFAllocator",    "CFString",     "CFNumber",
+                                      "CFBoolean", "CFData",    "CFArray",        "CFDictionary", "CFURL",
+                                      "CFBundle",  "CFRunLoop", "CFRunLoopTimer", "CFError",      "CFDate"};
+  if (typeID == 0 || typeID >= sizeof(names) / sizeof(names[0]))
+    return nullptr;
+  return MakeString(names[typeID]);
 }

@@ -1,5 +1,6 @@
 // The string object and the UTF-8 / UTF-16 conversions shared by the CF
-// sources.
+// sources. Strings stand on the object base (CFRuntime.h) and nothing in the
+// base calls back into them; formatting (CFStringFormat.cpp) stands on both.
 #pragma once
 
 #include "macos_api/src/CFRuntime.h"
@@ -31,6 +32,7 @@ std::optional<std::u16string> DecodeUTF8(const char* bytes, size_t length);
 // Unpaired surrogates become U+FFFD.
 std::string EncodeUTF8(const std::u16string& units);
 
-std::string FormatString(const char* format, va_list args);
+CFStringRef MakeString(std::string utf8);
+std::string StringUTF8(CFStringRef str); // "" for null or a non-string
 
 } // namespace macapi

@@ -1,5 +1,6 @@
 // CFURL for file-system paths, and whole-file reads and writes.
 #include "macos_api/src/CFRuntime.h"
+#include "macos_api/src/CFStringInternal.h"
 
 #include <cstdio>
 #include <cstring>

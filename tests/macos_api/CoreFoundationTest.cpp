@@ -221,6 +221,45 @@ TEST(CFStrings, FormatCompareAndCopy)
   CFRelease(m);
 }
 
+// Each conversion must take its argument with the right width, or every
+// argument after it is read from the wrong place.
+TEST(CFStrings, FormatConversionsTakeTheirArguments)
+{
+  auto format = [](CFStringRef made) {
+    std::string text = Text(made);
+    CFRelease(made);
+    return text;
+  };
+  const struct
+  {
+    std::string made;
+    std::string expected;
+  } rows[] = {
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%*d|%-4s|%.*f"), 5, 42, "ab", 2, 3.14159)),
+     "   42|ab  |3.14"},
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%llu %zu %hd %d"), 1ull << 40, size_t{7}, 3, 9)),
+     "1099511627776 7 3 9"},
+    {format(
+       CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%lld %x %lX %o %c"), -(1ll << 40), 255u, 0xABCul, 8u, 'z')),
+     "-1099511627776 ff ABC 10 z"},
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%Lg %e %d"), 1.5L, 2.0, 4)), "1.5 2.000000e+00 4"},
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s %@ %@"), static_cast<const char*>(nullptr),
+                                     static_cast<CFTypeRef>(nullptr), CFSTR("cf"))),
+     "(null) (null) cf"},
+    // Unknown conversions stay literal and take no argument; a trailing '%' stays.
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%y %d 100%"), 5)), "%y 5 100%"},
+    {format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%300d|"), 1)), std::string(299, ' ') + "1|"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(row.made, row.expected);
+
+  CFMutableStringRef m = CFStringCreateMutable(nullptr, 0);
+  CFStringAppendCString(m, "n=", kCFStringEncodingUTF8);
+  CFStringAppendFormat(m, nullptr, CFSTR("%d, %@"), 3, CFSTR("\xC3\xBC"));
+  EXPECT_EQ(Text(m), "n=3, \xC3\xBC");
+  CFRelease(m);
+}
+
 TEST(CFNumbers, ConversionsReportLoss)
 {
   Float64 real = 3.5;

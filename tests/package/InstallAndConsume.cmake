@@ -16,6 +16,11 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 if(NOT EXISTS ${prefix}/lib/cmake/Corvane/CorvaneConfig.cmake)
   message(FATAL_ERROR "no package configuration installed under ${prefix}")
 endif()
+foreach(doc LICENSE THIRD_PARTY.md)
+  if(NOT EXISTS ${prefix}/share/doc/corvane/${doc})
+    message(FATAL_ERROR "${doc} not installed under ${prefix}/share/doc/corvane")
+  endif()
+endforeach()
 
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -G ${GENERATOR}
   -DCMAKE_PREFIX_PATH=${prefix}

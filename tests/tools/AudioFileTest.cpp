@@ -1,6 +1,7 @@
 #include "TempFolder.h"
 #include "tools/corvane/AudioFileReader.h"
 #include "tools/corvane/AudioFileWriter.h"
+#include "tools/corvane/AudioInMemory.h"
 #include "tools/corvane/ToolError.h"
 
 #include <gmock/gmock.h>
@@ -157,6 +158,42 @@ TEST(AudioFile, FileShorterThanItsHeaderIsAnErrorNotSilence)
   {
     EXPECT_THAT(error, HasSubstr("t.wav"));
   }
+}
+
+TEST(AudioFile, AFlacClaimingBillionsOfFramesCostsOnlyWhatItHolds)
+{
+  TempFolder dir;
+  const auto data = TestSignal(1, 3000);
+  WriteFile(dir.Path("forged.flac"), 48000, data);
+  // STREAMINFO's 36-bit total sample count (its top four bits share a byte
+  // with the sample size): 2^35 frames, 128 GiB as floats.
+  std::fstream f(dir.Path("forged.flac"), std::ios::in | std::ios::out | std::ios::binary);
+  char bytes[26];
+  f.read(bytes, sizeof bytes);
+  ASSERT_EQ(std::string(bytes, 4), "fLaC");
+  bytes[21] = static_cast<char>((bytes[21] & 0xF0) | 0x08);
+  std::fill(bytes + 22, bytes + 26, '\0');
+  f.seekp(0);
+  f.write(bytes, sizeof bytes);
+  f.close();
+
+  AudioFileReader reader(dir.Path("forged.flac"));
+  ASSERT_EQ(reader.Frames(), int64_t{1} << 35) << "the header is taken at its word";
+  const std::vector<std::vector<float>> read = ReadAllFrames(reader, "forged.flac");
+  ASSERT_EQ(read.size(), 1u);
+  ASSERT_EQ(read[0].size(), data[0].size());
+  for (size_t i = 0; i < data[0].size(); i += 97)
+    EXPECT_NEAR(read[0][i], data[0][i], 1e-6) << i;
+}
+
+TEST(AudioFile, InputsThatAreNotRegularFilesAreRefusedWithoutWaiting)
+{
+  TempFolder dir;
+  ASSERT_EQ(mkfifo(dir.Path("pipe.wav").c_str(), 0644), 0);
+  // Opening a FIFO for reading would wait for a writer that never comes.
+  EXPECT_THAT(ErrorOf([&] { AudioFileReader r(dir.Path("pipe.wav")); }),
+              AllOf(HasSubstr("pipe.wav"), HasSubstr("is a pipe (FIFO), not a regular file")));
+  EXPECT_THAT(ErrorOf([&] { AudioFileReader r("/dev/zero"); }), HasSubstr("is a device, not a regular file"));
 }
 
 TEST(AudioFile, OutputAppearsOnlyOnCommitAndNothingIsLeftOtherwise)

@@ -39,9 +39,8 @@ TEST(ComponentLocator, PrefersTheBundleBesideTheProgramThenOneFolderUp)
   TempFolder dir;
   std::filesystem::create_directories(dir.Path("build/bin"));
   EXPECT_EQ(LocateComponentBundle("", dir.Path("build/bin")), "") << "none: the platform's search path decides";
-  MakeBundle(dir.Path("build/lib/corvane/Components/Corvane.component"));
-  EXPECT_EQ(LocateComponentBundle("", dir.Path("build/bin")),
-            dir.Path("build/lib/corvane/Components/Corvane.component"));
+  MakeBundle(dir.Path("build/lib/audio-units/Corvane.component"));
+  EXPECT_EQ(LocateComponentBundle("", dir.Path("build/bin")), dir.Path("build/lib/audio-units/Corvane.component"));
   MakeBundle(dir.Path("build/Corvane.component"));
   EXPECT_EQ(LocateComponentBundle("", dir.Path("build/bin")), dir.Path("build/Corvane.component"));
   MakeBundle(dir.Path("build/bin/Corvane.component"));

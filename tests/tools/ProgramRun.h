@@ -53,7 +53,7 @@ protected:
   {
     const std::string out = logs.Path("stdout"), err = logs.Path("stderr");
     const std::string line =
-      "cd " + Quote(folder) + " && " + Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
+      "cd " + Quote(folder) + " && " + launcher + Quote(program) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
     const int raw = std::system(line.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
   }
@@ -61,5 +61,6 @@ protected:
   std::string P(const std::string& name) { return Quote(dir.Path(name)); }
 
   std::string program;
+  std::string launcher; // put before the program's name: "timeout 20 "
   TempFolder dir, logs;
 };

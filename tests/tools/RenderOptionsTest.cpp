@@ -41,11 +41,11 @@ TEST(RenderOptions, EveryOptionInItsLongAndShortForms)
                         "64", "--keep-latency", "--component=/x/C.component", "-q"});
   EXPECT_THAT(o.inputs, ElementsAre("in.flac"));
   EXPECT_EQ(o.output, "out.wav");
-  EXPECT_THAT(o.params, ElementsAre("Gain=40dB", "Output=-3", "Phase=1"));
+  EXPECT_THAT(o.unit.params, ElementsAre("Gain=40dB", "Output=-3", "Phase=1"));
   EXPECT_EQ(o.blockSize, 64);
   EXPECT_TRUE(o.keepLatency);
   EXPECT_TRUE(o.quiet);
-  EXPECT_EQ(o.component, "/x/C.component");
+  EXPECT_EQ(o.unit.component, "/x/C.component");
   EXPECT_THAT(ParseRenderOptions({"--", "-odd.wav"}).inputs, ElementsAre("-odd.wav"));
 }
 
@@ -71,9 +71,54 @@ TEST(RenderOptions, BadCommandLinesAreUsageErrors)
 TEST(RenderOptions, StateFilesInAndOut)
 {
   const RenderOptions o = ParseRenderOptions({"--state", "in.aupreset", "--save-state=out.aupreset"});
-  EXPECT_EQ(o.stateIn, "in.aupreset");
-  EXPECT_EQ(o.stateOut, "out.aupreset");
-  EXPECT_EQ(ParseRenderOptions({"--state=x.aupreset", "--save-state", "x.aupreset"}).stateOut, "x.aupreset");
+  EXPECT_EQ(o.unit.stateIn, "in.aupreset");
+  EXPECT_EQ(o.unit.stateOut, "out.aupreset");
+  EXPECT_EQ(ParseRenderOptions({"--state=x.aupreset", "--save-state", "x.aupreset"}).unit.stateOut, "x.aupreset");
   EXPECT_THAT(UsageOf({"--state", ""}), HasSubstr("empty state file name"));
   EXPECT_THAT(UsageOf({"--save-state"}), HasSubstr("needs a value"));
+}
+
+// The options every command shares: each command takes only the ones it names.
+TEST(UnitOptions, CommandsTakeOnlyTheOptionsTheyAccept)
+{
+  struct Case
+  {
+    std::vector<std::string> args;
+    unsigned accepted;
+    bool taken;
+    const char* field; // what the argument filled
+    const char* value;
+  };
+  const Case cases[] = {
+    {{"--component", "/x.component"}, kComponentOption, true, "component", "/x.component"},
+    {{"--component=/y.component"}, kComponentOption, true, "component", "/y.component"},
+    {{"-p", "Gain=40dB"}, kSettingOptions, true, "params", "Gain=40dB"},
+    {{"-pPhase=1"}, kSettingOptions, true, "params", "Phase=1"},
+    {{"--param=Output=-3"}, kSettingOptions, true, "params", "Output=-3"},
+    {{"--state", "in.aupreset"}, kSettingOptions, true, "stateIn", "in.aupreset"},
+    {{"--save-state=out.aupreset"}, kAllUnitOptions, true, "stateOut", "out.aupreset"},
+    {{"-p", "Gain=40dB"}, kComponentOption, false, "", ""},
+    {{"--save-state", "out.aupreset"}, kSettingOptions, false, "", ""},
+    {{"--play", "x.wav"}, kAllUnitOptions, false, "", ""},
+  };
+  for (const Case& c : cases)
+  {
+    UnitOptions o;
+    size_t i = 0;
+    EXPECT_EQ(TakeUnitOption(c.args, i, o, c.accepted), c.taken) << c.args[0];
+    if (!c.taken)
+      continue;
+    EXPECT_EQ(i + 1, c.args.size()) << c.args[0];
+    const std::string field = c.field;
+    const std::string got = field == "component" ? o.component
+                            : field == "params"  ? o.params.at(0)
+                            : field == "stateIn" ? o.stateIn
+                                                 : o.stateOut;
+    EXPECT_EQ(got, c.value) << c.args[0];
+  }
+  UnitOptions o;
+  size_t i = 0;
+  EXPECT_THROW(TakeUnitOption({"--state"}, i, o), UsageError);
+  i = 0;
+  EXPECT_THROW(TakeUnitOption({"--save-state="}, i, o), UsageError);
 }

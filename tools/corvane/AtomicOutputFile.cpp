@@ -29,6 +29,15 @@ mode_t DefaultFileMode()
   return 0666 & ~mask;
 }
 
+std::string NotRegularMessage(const std::string& path, mode_t mode)
+{
+  const char* kind = S_ISFIFO(mode)                   ? "a pipe (FIFO)"
+                     : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                     : S_ISSOCK(mode)                 ? "a socket"
+                                                      : "not a regular file";
+  return "cannot write output '" + path + "': it is " + kind + "; only regular files are replaced";
+}
+
 std::string ExistsMessage(const std::string& path) { return "'" + path + "' exists; not replaced (--no-clobber)"; }
 
 // Moves `from` to `to` unless `to` exists, in one step where the file system
@@ -60,6 +69,9 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath, bool noClobber)
   const bool exists = stat(mTargetPath.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
     throw ToolError(Failure(mFinalPath, EISDIR));
+  // A rename would put a regular file where a pipe or a device node was.
+  if (exists && !S_ISREG(st.st_mode))
+    throw ToolError(NotRegularMessage(mFinalPath, st.st_mode));
   if (exists && noClobber)
     throw ToolError(ExistsMessage(mFinalPath));
 
@@ -112,20 +124,27 @@ void AtomicOutputFile::Commit()
   if (close(mFd) != 0 && error == 0)
     error = errno;
   mFd = -1;
-  if (error == 0)
+  std::string problem = error != 0 ? Failure(mFinalPath, error) : "";
+  struct stat st
+  {};
+  // Something other than a file may have appeared at the name meanwhile.
+  if (problem.empty() && stat(mTargetPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    problem = NotRegularMessage(mFinalPath, st.st_mode);
+  if (problem.empty())
   {
     if (mNoClobber)
       error = RenameNoReplace(mTempPath.c_str(), mTargetPath.c_str());
     else if (rename(mTempPath.c_str(), mTargetPath.c_str()) != 0)
       error = errno;
-  }
-  if (error != 0)
-  {
-    unlink(mTempPath.c_str());
-    mDone = true;
-    throw ToolError(error == EEXIST && mNoClobber ? ExistsMessage(mFinalPath) : Failure(mFinalPath, error));
+    if (error != 0)
+      problem = error == EEXIST && mNoClobber ? ExistsMessage(mFinalPath) : Failure(mFinalPath, error);
   }
   mDone = true;
+  if (!problem.empty())
+  {
+    unlink(mTempPath.c_str());
+    throw ToolError(problem);
+  }
 }
 
 void AtomicOutputFile::Discard()

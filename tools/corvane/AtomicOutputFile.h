@@ -16,7 +16,8 @@ class AtomicOutputFile
 public:
   /** Creates the temporary file next to `finalPath` (next to its link
       target). Throws ToolError when the folder is missing or not writable,
-      `finalPath` is a folder, or it exists and `noClobber` is set. */
+      `finalPath` is a folder or anything else that is not a regular file
+      (a pipe, a device), or it exists and `noClobber` is set. */
   explicit AtomicOutputFile(std::string finalPath, bool noClobber = false);
   ~AtomicOutputFile();
 
@@ -33,7 +34,8 @@ public:
 
   /** Flushes, closes and renames the temporary file to the final name.
       Throws ToolError (and removes the temporary file) on failure,
-      including when the file appeared meanwhile and `noClobber` is set. */
+      including when the file appeared meanwhile and `noClobber` is set,
+      or a pipe or device appeared at the name. */
   void Commit();
   /** Closes and removes the temporary file; Commit is then impossible. */
   void Discard();

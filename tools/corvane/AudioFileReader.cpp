@@ -1,5 +1,6 @@
 #include "tools/corvane/AudioFileReader.h"
 
+#include "tools/corvane/RegularFile.h"
 #include "tools/corvane/ToolError.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane::host {
 namespace {
@@ -54,13 +56,19 @@ AudioFileReader::AudioFileReader(const std::string& path) : mPath(path)
   if (S_ISDIR(st.st_mode))
     throw ToolError("cannot read input '" + path + "': " + std::strerror(EISDIR));
 
+  // Opened here rather than by libsndfile, which would wait on a FIFO.
+  mFd = OpenRegularFile(path, "cannot read input '" + path + "'");
   SF_INFO info{};
-  mFile = sf_open(path.c_str(), SFM_READ, &info);
+  mFile = sf_open_fd(mFd, SFM_READ, &info, SF_FALSE);
   if (!mFile)
+  {
+    close(mFd);
     throw ToolError("cannot read input '" + path + "': " + sf_strerror(nullptr));
+  }
   if (info.channels < 1 || info.samplerate < 1 || info.frames < 0)
   {
     sf_close(mFile);
+    close(mFd);
     throw ToolError("cannot read input '" + path + "': the file has no valid audio format");
   }
   mSampleRate = info.samplerate;
@@ -74,8 +82,8 @@ AudioFileReader::AudioFileReader(const std::string& path) : mPath(path)
 
 AudioFileReader::~AudioFileReader()
 {
-  if (mFile)
-    sf_close(mFile);
+  sf_close(mFile);
+  close(mFd);
 }
 
 size_t AudioFileReader::Read(float* const* channels, size_t frames)

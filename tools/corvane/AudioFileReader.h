@@ -34,6 +34,7 @@ public:
 
 private:
   std::string mPath;
+  int mFd = -1;
   SNDFILE* mFile = nullptr;
   int mSampleRate = 0;
   int mChannels = 0;

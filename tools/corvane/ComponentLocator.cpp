@@ -27,7 +27,7 @@ std::vector<std::string> DefaultBundlePaths(const std::string& programFolder)
 {
   const std::filesystem::path folder(programFolder);
   return {(folder / "Corvane.component").string(), (folder.parent_path() / "Corvane.component").string(),
-          (folder.parent_path() / "lib" / "corvane" / "Components" / "Corvane.component").string()};
+          (folder.parent_path() / "lib" / "audio-units" / "Corvane.component").string()};
 }
 
 std::string LocateComponentBundle(const std::string& explicitPath, const std::string& programFolder)

@@ -2,7 +2,7 @@
 // Where the Corvane.component bundle is: the --component path when given,
 // else next to the program (bin/Corvane.component), one folder up
 // (build/Corvane.component), or where an installation puts it
-// (lib/corvane/Components/Corvane.component beside bin/). Empty when none of
+// (lib/audio-units/Corvane.component beside bin/). Empty when none of
 // these exist, meaning the platform layer's own search path decides.
 
 #include <string>

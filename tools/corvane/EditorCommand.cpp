@@ -2,16 +2,13 @@
 // in a loop when asked, until the window is closed; then the state (editor
 // size and parameters) is saved when asked.
 
-#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/AudioFileReader.h"
+#include "tools/corvane/AudioInMemory.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/EditorView.h"
-#include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/LoopPlayer.h"
-#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -20,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace corvane::host {
@@ -32,17 +30,15 @@ const char* const kEditorUsage =
   "  -p NAME=VALUE      set a parameter first (repeatable)\n"
   "  --state FILE       start from a saved state (.aupreset)\n"
   "  --save-state FILE  save the state (parameters and editor size) when the window closes\n"
+  "  --force            let --save-state replace a file that is not a saved state\n"
   "  --play INPUT       play the file through the unit in a loop while the editor is open\n"
   "  --device NAME      ALSA device to play through (default: 'default')\n";
 
 struct EditorOptions
 {
-  std::vector<std::string> params;
-  std::string stateIn;
-  std::string stateOut;
+  UnitOptions unit;
   std::string play;
   std::string device = "default";
-  std::string component;
 };
 
 EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
@@ -56,54 +52,20 @@ EditorOptions ParseEditorOptions(const std::vector<std::string>& args)
         throw UsageError("option " + a + " needs a value");
       return args[++i];
     };
-    if (a == "-p")
-      o.params.push_back(value());
-    else if (a == "--state")
-      o.stateIn = value();
-    else if (a == "--save-state")
-      o.stateOut = value();
-    else if (a == "--play")
+    if (TakeUnitOption(args, i, o.unit))
+      continue;
+    if (a == "--play")
       o.play = value();
     else if (a == "--device")
       o.device = value();
-    else if (a == "--component")
-      o.component = value();
-    else if (a.starts_with("--component="))
-      o.component = a.substr(12);
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
-  if (!o.play.empty() && o.play == o.stateOut)
-    throw UsageError("--save-state would overwrite the file being played");
   return o;
 }
 
 volatile std::sig_atomic_t gCloseRequested = 0;
 void RequestClose(int) { gCloseRequested = 1; }
-
-/** The whole file in memory, one vector per channel. */
-std::vector<std::vector<float>> ReadWholeFile(AudioFileReader& file)
-{
-  std::vector<std::vector<float>> channels(static_cast<size_t>(file.Channels()),
-                                           std::vector<float>(static_cast<size_t>(file.Frames())));
-  std::vector<float*> pointers;
-  for (auto& c : channels)
-    pointers.push_back(c.data());
-  size_t done = 0;
-  while (done < static_cast<size_t>(file.Frames()))
-  {
-    std::vector<float*> at;
-    for (float* p : pointers)
-      at.push_back(p + done);
-    const size_t n = file.Read(at.data(), static_cast<size_t>(file.Frames()) - done);
-    if (n == 0)
-      break;
-    done += n;
-  }
-  for (auto& c : channels)
-    c.resize(done);
-  return channels;
-}
 
 } // namespace
 
@@ -113,18 +75,20 @@ int RunEditor(const std::vector<std::string>& args)
     return 0;
   const EditorOptions options = ParseEditorOptions(args);
 
-  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
+  // Where the state goes is checked before the window opens, so the session's edits cannot be lost at the end.
+  std::optional<StateOutput> stateOut;
+  if (!options.unit.stateOut.empty())
+    stateOut.emplace(options.unit.stateOut, std::vector<FileInUse>{{options.play, "played file"}}, false,
+                     options.unit.forceStateOut);
+  const UnitSetup setup(options.unit);
+  std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
 
   constexpr int kBlockSize = 256;
   std::unique_ptr<AudioFileReader> input;
   if (!options.play.empty())
     input = std::make_unique<AudioFileReader>(options.play);
   unit->Configure(input ? input->SampleRate() : 48000, input ? input->Channels() : 2, kBlockSize);
-  if (!options.stateIn.empty())
-    ApplyStateFile(*unit, options.stateIn, params.size());
-  ApplySettings(*unit, params, settings);
+  setup.ApplyTo(*unit);
   unit->Initialize();
 
   // The device is opened before the window, so a missing one fails at once.
@@ -133,7 +97,7 @@ int RunEditor(const std::vector<std::string>& args)
   if (input)
   {
     device = std::make_unique<AlsaOutput>(options.device, input->SampleRate(), input->Channels(), kBlockSize);
-    player = std::make_unique<LoopPlayer>(ReadWholeFile(*input), *unit, *device, kBlockSize);
+    player = std::make_unique<LoopPlayer>(ReadAllFrames(*input, options.play), *unit, *device, kBlockSize);
   }
 
   EditorView view(unit->Instance(), "Corvane");
@@ -163,11 +127,8 @@ int RunEditor(const std::vector<std::string>& args)
       throw ToolError("playback stopped: " + player->Error());
   }
   // Saved while the editor is still open, so the state carries its size as shown.
-  if (!options.stateOut.empty())
-  {
-    const CFOwned state = AdoptCF(unit->CopyState());
-    WriteStateFile(options.stateOut, StateToXml(state.get()));
-  }
+  if (stateOut)
+    stateOut->Save(*unit);
   return 0;
 }
 

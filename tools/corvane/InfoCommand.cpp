@@ -4,11 +4,11 @@
 
 #include "tools/corvane/Commands.h"
 #include "tools/corvane/ComponentLocator.h"
-#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/ParamListing.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <cmath>
 #include <cstdio>
@@ -22,8 +22,9 @@ constexpr double kProbeRate = 48000.0;
 constexpr int kProbeFrames = 64;
 
 const char* const kInfoUsage =
-  "usage: corvane info [-p NAME=VALUE ...] [--json] [--component PATH]\n"
+  "usage: corvane info [-p NAME=VALUE ...] [--state FILE] [--json] [--component PATH]\n"
   "  -p, --param      set a parameter first; latency and tail are shown for these settings\n"
+  "  --state FILE     start from a saved state (.aupreset); -p settings apply after it\n"
   "  --json           print the same facts as a JSON object\n";
 
 std::string VersionText(UInt32 v)
@@ -48,70 +49,44 @@ const char* const kProgramVersion = corvane::kVersionString;
 
 int RunVersion(const std::vector<std::string>& args)
 {
-  std::string component;
+  UnitOptions options;
   for (size_t i = 0; i < args.size(); ++i)
-  {
-    if (args[i] == "--component" && i + 1 < args.size())
-      component = args[++i];
-    else if (args[i].starts_with("--component="))
-      component = args[i].substr(12);
-    else
+    if (!TakeUnitOption(args, i, options, kComponentOption))
       throw UsageError("unexpected argument '" + args[i] + "'");
-  }
   std::printf("corvane %s\n", kProgramVersion);
   std::fflush(stdout);
-  const std::string bundle = LocateComponentBundle(component, ProgramFolder());
+  const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
   const auto unit = HostedUnit::Open(bundle);
   const AudioComponentDescription d = unit->Description();
-  std::printf("%s %s (%s)%s%s\n", unit->Name().c_str(), VersionText(unit->Version()).c_str(),
+  std::printf("%s %s (%s)%s%s\n", Printable(unit->Name()).c_str(), VersionText(unit->Version()).c_str(),
               ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str(),
-              bundle.empty() ? "" : " from ", bundle.c_str());
+              bundle.empty() ? "" : " from ", Printable(bundle).c_str());
   return 0;
 }
 
 int RunInfo(const std::vector<std::string>& args)
 {
-  std::string component;
-  std::vector<std::string> assignments;
+  if (PrintedHelp(args, kInfoUsage))
+    return 0;
+  UnitOptions options;
   bool json = false;
   for (size_t i = 0; i < args.size(); ++i)
   {
-    const std::string& a = args[i];
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kInfoUsage, stdout);
-      return 0;
-    }
-    if (a == "--json")
-    {
+    if (args[i] == "--json")
       json = true;
-      continue;
-    }
-    if ((a == "--component" || a == "-p" || a == "--param") && i + 1 >= args.size())
-      throw UsageError("option " + a + " needs a value");
-    if (a == "--component")
-      component = args[++i];
-    else if (a.starts_with("--component="))
-      component = a.substr(12);
-    else if (a == "-p" || a == "--param")
-      assignments.push_back(args[++i]);
-    else if (a.starts_with("--param="))
-      assignments.push_back(a.substr(8));
-    else if (a.starts_with("-p") && a.size() > 2)
-      assignments.push_back(a.substr(2));
-    else
-      throw UsageError("unexpected argument '" + a + "'");
+    else if (!TakeUnitOption(args, i, options, kSettingOptions))
+      throw UsageError("unexpected argument '" + args[i] + "'");
   }
 
-  const std::string bundle = LocateComponentBundle(component, ProgramFolder());
-  const auto unit = HostedUnit::Open(bundle);
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, assignments);
-
+  const UnitSetup setup(options);
+  const std::string& bundle = setup.Bundle();
+  const std::vector<ParamDesc>& params = setup.Params();
+  const std::string& applied = setup.Applied();
+  const auto unit = setup.OpenUnit();
   // A unit may report the latency of its settings only once it has
   // processed audio, so one short silent slice runs first.
   unit->Configure(kProbeRate, 2, kProbeFrames);
-  const std::string applied = ApplySettings(*unit, params, settings);
+  setup.ApplyTo(*unit);
   unit->Initialize();
   unit->RenderSilence(kProbeFrames);
   const int64_t latency = unit->LatencyFrames();
@@ -151,7 +126,7 @@ int RunInfo(const std::vector<std::string>& args)
     std::fputs((out + "}\n").c_str(), stdout);
     return 0;
   }
-  std::printf("name:            %s\n", unit->Name().c_str());
+  std::printf("name:            %s\n", Printable(unit->Name()).c_str());
   std::printf("component:       %s\n",
               ComponentCodesText(d.componentType, d.componentSubType, d.componentManufacturer).c_str());
   std::printf("  type:          %s\n", FourCCText(d.componentType).c_str());
@@ -159,10 +134,10 @@ int RunInfo(const std::vector<std::string>& args)
   std::printf("  manufacturer:  %s\n", FourCCText(d.componentManufacturer).c_str());
   std::printf("version:         %u.%u.%u (0x%08X)\n", v >> 16, (v >> 8) & 0xFF, v & 0xFF, v);
   if (!bundle.empty())
-    std::printf("bundle:          %s\n", bundle.c_str());
+    std::printf("bundle:          %s\n", Printable(bundle).c_str());
   std::printf("channels:        %s\n", unit->ChannelCapabilityText().c_str());
   if (!applied.empty())
-    std::printf("settings:        %s\n", applied.c_str());
+    std::printf("settings:        %s\n", Printable(applied).c_str());
   std::printf("latency:         %lld samples at %.0f Hz (%.6g ms)\n", static_cast<long long>(latency), kProbeRate,
               1000.0 * static_cast<double>(latency) / kProbeRate);
   if (!std::isfinite(tail) || tail < 0.0 || tail > 3600.0)
@@ -173,7 +148,7 @@ int RunInfo(const std::vector<std::string>& args)
   std::printf("parameters:      %zu (see 'corvane params')\n", params.size());
   std::printf("factory presets: %zu\n", presets.size());
   for (const auto& p : presets)
-    std::printf("  %d  %s\n", p.number, p.name.c_str());
+    std::printf("  %d  %s\n", p.number, Printable(p.name).c_str());
   return 0;
 }
 

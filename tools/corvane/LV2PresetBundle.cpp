@@ -2,21 +2,18 @@
 
 #include "lv2/TurtleString.h"
 #include "tools/corvane/AtomicOutputFile.h"
+#include "tools/corvane/LV2Manifest.h"
+#include "tools/corvane/RegularFile.h"
 #include "tools/corvane/ToolError.h"
-
-#include <serd/serd.h>
-#include <unistd.h>
+#include "tools/corvane/TurtleReader.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
+#include <set>
 #include <sstream>
 
 namespace corvane::host {
@@ -29,12 +26,15 @@ constexpr const char* kRdfType = "http://www.w3.org/1999/02/22-rdf-syntax-ns#typ
 constexpr const char* kRdfsLabel = "http://www.w3.org/2000/01/rdf-schema#label";
 constexpr const char* kPresetClass = "http://lv2plug.in/ns/ext/presets#Preset";
 constexpr const char* kPresetValue = "http://lv2plug.in/ns/ext/presets#value";
+constexpr const char* kAppliesTo = "http://lv2plug.in/ns/lv2core#appliesTo";
 constexpr const char* kPort = "http://lv2plug.in/ns/lv2core#port";
 constexpr const char* kSymbol = "http://lv2plug.in/ns/lv2core#symbol";
 constexpr const char* kState = "http://lv2plug.in/ns/ext/state#state";
 constexpr const char* kBase64Binary = "http://www.w3.org/2001/XMLSchema#base64Binary";
 // A state larger than this is not Corvane's; a real one is 84 bytes.
 constexpr size_t kMaxStateBytes = 1 << 16;
+// A Turtle file larger than this is no preset.
+constexpr size_t kMaxTurtleBytes = 1 << 20;
 
 // A Turtle decimal that reads back as the same double.
 std::string Decimal(double value)
@@ -68,32 +68,18 @@ std::string FileNameFor(const std::string& label)
   return name + ".ttl";
 }
 
-} // namespace
-
-void WriteFileAtomically(const std::string& path, const std::string& text)
+void AddOnce(std::vector<std::string>& list, const std::string& item)
 {
-  AtomicOutputFile file(path);
-  size_t done = 0;
-  while (done < text.size())
-  {
-    const ssize_t n = ::write(file.Fd(), text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      throw ToolError("cannot write '" + path + "': " + std::strerror(errno));
-    done += static_cast<size_t>(n);
-  }
-  file.Commit();
+  if (std::find(list.begin(), list.end(), item) == list.end())
+    list.push_back(item);
 }
-
-namespace {
 
 // What the statements say about one subject.
 struct Subject
 {
   bool isPreset = false;
   std::string label;
-  std::vector<std::string> stateNodes, portNodes;
+  std::vector<std::string> stateNodes, portNodes, appliesTo, declaredIn;
   std::string symbol;
   double value = 0.0;
   bool hasValue = false;
@@ -101,72 +87,62 @@ struct Subject
   bool hasChunk = false;
 };
 
-struct Reader
+class PresetReader : public TurtleReader
 {
-  SerdEnv* env = nullptr;
-  const std::string* stateKey = nullptr;
-  std::map<std::string, Subject> subjects;
-  std::vector<std::string> order; // presets in order of first mention
-  std::string error;
+public:
+  explicit PresetReader(const std::string& stateKey) : mStateKey(stateKey) {}
 
-  Subject& At(const std::string& id)
+  void ReadFile(const std::string& text, const std::string& base, const std::string& blankPrefix)
   {
-    auto [it, added] = subjects.try_emplace(id);
-    return it->second;
+    mBase = base;
+    Read(text, base, blankPrefix);
   }
 
-  std::string Expand(const SerdNode* node) const
+  std::vector<LV2Preset> Presets()
   {
-    if (!node)
-      return "";
-    if (node->type == SERD_BLANK)
-      return "_:" + std::string(reinterpret_cast<const char*>(node->buf), node->n_bytes);
-    if (node->type == SERD_LITERAL)
-      return std::string(reinterpret_cast<const char*>(node->buf), node->n_bytes);
-    SerdNode expanded = serd_env_expand_node(env, node);
-    if (!expanded.buf)
-      return std::string(reinterpret_cast<const char*>(node->buf), node->n_bytes);
-    std::string text(reinterpret_cast<const char*>(expanded.buf), expanded.n_bytes);
-    serd_node_free(&expanded);
-    return text;
-  }
-
-  static SerdStatus OnBase(void* handle, const SerdNode* uri)
-  {
-    return serd_env_set_base_uri(static_cast<Reader*>(handle)->env, uri);
-  }
-  static SerdStatus OnPrefix(void* handle, const SerdNode* name, const SerdNode* uri)
-  {
-    return serd_env_set_prefix(static_cast<Reader*>(handle)->env, name, uri);
-  }
-  static SerdStatus OnError(void* handle, const SerdError* error)
-  {
-    auto* self = static_cast<Reader*>(handle);
-    if (self->error.empty())
+    std::vector<LV2Preset> presets;
+    for (const std::string& id : mOrder)
     {
-      char text[512];
-      std::vsnprintf(text, sizeof text, error->fmt, *error->args);
-      std::string message = text;
-      while (!message.empty() && message.back() == '\n')
-        message.pop_back();
-      self->error = "line " + std::to_string(error->line) + ": " + message;
+      const Subject& subject = mSubjects[id];
+      LV2Preset preset;
+      preset.label = subject.label;
+      preset.uri = id;
+      preset.appliesTo = subject.appliesTo;
+      preset.declaredIn = subject.declaredIn;
+      for (const std::string& node : subject.stateNodes)
+      {
+        const auto it = mSubjects.find(node);
+        if (it != mSubjects.end() && it->second.hasChunk)
+          preset.state = it->second.chunk;
+      }
+      for (const std::string& node : subject.portNodes)
+      {
+        const auto it = mSubjects.find(node);
+        if (it != mSubjects.end() && it->second.hasValue && !it->second.symbol.empty())
+          preset.ports.emplace_back(it->second.symbol, it->second.value);
+      }
+      presets.push_back(std::move(preset));
     }
-    return SERD_SUCCESS;
+    return presets;
   }
-  static SerdStatus OnStatement(void* handle, SerdStatementFlags, const SerdNode*, const SerdNode* subject,
-                                const SerdNode* predicate, const SerdNode* object, const SerdNode* datatype,
-                                const SerdNode*)
+
+protected:
+  SerdStatus OnStatement(SerdStatementFlags, const SerdNode*, const SerdNode* subject, const SerdNode* predicate,
+                         const SerdNode* object, const SerdNode* datatype, const SerdNode*) override
   {
-    auto* self = static_cast<Reader*>(handle);
-    const std::string s = self->Expand(subject), p = self->Expand(predicate), o = self->Expand(object);
-    Subject& at = self->At(s);
-    if (p == kRdfType && o == kPresetClass && !at.isPreset)
+    const std::string s = Expand(subject), p = Expand(predicate), o = Expand(object);
+    Subject& at = mSubjects[s];
+    if (p == kRdfType && o == kPresetClass)
     {
+      if (!at.isPreset)
+        mOrder.push_back(s);
       at.isPreset = true;
-      self->order.push_back(s);
+      AddOnce(at.declaredIn, mBase);
     }
     else if (p == kRdfsLabel && object->type == SERD_LITERAL)
       at.label = o;
+    else if (p == kAppliesTo)
+      AddOnce(at.appliesTo, o);
     else if (p == kState)
       at.stateNodes.push_back(o);
     else if (p == kPort)
@@ -179,7 +155,7 @@ struct Reader
       at.value = serd_strtod(o.c_str(), &end);
       at.hasValue = end && *end == '\0' && !o.empty();
     }
-    else if (p == *self->stateKey && object->type == SERD_LITERAL && self->Expand(datatype) == kBase64Binary)
+    else if (p == mStateKey && object->type == SERD_LITERAL && Expand(datatype) == kBase64Binary)
     {
       if (o.size() > 2 * kMaxStateBytes)
         return SERD_SUCCESS; // not a state of ours; left out
@@ -194,32 +170,43 @@ struct Reader
     }
     return SERD_SUCCESS;
   }
+
+private:
+  const std::string& mStateKey;
+  std::string mBase; // of the file being read
+  std::map<std::string, Subject> mSubjects;
+  std::vector<std::string> mOrder; // presets in order of first mention
 };
 
-} // namespace
-
-void WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const std::vector<std::string>& pluginURIs,
-                          const std::string& stateKey)
+// `uri` as written in a file of the bundle at `bundleUri`: relative when
+// it names something in the bundle's own folder.
+std::string InBundle(const std::string& uri, const std::string& bundleUri)
 {
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir))
-    throw ToolError("cannot create the LV2 preset bundle '" + dir + "'" + (ec ? ": " + ec.message() : ""));
+  if (uri.starts_with(bundleUri) && uri.find('/', bundleUri.size()) == std::string::npos &&
+      uri.size() > bundleUri.size())
+    return uri.substr(bundleUri.size());
+  return uri;
+}
 
-  const std::string file = FileNameFor(preset.label);
+// The preset file's name: from the label, with a number added when another
+// file has that name, unless that file goes.
+std::string FreeFileName(const fs::path& root, const std::string& label, const std::set<std::string>& going)
+{
+  const std::string wanted = FileNameFor(label);
+  std::string name = wanted;
+  std::error_code ec;
+  for (int n = 2; fs::exists(fs::symlink_status(root / name, ec)) && !going.count(name); ++n)
+    name = wanted.substr(0, wanted.size() - 4) + "-" + std::to_string(n) + ".ttl";
+  return name;
+}
+
+std::string PresetFile(const LV2Preset& preset, const std::vector<std::string>& pluginURIs, const std::string& stateKey)
+{
   std::string appliesTo;
   for (const std::string& uri : pluginURIs)
     appliesTo += (appliesTo.empty() ? "<" : " , <") + uri + ">";
-  const std::string prefixes = "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
-                               "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
-                               "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n";
-
-  std::ostringstream manifest;
-  manifest << prefixes << "\n<" << file << ">\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo
-           << " ;\n  rdfs:seeAlso <" << file << "> .\n";
-
   std::ostringstream body;
-  body << prefixes << "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+  body << kPresetPrefixes << "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
        << "@prefix xsd:   <http://www.w3.org/2001/XMLSchema#> .\n\n"
        << "<>\n  a pset:Preset ;\n  lv2:appliesTo " << appliesTo << " ;\n  rdfs:label " << TurtleString(preset.label);
   for (size_t i = 0; i < preset.ports.size(); ++i)
@@ -230,56 +217,108 @@ void WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const
   if (!preset.state.empty())
     body << " ;\n  state:state [\n    <" << stateKey << "> \"" << Base64(preset.state) << "\"^^xsd:base64Binary\n  ]";
   body << " .\n";
+  return body.str();
+}
 
-  WriteFileAtomically(dir + "/" + file, body.str());
-  WriteFileAtomically(dir + "/manifest.ttl", manifest.str());
+} // namespace
+
+void WriteFileAtomically(const std::string& path, const std::string& text)
+{
+  AtomicOutputFile file(path);
+  file.WriteAll(text.data(), text.size());
+  file.Commit();
+}
+
+bool WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const std::vector<std::string>& pluginURIs,
+                          const std::string& stateKey, bool noClobber)
+{
+  const std::string what = "LV2 preset bundle '" + dir + "': ";
+  std::error_code ec;
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec))
+    throw ToolError(what + "exists and is not a folder");
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir))
+    throw ToolError("cannot create the LV2 preset bundle '" + dir + "'" + (ec ? ": " + ec.message() : ""));
+  const fs::path root = fs::absolute(dir, ec);
+  const std::string bundleUri = FileUri(root.string()) + "/";
+  const std::string manifestUri = bundleUri + "manifest.ttl";
+
+  // What the bundle holds already: kept, except a preset of the same label.
+  std::string kept;
+  std::vector<LV2Preset> others;
+  std::set<std::string> going; // the replaced preset's own file
+  bool replaced = false;
+  if (fs::exists(root / "manifest.ttl", ec))
+  {
+    const std::string manifest =
+      ReadRegularFile((root / "manifest.ttl").string(), kMaxTurtleBytes, what + "manifest.ttl");
+    const std::string code = CopyManifest(manifest, manifestUri, {}).code;
+    if (!code.empty())
+      throw ToolError(what + "it is a plug-in's bundle (its manifest declares <" + code +
+                      ">); write presets into a bundle of their own");
+    std::set<std::string> replacedUris, replacedFiles;
+    for (LV2Preset& existing : ReadLV2PresetBundle(dir, stateKey))
+    {
+      if (existing.label != preset.label)
+      {
+        others.push_back(std::move(existing));
+        continue;
+      }
+      if (noClobber)
+        throw ToolError(what + "it holds a preset \"" + preset.label + "\" already; not replaced (--no-clobber)");
+      replaced = true;
+      replacedUris.insert(existing.uri);
+      // A file that is the preset (written as "<>", as hosts write them) goes with it.
+      if (std::find(existing.declaredIn.begin(), existing.declaredIn.end(), existing.uri) != existing.declaredIn.end())
+        replacedFiles.insert(existing.uri);
+    }
+    for (const LV2Preset& other : others)
+      for (const std::string& file : other.declaredIn)
+        replacedFiles.erase(file);
+    replacedFiles.erase(manifestUri);
+    for (const auto& entry : fs::directory_iterator(root, ec))
+      if (replacedFiles.count(FileUri(entry.path().string())))
+        going.insert(entry.path().filename().string());
+    kept = CopyManifest(manifest, manifestUri, replacedUris).turtle;
+  }
+
+  // The manifest lists every preset: those it listed, those only their own
+  // file declares (a manifest replaced by an older writer lost them), and
+  // the new one.
+  const std::string file = FreeFileName(root, preset.label, going);
+  std::string manifest = kept + (kept.empty() ? "" : "\n") + kPresetPrefixes;
+  for (const LV2Preset& other : others)
+  {
+    if (std::find(other.declaredIn.begin(), other.declaredIn.end(), manifestUri) != other.declaredIn.end())
+      continue;
+    std::vector<std::string> seeAlso;
+    for (const std::string& uri : other.declaredIn)
+      seeAlso.push_back(InBundle(uri, bundleUri));
+    manifest +=
+      ManifestEntry(InBundle(other.uri, bundleUri), other.appliesTo.empty() ? pluginURIs : other.appliesTo, seeAlso);
+  }
+  manifest += ManifestEntry(file, pluginURIs, {file});
+  if (!kept.empty())
+    manifest = CopyManifest(manifest, manifestUri, {}).turtle; // one set of prefixes, one layout
+
+  // The new preset is in place before the manifest names it, and the
+  // replaced one's files go only once the manifest no longer does.
+  WriteFileAtomically((root / file).string(), PresetFile(preset, pluginURIs, stateKey));
+  WriteFileAtomically((root / "manifest.ttl").string(), manifest);
+  for (const std::string& name : going)
+    if (name != file)
+      fs::remove(root / name, ec);
+  return replaced;
 }
 
 std::vector<LV2Preset> ParseLV2Presets(const std::vector<std::pair<std::string, std::string>>& filesAndBases,
                                        const std::string& stateKey)
 {
-  Reader reader;
-  reader.stateKey = &stateKey;
+  PresetReader reader(stateKey);
   int fileIndex = 0;
   for (const auto& [text, base] : filesAndBases)
-  {
-    SerdNode baseNode = serd_node_from_string(SERD_URI, reinterpret_cast<const uint8_t*>(base.c_str()));
-    std::unique_ptr<SerdEnv, void (*)(SerdEnv*)> env(serd_env_new(&baseNode), serd_env_free);
-    reader.env = env.get();
-    std::unique_ptr<SerdReader, void (*)(SerdReader*)> serd(
-      serd_reader_new(SERD_TURTLE, &reader, nullptr, Reader::OnBase, Reader::OnPrefix, Reader::OnStatement, nullptr),
-      serd_reader_free);
-    serd_reader_set_error_sink(serd.get(), Reader::OnError, &reader);
-    // Blank node names are only unique within one file.
-    const std::string blankPrefix = "f" + std::to_string(fileIndex++) + "_";
-    serd_reader_add_blank_prefix(serd.get(), reinterpret_cast<const uint8_t*>(blankPrefix.c_str()));
-    const SerdStatus status = serd_reader_read_string(serd.get(), reinterpret_cast<const uint8_t*>(text.c_str()));
-    reader.env = nullptr;
-    if (status != SERD_SUCCESS || !reader.error.empty())
-      throw ToolError(reader.error.empty() ? std::string("not Turtle") : reader.error);
-  }
-
-  std::vector<LV2Preset> presets;
-  for (const std::string& id : reader.order)
-  {
-    const Subject& subject = reader.subjects[id];
-    LV2Preset preset;
-    preset.label = subject.label;
-    for (const std::string& node : subject.stateNodes)
-    {
-      const auto it = reader.subjects.find(node);
-      if (it != reader.subjects.end() && it->second.hasChunk)
-        preset.state = it->second.chunk;
-    }
-    for (const std::string& node : subject.portNodes)
-    {
-      const auto it = reader.subjects.find(node);
-      if (it != reader.subjects.end() && it->second.hasValue && !it->second.symbol.empty())
-        preset.ports.emplace_back(it->second.symbol, it->second.value);
-    }
-    presets.push_back(std::move(preset));
-  }
-  return presets;
+    reader.ReadFile(text, base, "f" + std::to_string(fileIndex++) + "_");
+  return reader.Presets();
 }
 
 std::vector<LV2Preset> ReadLV2PresetBundle(const std::string& dir, const std::string& stateKey)
@@ -302,16 +341,11 @@ std::vector<LV2Preset> ReadLV2PresetBundle(const std::string& dir, const std::st
   std::vector<std::pair<std::string, std::string>> texts;
   for (const fs::path& file : files)
   {
-    if (fs::file_size(file, ec) > (1u << 20))
-      throw ToolError(what + file.filename().string() + " is too large for a preset");
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in && !in.eof())
-      throw ToolError(what + "cannot read " + file.filename().string());
-    SerdNode uri = serd_node_new_file_uri(reinterpret_cast<const uint8_t*>(file.c_str()), nullptr, nullptr, true);
-    texts.emplace_back(text.str(), std::string(reinterpret_cast<const char*>(uri.buf), uri.n_bytes));
-    serd_node_free(&uri);
+    const std::string name = file.filename().string();
+    std::string text = ReadRegularFile(file.string(), kMaxTurtleBytes, what + name);
+    if (text.size() > kMaxTurtleBytes)
+      throw ToolError(what + name + " is too large for a preset");
+    texts.emplace_back(std::move(text), FileUri(file.string()));
   }
   try
   {

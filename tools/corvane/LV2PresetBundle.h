@@ -16,16 +16,26 @@ struct LV2Preset
   std::string label;
   std::vector<uint8_t> state;                        // empty: the preset holds port values only
   std::vector<std::pair<std::string, double>> ports; // symbol, value
+
+  // Where a preset that was read comes from.
+  std::string uri;                     // the preset itself
+  std::vector<std::string> appliesTo;  // the plug-ins it names
+  std::vector<std::string> declaredIn; // the files (their URIs) that call it a preset
 };
 
-/** Writes `preset` as a bundle in `dir` (created if missing): manifest.ttl
-    and the preset's own file, each replaced whole. Throws ToolError. */
-void WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const std::vector<std::string>& pluginURIs,
-                          const std::string& stateKey);
+/** Adds `preset` to the bundle in `dir` (created if missing): its own file
+    and an entry in manifest.ttl, which keeps listing every other preset of
+    the bundle. A preset with the same label is replaced, unless `noClobber`
+    (then ToolError). A bundle whose manifest declares a plug-in (or other
+    code) is refused, as is one that cannot be read. Returns true when a
+    preset was replaced. Throws ToolError. */
+bool WriteLV2PresetBundle(const std::string& dir, const LV2Preset& preset, const std::vector<std::string>& pluginURIs,
+                          const std::string& stateKey, bool noClobber = false);
 
-/** The presets that Turtle `text` (read with base URI `base`) describes, in
-    the order they first appear. `blankPrefix` keeps blank nodes of several
-    files apart. Throws ToolError("PROBLEM") for text that is not Turtle. */
+/** The presets that the Turtle texts (each read with its base URI, a file's
+    URI) describe, in the order they first appear. Blank nodes of different
+    texts are kept apart. Throws ToolError("FILE: PROBLEM") for text that is
+    not Turtle or nests too deep to be read safely. */
 std::vector<LV2Preset> ParseLV2Presets(const std::vector<std::pair<std::string, std::string>>& filesAndBases,
                                        const std::string& stateKey);
 

@@ -7,13 +7,16 @@
 #include "lv2/LV2Symbol.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/LV2PresetBundle.h"
+#include "tools/corvane/Messages.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSetup.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -22,15 +25,28 @@
 namespace corvane::host {
 namespace {
 
-const char* const kUsage = "usage: corvane lv2-preset FILE.aupreset -o BUNDLE.lv2 [--component PATH]\n"
-                           "       corvane lv2-preset BUNDLE.lv2 -o FILE.aupreset [--preset LABEL] [--component PATH]\n"
-                           "  converts a saved state into an LV2 preset bundle for both Corvane LV2 plug-ins, or an\n"
-                           "  LV2 preset (its state, or else its port values) into an .aupreset\n";
+const char* const kUsage =
+  "usage: corvane lv2-preset FILE.aupreset -o BUNDLE.lv2 [-n] [--component PATH]\n"
+  "       corvane lv2-preset BUNDLE.lv2 -o FILE.aupreset [--preset LABEL] [-n | --force] [--component PATH]\n"
+  "  converts a saved state into an LV2 preset for both Corvane LV2 plug-ins, added to the bundle\n"
+  "  (a preset of the same label is replaced), or an LV2 preset (its state, or else its port values)\n"
+  "  into an .aupreset\n"
+  "  -n, --no-clobber never replace an existing file or preset\n"
+  "  --force          replace FILE.aupreset even when it is not a saved state\n";
+
+struct ConvertOptions
+{
+  std::string in, out, label;
+  bool noClobber = false;
+  bool force = false;
+};
 
 std::string StateKey() { return std::string(corvane::kLV2Uri) + "#state"; }
 
-int ToBundle(HostedUnit& unit, const std::string& in, const std::string& out)
+int ToBundle(HostedUnit& unit, const ConvertOptions& options)
 {
+  const std::string& in = options.in;
+  const std::string& out = options.out;
   const std::vector<ParamDesc> params = unit.Parameters();
   const StateFile state = ApplyStateFile(unit, in, params.size());
   LV2Preset preset;
@@ -38,8 +54,10 @@ int ToBundle(HostedUnit& unit, const std::string& in, const std::string& out)
   preset.state = state.data;
   for (const ParamDesc& p : params)
     preset.ports.emplace_back(iplug::LV2Symbol(p.name), unit.GetParameter(p.id));
-  WriteLV2PresetBundle(out, preset, {corvane::kLV2Uri, corvane::kLV2MonoUri}, StateKey());
-  std::printf("wrote LV2 preset \"%s\" to %s\n", preset.label.c_str(), out.c_str());
+  const bool replaced =
+    WriteLV2PresetBundle(out, preset, {corvane::kLV2Uri, corvane::kLV2MonoUri}, StateKey(), options.noClobber);
+  std::printf("wrote LV2 preset \"%s\" to %s%s\n", Printable(preset.label).c_str(), Printable(out).c_str(),
+              replaced ? " (replacing the preset of that label)" : "");
   return 0;
 }
 
@@ -64,8 +82,11 @@ const LV2Preset& ChoosePreset(const std::vector<LV2Preset>& presets, const std::
 }
 
 // The state bytes for a preset that has only port values: an empty editor
-// record and every parameter from its port, or its default when missing.
-std::vector<uint8_t> StateFromPorts(const LV2Preset& preset, const std::vector<ParamDesc>& params)
+// record and every parameter from its port, or its default when missing. A
+// value beyond the parameter's range (1e999 reads as infinity) is clamped
+// into it, with a warning.
+std::vector<uint8_t> StateFromPorts(const LV2Preset& preset, const std::vector<ParamDesc>& params,
+                                    const std::string& in)
 {
   std::vector<uint8_t> data(kEditorRecordBytes, 0);
   for (const ParamDesc& p : params)
@@ -74,6 +95,15 @@ std::vector<uint8_t> StateFromPorts(const LV2Preset& preset, const std::vector<P
     for (const auto& [symbol, v] : preset.ports)
       if (symbol == iplug::LV2Symbol(p.name))
         value = v;
+    if (!(value >= p.minValue && value <= p.maxValue))
+    {
+      const double limit = std::isnan(value) ? p.defaultValue : std::clamp(value, p.minValue, p.maxValue);
+      char text[128];
+      std::snprintf(text, sizeof text, "value %g is out of range %g to %g; clamped to %g", value, p.minValue,
+                    p.maxValue, limit);
+      Warn("LV2 preset bundle '" + in + "': port \"" + iplug::LV2Symbol(p.name) + "\" " + text);
+      value = limit;
+    }
     uint8_t bytes[8];
     std::memcpy(bytes, &value, 8);
     data.insert(data.end(), bytes, bytes + 8);
@@ -81,18 +111,20 @@ std::vector<uint8_t> StateFromPorts(const LV2Preset& preset, const std::vector<P
   return data;
 }
 
-int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, const std::string& label)
+int ToAUPreset(HostedUnit& unit, const ConvertOptions& options)
 {
+  const std::string& in = options.in;
+  const std::string& out = options.out;
   const std::vector<LV2Preset> presets = ReadLV2PresetBundle(in, StateKey());
-  const LV2Preset& preset = ChoosePreset(presets, in, label);
+  const LV2Preset& preset = ChoosePreset(presets, in, options.label);
   const std::vector<ParamDesc> params = unit.Parameters();
-  const std::vector<uint8_t> data = preset.state.empty() ? StateFromPorts(preset, params) : preset.state;
+  const std::vector<uint8_t> data = preset.state.empty() ? StateFromPorts(preset, params, in) : preset.state;
   if (data.size() < StateDataBytes(params.size()))
     throw ToolError("LV2 preset bundle '" + in + "': the state holds " + std::to_string(data.size()) +
                     " bytes, fewer than the " + std::to_string(StateDataBytes(params.size())) + " of a Corvane state");
 
-  // The unit's own dictionary with the preset's name and data, checked by
-  // handing it to the unit before it is written.
+  // The unit's own dictionary with the preset's name and data, checked as
+  // a state file's values are (not finite: refused; out of range: clamped).
   const CFOwned current = AdoptCF(unit.CopyState());
   const CFOwned dict =
     AdoptCF(CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(current.get())));
@@ -104,12 +136,25 @@ int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, 
     throw ToolError("cannot build the state for '" + out + "'");
   CFDictionarySetValue(mutableDict, CFSTR("name"), name.get());
   CFDictionarySetValue(mutableDict, CFSTR("data"), bytes.get());
-  const OSStatus status = unit.ApplyState(mutableDict);
+  StateFile state;
+  state.path = in;
+  state.dictionary = dict;
+  state.data = data;
+  CheckStateValues(state, params);
+  const OSStatus status = unit.ApplyState(state.dictionary.get());
   if (status != noErr)
     throw ToolError("LV2 preset bundle '" + in + "': the unit refused the state (" + StatusText(status) + ")");
-  const std::vector<uint8_t> xml = StateToXml(mutableDict);
-  WriteFileAtomically(out, std::string(xml.begin(), xml.end()));
-  std::printf("wrote \"%s\" to %s\n", preset.label.c_str(), out.c_str());
+
+  // What is written is the state the unit holds now, as every command reads it.
+  const CFOwned held = AdoptCF(unit.CopyState());
+  const CFOwned written =
+    AdoptCF(CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, static_cast<CFDictionaryRef>(held.get())));
+  if (!written)
+    throw ToolError("cannot build the state for '" + out + "'");
+  CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(const_cast<void*>(written.get())), CFSTR("name"),
+                       name.get());
+  WriteStateFile(out, StateToXml(written.get()), options.noClobber, options.force);
+  std::printf("wrote \"%s\" to %s\n", Printable(preset.label).c_str(), Printable(out).c_str());
   return 0;
 }
 
@@ -117,7 +162,10 @@ int ToAUPreset(HostedUnit& unit, const std::string& in, const std::string& out, 
 
 int RunLV2Preset(const std::vector<std::string>& args)
 {
-  std::string component, in, out, label;
+  if (PrintedHelp(args, kUsage))
+    return 0;
+  UnitOptions unitOptions;
+  ConvertOptions o;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -126,33 +174,34 @@ int RunLV2Preset(const std::vector<std::string>& args)
         throw UsageError(std::string("option ") + option + " needs a value");
       return args[++i];
     };
-    if (a == "-h" || a == "--help")
-    {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+    if (TakeUnitOption(args, i, unitOptions, kComponentOption))
+      continue;
     if (a == "-o")
-      out = value("-o");
+      o.out = value("-o");
     else if (a == "--preset")
-      label = value("--preset");
-    else if (a == "--component")
-      component = value("--component");
+      o.label = value("--preset");
+    else if (a == "-n" || a == "--no-clobber")
+      o.noClobber = true;
+    else if (a == "--force")
+      o.force = true;
     else if (a.starts_with("-"))
       throw UsageError("unknown option '" + a + "'");
-    else if (!in.empty())
-      throw UsageError("more than one input given ('" + in + "' and '" + a + "')");
+    else if (!o.in.empty())
+      throw UsageError("more than one input given ('" + o.in + "' and '" + a + "')");
     else
-      in = a;
+      o.in = a;
   }
-  if (in.empty() || out.empty())
-    throw UsageError(in.empty() ? "no input given" : "no output given (-o)");
+  if (o.in.empty() || o.out.empty())
+    throw UsageError(o.in.empty() ? "no input given" : "no output given (-o)");
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(component, ProgramFolder()));
-  if (std::filesystem::is_directory(in))
-    return ToAUPreset(*unit, in, out, label);
-  if (!label.empty())
-    throw UsageError("--preset chooses among the presets of an LV2 bundle; '" + in + "' is not one");
-  return ToBundle(*unit, in, out);
+  const auto unit = OpenComponent(unitOptions);
+  if (std::filesystem::is_directory(o.in))
+    return ToAUPreset(*unit, o);
+  if (!o.label.empty())
+    throw UsageError("--preset chooses among the presets of an LV2 bundle; '" + o.in + "' is not one");
+  if (o.force)
+    throw UsageError("--force is for an .aupreset output; a preset bundle keeps its other files");
+  return ToBundle(*unit, o);
 }
 
 } // namespace corvane::host

@@ -1,5 +1,7 @@
 #include "tools/corvane/ParamListing.h"
 
+#include "tools/corvane/Messages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -41,8 +43,15 @@ std::string Pad(std::string text, size_t width)
 std::string JsonString(const std::string& text)
 {
   std::string out = "\"";
-  for (unsigned char c : text)
+  const auto escape = [&](unsigned code) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\u%04x", code);
+    out += hex;
+  };
+  for (size_t i = 0; i < text.size();)
   {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t length = Utf8SequenceLength(text, i);
     switch (c)
     {
       case '"': out += "\\\""; break;
@@ -51,15 +60,16 @@ std::string JsonString(const std::string& text)
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20)
-        {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", c);
-          out += escape;
-        }
+        if (c < 0x20 || c == 0x7F)
+          escape(c);
+        else if (length == 0)
+          escape(0xFFFD); // not UTF-8: JSON text must be
+        else if (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+          escape(static_cast<unsigned char>(text[i + 1])); // a C1 control
         else
-          out += static_cast<char>(c);
+          out.append(text, i, length);
     }
+    i += length == 0 ? 1 : length;
   }
   return out + "\"";
 }
@@ -72,12 +82,13 @@ std::string FormatParamTable(const std::vector<ParamListingEntry>& entries)
     const ParamDesc& p = e.param;
     std::string values;
     for (size_t i = 0; i < p.valueStrings.size(); ++i)
-      values += (i ? ", #" : "#") + Number(p.minValue + static_cast<double>(i)) + "=" + p.valueStrings[i];
+      values += (i ? ", #" : "#") + Number(p.minValue + static_cast<double>(i)) + "=" + Printable(p.valueStrings[i]);
     std::string def = Number(p.defaultValue);
     if (!e.defaultText.empty() && e.defaultText != def)
-      def += " (" + e.defaultText + ")";
-    rows.push_back(
-      {std::to_string(p.id), p.name, Number(p.minValue) + " .. " + Number(p.maxValue), def, UnitLabel(p), values});
+      def += " (" + Printable(e.defaultText) + ")";
+    // Names and texts come from the unit: escaped before the columns are measured.
+    rows.push_back({std::to_string(p.id), Printable(p.name), Number(p.minValue) + " .. " + Number(p.maxValue), def,
+                    Printable(UnitLabel(p)), values});
   }
   std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)

@@ -2,10 +2,9 @@
 // list, parameter info and value strings.
 
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
-#include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/ParamListing.h"
 #include "tools/corvane/ToolError.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <cstdio>
 
@@ -13,26 +12,19 @@ namespace corvane::host {
 
 int RunParams(const std::vector<std::string>& args)
 {
+  if (PrintedHelp(args, "usage: corvane params [--json] [--component PATH]\n"))
+    return 0;
   bool json = false;
-  std::string component;
+  UnitOptions options;
   for (size_t i = 0; i < args.size(); ++i)
   {
-    if (args[i] == "-h" || args[i] == "--help")
-    {
-      std::fputs("usage: corvane params [--json] [--component PATH]\n", stdout);
-      return 0;
-    }
     if (args[i] == "--json")
       json = true;
-    else if (args[i] == "--component" && i + 1 < args.size())
-      component = args[++i];
-    else if (args[i].starts_with("--component="))
-      component = args[i].substr(12);
-    else
+    else if (!TakeUnitOption(args, i, options, kComponentOption))
       throw UsageError("unexpected argument '" + args[i] + "'");
   }
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(component, ProgramFolder()));
+  const auto unit = OpenComponent(options);
   std::vector<ParamListingEntry> entries;
   for (ParamDesc& p : unit->Parameters())
   {

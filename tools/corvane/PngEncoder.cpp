@@ -1,6 +1,8 @@
 #include "tools/corvane/PngEncoder.h"
 
+// A private copy: the program also links the drawing backend, which has its own.
 #define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
 #define STBI_WRITE_NO_STDIO
 #include <stb/stb_image_write.h>
 

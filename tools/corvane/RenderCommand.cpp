@@ -1,23 +1,19 @@
 // corvane render: each file (or the demo signal) through a fresh instance of
 // the unit, slice by slice, into a new file aligned with the input.
 
-#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/AudioFileReader.h"
 #include "tools/corvane/AudioFileWriter.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/DemoSignal.h"
 #include "tools/corvane/FileIdentity.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/MemorySource.h"
 #include "tools/corvane/Messages.h"
-#include "tools/corvane/ParamValueParser.h"
 #include "tools/corvane/ProgressDisplay.h"
 #include "tools/corvane/RenderOptions.h"
 #include "tools/corvane/RenderSummary.h"
-#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <algorithm>
 #include <chrono>
@@ -78,19 +74,9 @@ std::unique_ptr<AudioSource> OpenSource(const std::string& input)
   return std::make_unique<AudioFileReader>(input);
 }
 
-// The state to save, in a temporary file beside its destination until the
-// audio output is in place too.
-std::unique_ptr<AtomicOutputFile> PrepareStateFile(const std::string& path, const std::vector<uint8_t>& xml,
-                                                   bool noClobber)
-{
-  auto file = std::make_unique<AtomicOutputFile>(path, noClobber);
-  file->WriteAll(xml.data(), xml.size());
-  return file;
-}
-
 // No name given on the command line may reach a file another one reads or
-// writes: outputs never replace an input, the state never an audio file.
-void CheckNoFileUnderTwoNames(const std::vector<RenderTarget>& targets, const RenderOptions& options)
+// writes: outputs never replace an input or each other.
+void CheckNoFileUnderTwoNames(const std::vector<RenderTarget>& targets)
 {
   for (size_t i = 0; i < targets.size(); ++i)
   {
@@ -102,48 +88,19 @@ void CheckNoFileUnderTwoNames(const std::vector<RenderTarget>& targets, const Re
       if (SameFile(targets[i].output, targets[j].output))
         throw UsageError("'" + targets[j].output + "' and '" + targets[i].output +
                          "' are one file; each input needs its own output");
-    if (options.stateOut.empty())
-      continue;
-    if (!targets[i].input.empty() && SameFile(options.stateOut, targets[i].input))
-      throw UsageError("--save-state names the audio input '" + targets[i].input + "' ('" + options.stateOut + "')");
-    if (SameFile(options.stateOut, targets[i].output))
-      throw UsageError("--save-state names the audio output '" + targets[i].output + "' ('" + options.stateOut + "')");
   }
 }
 
-// The settings every file is rendered with, checked once on a first
-// instance before any audio is touched.
-struct PreparedSettings
+// The state may not be saved over any audio file of the run.
+std::vector<FileInUse> AudioFiles(const std::vector<RenderTarget>& targets)
 {
-  std::string bundle;
-  std::vector<ParamDesc> params;
-  std::vector<ParamSetting> settings;
-  std::optional<StateFile> state;
-  std::string applied;           // the settings as the unit shows them
-  std::vector<uint8_t> stateXml; // for --save-state
-};
-
-PreparedSettings PrepareSettings(const RenderOptions& options)
-{
-  PreparedSettings p;
-  p.bundle = LocateComponentBundle(options.component, ProgramFolder());
-  const std::unique_ptr<HostedUnit> unit = HostedUnit::Open(p.bundle);
-  p.params = unit->Parameters();
-  p.settings = ParseSettings(p.params, options.params);
-  if (!options.stateIn.empty())
+  std::vector<FileInUse> files;
+  for (const RenderTarget& t : targets)
   {
-    p.state = ReadStateFile(options.stateIn);
-    CheckStateFitsUnit(*p.state, unit->Description(), p.params.size());
-    CheckStateValues(*p.state, p.params);
-    ApplyCheckedState(*unit, *p.state);
+    files.push_back({t.input, "audio input"});
+    files.push_back({t.output, "audio output"});
   }
-  p.applied = ApplySettings(*unit, p.params, p.settings);
-  if (!options.stateOut.empty())
-  {
-    const CFOwned state = AdoptCF(unit->CopyState());
-    p.stateXml = StateToXml(state.get());
-  }
-  return p;
+  return files;
 }
 
 struct FileResult
@@ -152,14 +109,12 @@ struct FileResult
   RenderStats stats;
 };
 
-FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, const PreparedSettings& prepared)
+FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, const UnitSetup& setup)
 {
   std::unique_ptr<AudioSource> source = OpenSource(target.input);
-  std::unique_ptr<HostedUnit> unit = HostedUnit::Open(prepared.bundle);
+  std::unique_ptr<HostedUnit> unit = setup.OpenUnit();
   unit->Configure(source->SampleRate(), source->Channels(), options.blockSize);
-  if (prepared.state)
-    ApplyCheckedState(*unit, *prepared.state);
-  ApplySettings(*unit, prepared.params, prepared.settings);
+  setup.ApplyTo(*unit);
   unit->Initialize();
   // Settings applied since the unit's last reset would otherwise glide in
   // over the first slices, differently at every block size.
@@ -210,10 +165,10 @@ FileResult RenderFile(const RenderTarget& target, const RenderOptions& options, 
   summary.output = target.output;
   summary.sampleRate = source->SampleRate();
   summary.channels = source->Channels();
-  summary.settings = prepared.applied;
-  if (prepared.state)
-    summary.stateIn = options.stateIn + " (preset \"" + prepared.state->name + "\")";
-  summary.stateOut = options.stateOut;
+  summary.settings = setup.Applied();
+  if (setup.State())
+    summary.stateIn = options.unit.stateIn + " (preset \"" + setup.State()->name + "\")";
+  summary.stateOut = options.unit.stateOut;
   summary.keepLatency = options.keepLatency;
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   summary.sampleFormat = SampleFormatText(writer.Format());
@@ -232,14 +187,14 @@ int RunRender(const std::vector<std::string>& args)
   const std::vector<RenderTarget> targets = PlanRenders(options);
   for (const RenderTarget& t : targets)
     OutputFormatForPath(t.output, options.sample); // a bad name or format is a usage error before any work
-  CheckNoFileUnderTwoNames(targets, options);
+  CheckNoFileUnderTwoNames(targets);
+  std::optional<StateOutput> stateOut;
+  if (!options.unit.stateOut.empty())
+    stateOut.emplace(options.unit.stateOut, AudioFiles(targets), options.noClobber, options.unit.forceStateOut);
   if (!options.outDir.empty() && !std::filesystem::is_directory(options.outDir))
     throw ToolError("output folder '" + options.outDir + "' does not exist");
 
-  const PreparedSettings prepared = PrepareSettings(options);
-  std::unique_ptr<AtomicOutputFile> stateOut;
-  if (!options.stateOut.empty())
-    stateOut = PrepareStateFile(options.stateOut, prepared.stateXml, options.noClobber);
+  const UnitSetup setup(options.unit);
 
   StopOnSignal stopOnSignal;
   const bool batch = targets.size() > 1;
@@ -251,7 +206,7 @@ int RunRender(const std::vector<std::string>& args)
     FileResult result;
     try
     {
-      result = RenderFile(target, options, prepared);
+      result = RenderFile(target, options, setup);
     }
     catch (const Interrupted&)
     {
@@ -274,7 +229,7 @@ int RunRender(const std::vector<std::string>& args)
         stdout);
   }
   if (stateOut && failed < static_cast<int>(targets.size()))
-    stateOut->Commit();
+    stateOut->Save(setup.StateXml());
   if (batch && !options.quiet)
   {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

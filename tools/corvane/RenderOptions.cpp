@@ -11,7 +11,7 @@ namespace corvane::host {
 const char* const kRenderUsage =
   "usage: corvane render [INPUT ...] [-o OUTPUT | --out-dir DIR] [-p NAME=VALUE ...] [--block N]\n"
   "                      [--bits 16|24|32|float] [--no-dither] [--tail SECONDS] [--keep-latency]\n"
-  "                      [--state FILE] [--save-state FILE] [-n] [--component PATH] [-q]\n"
+  "                      [--state FILE] [--save-state FILE [--force]] [-n] [--component PATH] [-q]\n"
   "  INPUT            WAV, AIFF, FLAC or Ogg Vorbis, mono or stereo; without it a built-in demo\n"
   "                   is rendered; several inputs are rendered one after another with the same settings\n"
   "  -o, --output     output file (.wav, .aiff or .flac); default INPUT-corvane.EXT\n"
@@ -26,6 +26,7 @@ const char* const kRenderUsage =
   "  --keep-latency   write the output as rendered, delayed by the unit's latency\n"
   "  --state FILE     start from a saved state (.aupreset); -p settings apply after it\n"
   "  --save-state FILE  write the state after the -p settings as an .aupreset file\n"
+  "  --force          let --save-state replace a file that is not a saved state\n"
   "  -n, --no-clobber never replace an existing file\n"
   "  --component PATH the Corvane.component bundle to load\n"
   "  -q, --quiet      print no summary\n";
@@ -172,20 +173,14 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args)
       options.output = fileName(text, "output file name");
     else if (value("--out-dir", "", text))
       options.outDir = fileName(text, "output folder name");
-    else if (value("--param", "-p", text))
-      options.params.push_back(text);
+    else if (TakeUnitOption(args, i, options.unit))
+      continue;
     else if (value("--block", "", text))
       options.blockSize = ParseBlockSize(text);
     else if (value("--bits", "", text))
       options.sample = ParseBits(text);
     else if (value("--tail", "", text))
       options.tailSeconds = ParseTail(text);
-    else if (value("--component", "", text))
-      options.component = text;
-    else if (value("--state", "", text))
-      options.stateIn = fileName(text, "state file name");
-    else if (value("--save-state", "", text))
-      options.stateOut = fileName(text, "state file name");
     else
       throw UsageError("unknown option '" + arg + "'");
   }

@@ -2,6 +2,7 @@
 // The command line of "corvane render", parsed without touching any file.
 
 #include "tools/corvane/AudioFileWriter.h"
+#include "tools/corvane/UnitOptions.h"
 
 #include <string>
 #include <vector>
@@ -17,13 +18,10 @@ struct RenderOptions
   std::vector<std::string> inputs; // none: the built-in demo signal
   std::string output;              // -o, for one input; else empty
   std::string outDir;              // --out-dir: every output goes here
-  std::vector<std::string> params; // "NAME=VALUE", in command-line order
   int blockSize = kDefaultBlockSize;
   bool keepLatency = false;
   bool quiet = false;
-  std::string component;                       // empty: search next to the program
-  std::string stateIn;                         // --state: applied before the -p settings
-  std::string stateOut;                        // --save-state: written after the -p settings
+  UnitOptions unit;                            // --component, --state, -p, --save-state
   SampleFormat sample = SampleFormat::Default; // --bits
   bool dither = true;                          // --no-dither turns it off
   bool noClobber = false;                      // -n: never replace an existing file

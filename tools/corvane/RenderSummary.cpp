@@ -47,11 +47,11 @@ std::string FormatRenderSummary(const RenderSummary& s, const RenderStats& stats
   if (s.tailSeconds > 0.0)
     out += line("tail:     %.2f s rendered after the input\n", s.tailSeconds);
   if (!s.stateIn.empty())
-    out += "state:    " + s.stateIn + "\n";
+    out += "state:    " + Printable(s.stateIn) + "\n";
   if (!s.settings.empty())
-    out += "settings: " + s.settings + "\n";
+    out += "settings: " + Printable(s.settings) + "\n";
   if (!s.stateOut.empty())
-    out += "saved:    state after the settings -> " + s.stateOut + "\n";
+    out += "saved:    state after the settings -> " + Printable(s.stateOut) + "\n";
   out += line("latency: %lld samples (%s)\n", static_cast<long long>(stats.latency),
               stats.latency == 0 ? "none"
               : s.keepLatency    ? "kept in the output"

@@ -6,22 +6,21 @@
 #include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
-#include "tools/corvane/HostedUnit.h"
+#include "tools/corvane/Messages.h"
+#include "tools/corvane/PictureOptions.h"
 #include "tools/corvane/PngEncoder.h"
-#include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
-#include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 #include "tools/corvane/ViewClass.h"
 
 #include "au/AUViewFactoryClass.h"
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,20 +38,8 @@ struct SnapshotOptions
 {
   std::string output = "editor.png";
   float scale = 1.f;
-  std::vector<std::string> params;
-  std::string state;
-  std::string component;
+  UnitOptions unit;
 };
-
-float ParseScale(const std::string& text)
-{
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end || errno || !std::isfinite(v) || v < 1.0 || v > 3.0)
-    throw UsageError("--scale must be a number from 1 to 3, not '" + text + "'");
-  return static_cast<float>(v);
-}
 
 SnapshotOptions ParseOptions(const std::vector<std::string>& args)
 {
@@ -71,25 +58,12 @@ SnapshotOptions ParseOptions(const std::vector<std::string>& args)
       o.scale = ParseScale(value());
     else if (a.starts_with("--scale="))
       o.scale = ParseScale(a.substr(8));
-    else if (a == "-p" || a == "--param")
-      o.params.push_back(value());
-    else if (a.starts_with("--param="))
-      o.params.push_back(a.substr(8));
-    else if (a.starts_with("-p") && a.size() > 2)
-      o.params.push_back(a.substr(2));
-    else if (a == "--state")
-      o.state = value();
-    else if (a == "--component")
-      o.component = value();
-    else if (a.starts_with("--component="))
-      o.component = a.substr(12);
+    else if (TakeUnitOption(args, i, o.unit, kSettingOptions))
+      continue;
     else
       throw UsageError("unexpected argument '" + a + "'");
   }
-  if (o.output.empty())
-    throw UsageError("empty output name");
-  if (!o.output.ends_with(".png") && !o.output.ends_with(".PNG"))
-    throw UsageError("cannot write '" + o.output + "': output name must end in .png");
+  CheckPngName(o.output);
   return o;
 }
 
@@ -124,12 +98,9 @@ int RunSnapshot(const std::vector<std::string>& args)
     return 0;
   const SnapshotOptions options = ParseOptions(args);
 
-  const auto unit = HostedUnit::Open(LocateComponentBundle(options.component, ProgramFolder()));
-  const std::vector<ParamDesc> params = unit->Parameters();
-  const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
-  if (!options.state.empty())
-    ApplyStateFile(*unit, options.state, params.size());
-  const std::string applied = ApplySettings(*unit, params, settings);
+  const UnitSetup setup(options.unit);
+  const std::unique_ptr<HostedUnit> unit = setup.OpenConfiguredUnit();
+  const std::string& applied = setup.Applied();
 
   AtomicOutputFile out(options.output); // an unwritable output fails before the editor is drawn
   UInt32 width = 0, height = 0;
@@ -140,8 +111,8 @@ int RunSnapshot(const std::vector<std::string>& args)
   out.WriteAll(png.data(), png.size());
   out.Commit();
 
-  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", options.output.c_str(), width, height,
-              static_cast<double>(options.scale), applied.empty() ? "" : ", ", applied.c_str());
+  std::printf("wrote %s: %u x %u pixels (screen scale %g)%s%s\n", Printable(options.output).c_str(), width, height,
+              static_cast<double>(options.scale), applied.empty() ? "" : ", ", Printable(applied).c_str());
   return 0;
 }
 

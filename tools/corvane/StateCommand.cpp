@@ -4,9 +4,7 @@
 // state is applied to a fresh instance of the unit, then each parameter's
 // value and its display text are asked of the unit.
 
-#include "tools/corvane/AtomicOutputFile.h"
 #include "tools/corvane/Commands.h"
-#include "tools/corvane/ComponentLocator.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/Messages.h"
 #include "tools/corvane/ParamListing.h"
@@ -14,6 +12,7 @@
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
 #include "tools/corvane/UnitSettings.h"
+#include "tools/corvane/UnitSetup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,28 +24,28 @@ namespace {
 
 const char* const kStateUsage =
   "usage: corvane state FILE.aupreset [--json] [--component PATH]\n"
-  "       corvane state --save FILE.aupreset [-p NAME=VALUE ...] [--state FROM.aupreset] [-n] [--json]\n"
+  "       corvane state --save FILE.aupreset [-p NAME=VALUE ...] [--state FROM.aupreset] [-n | --force] [--json]\n"
   "  shows the component, preset name, editor size and every parameter a saved state holds;\n"
   "  with --save, writes a state from the settings (after FROM, if given) and shows it\n"
   "  -p, --param      set a parameter by name or index, as in 'corvane render'\n"
   "  --state FROM     start from this saved state (FILE may name it too)\n"
   "  -n, --no-clobber never replace an existing file\n"
+  "  --force          replace FILE even when it is not a saved state\n"
   "  --json           print the state as a JSON object\n";
 
 struct StateOptions
 {
   std::string path;     // the state to show, or to start from with --save
   std::string savePath; // --save
-  std::vector<std::string> params;
-  std::string component;
+  UnitOptions unit;     // --component, -p; --state FROM (kept in `path`)
   bool json = false;
   bool noClobber = false;
+  bool force = false; // --save may replace a file that is not a saved state
 };
 
 StateOptions ParseStateOptions(const std::vector<std::string>& args)
 {
   StateOptions o;
-  std::string from;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -71,7 +70,9 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
       o.json = true;
     else if (a == "-n" || a == "--no-clobber")
       o.noClobber = true;
-    else if (value("--component", o.component))
+    else if (a == "--force")
+      o.force = true;
+    else if (TakeUnitOption(args, i, o.unit, kSettingOptions))
       continue;
     else if (value("--save", text))
     {
@@ -79,12 +80,6 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
         throw UsageError("empty state file name");
       o.savePath = text;
     }
-    else if (value("--state", text))
-      from = text;
-    else if (value("--param", text) || value("-p", text))
-      o.params.push_back(text);
-    else if (a.starts_with("-p") && a.size() > 2)
-      o.params.push_back(a.substr(2));
     else if (a.starts_with("-") && a != "-")
       throw UsageError("unknown option '" + a + "'");
     else if (!o.path.empty())
@@ -94,15 +89,17 @@ StateOptions ParseStateOptions(const std::vector<std::string>& args)
     else
       o.path = a;
   }
+  const std::string from = o.unit.stateIn;
   if (!from.empty())
   {
     if (!o.path.empty())
       throw UsageError("two states to start from ('" + o.path + "' and --state '" + from + "')");
     o.path = from;
   }
+  o.unit.stateIn = o.path;
   if (o.savePath.empty())
   {
-    if (!from.empty() || !o.params.empty())
+    if (!from.empty() || !o.unit.params.empty())
       throw UsageError("--state and -p need --save FILE: 'corvane state' only shows a file unless it saves one");
     if (o.path.empty())
       throw UsageError("no state file given");
@@ -140,12 +137,13 @@ std::string FormatStateText(const StateFile& state, const HostedUnit& unit, cons
 
   size_t width = 0;
   for (const ParamDesc& p : params)
-    width = std::max(width, p.name.size());
+    width = std::max(width, Printable(p.name).size());
   for (const ParamDesc& p : params)
   {
     char index[16];
     std::snprintf(index, sizeof index, "  %2u  ", static_cast<unsigned>(p.id));
-    out += index + p.name + std::string(width - p.name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
+    const std::string name = Printable(p.name);
+    out += index + name + std::string(width - name.size() + 2, ' ') + Printable(CurrentValueText(unit, p)) + "\n";
   }
   return out;
 }
@@ -193,25 +191,17 @@ int RunState(const std::vector<std::string>& args)
   if (PrintedHelp(args, kStateUsage))
     return 0;
   const StateOptions options = ParseStateOptions(args);
-  const std::string bundle = LocateComponentBundle(options.component, ProgramFolder());
-
   std::string shown = options.path;
   if (!options.savePath.empty())
   {
-    const auto unit = HostedUnit::Open(bundle);
-    const std::vector<ParamDesc> params = unit->Parameters();
-    const std::vector<ParamSetting> settings = ParseSettings(params, options.params);
-    if (!options.path.empty())
-      ApplyStateFile(*unit, options.path, params.size());
-    ApplySettings(*unit, params, settings);
-    const CFOwned state = AdoptCF(unit->CopyState());
-    WriteStateFile(options.savePath, StateToXml(state.get()), options.noClobber);
+    const UnitSetup setup(options.unit);
+    WriteStateFile(options.savePath, setup.StateXml(), options.noClobber, options.force);
     shown = options.savePath;
   }
 
   // What the file holds, read back the way a host reads it: through a fresh
   // instance that took the state.
-  const auto unit = HostedUnit::Open(bundle);
+  const auto unit = OpenComponent(options.unit);
   const std::vector<ParamDesc> params = unit->Parameters();
   const StateFile state = ApplyStateFile(*unit, shown, params.size());
   std::fputs((options.json ? FormatStateJson(state, *unit, params) : FormatStateText(state, *unit, params)).c_str(),

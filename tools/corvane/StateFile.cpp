@@ -4,17 +4,16 @@
 #include "tools/corvane/CFText.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/Messages.h"
+#include "tools/corvane/OutputLock.h"
+#include "tools/corvane/RegularFile.h"
 #include "tools/corvane/StateData.h"
 #include "tools/corvane/ToolError.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane::host {
 namespace {
@@ -55,43 +54,14 @@ std::string KindOf(CFTypeRef value)
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-  struct stat st
-  {};
-  if (stat(path.c_str(), &st) != 0)
-    Fail(path, std::strerror(errno));
-  if (S_ISDIR(st.st_mode))
-    Fail(path, "is a folder, not a file");
-  if (st.st_size > kMaxStateFileBytes)
-    Fail(path, "too large for a state file (" + std::to_string(st.st_size) + " bytes)");
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    Fail(path, std::strerror(errno));
-  // The size counts only what is read: devices and pipes report none, and
-  // a file may grow while it is read.
-  std::vector<uint8_t> bytes(static_cast<size_t>(kMaxStateFileBytes) + 1);
-  size_t done = 0;
-  while (done < bytes.size())
-  {
-    const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-    {
-      const int error = errno;
-      close(fd);
-      Fail(path, std::strerror(error));
-    }
-    if (n == 0)
-      break;
-    done += static_cast<size_t>(n);
-  }
-  close(fd);
-  if (done > static_cast<size_t>(kMaxStateFileBytes))
+  // The size counts only what is read: some files report none, and a file
+  // may grow while it is read.
+  const std::string bytes = ReadRegularFile(path, static_cast<size_t>(kMaxStateFileBytes), "state file '" + path + "'");
+  if (bytes.size() > static_cast<size_t>(kMaxStateFileBytes))
     Fail(path, "too large for a state file (more than " + std::to_string(kMaxStateFileBytes) + " bytes)");
-  if (done == 0)
+  if (bytes.empty())
     Fail(path, "the file is empty");
-  bytes.resize(done);
-  return bytes;
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::string FormatValue(double v)
@@ -284,9 +254,28 @@ std::vector<uint8_t> StateToXml(CFPropertyListRef state)
   return std::vector<uint8_t>(p, p + CFDataGetLength(xml));
 }
 
-void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber)
+void CheckStateReplaceable(const std::string& path, bool force)
 {
-  AtomicOutputFile file(path, noClobber);
+  struct stat st
+  {};
+  // What is not a regular file is refused by the writer itself.
+  if (force || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+    return;
+  try
+  {
+    ReadStateFile(path);
+  }
+  catch (const ToolError&)
+  {
+    throw ToolError("'" + path + "' exists and is not a saved state; not replaced (--force replaces it)");
+  }
+}
+
+void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber, bool force)
+{
+  CheckStateReplaceable(path, force);
+  AtomicOutputFile file(path, noClobber); // an unwritable folder is named as such, before the lock is tried
+  const OutputLock lock(path);
   file.WriteAll(xml.data(), xml.size());
   file.Commit();
 }

@@ -70,9 +70,17 @@ std::string StateRefusedMessage(const std::string& path, OSStatus status);
 /** The property list as XML plist bytes. Throws ToolError. */
 std::vector<uint8_t> StateToXml(CFPropertyListRef state);
 
+/** Refuses (ToolError) to let a state replace an existing file that holds
+    something else, unless `force`: an audio file named by mistake is kept.
+    A missing or empty file, or a saved state, may be replaced. */
+void CheckStateReplaceable(const std::string& path, bool force);
+
 /** Writes a state file's bytes all at once: the old file stays until the new one is complete.
-    With `noClobber`, an existing file is never replaced. Throws ToolError. */
-void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber = false);
+    With `noClobber`, an existing file is never replaced; without `force`, only
+    a saved state is (CheckStateReplaceable). The name is locked (OutputLock)
+    while it is written. Throws ToolError. */
+void WriteStateFile(const std::string& path, const std::vector<uint8_t>& xml, bool noClobber = false,
+                    bool force = false);
 
 /** "aufx Qzr1 Vtrn". */
 std::string ComponentCodesText(OSType type, OSType subtype, OSType manufacturer);

@@ -33,6 +33,10 @@ const char* const kUsage =
   "                 convert an .aupreset into an LV2 preset bundle, or back\n"
   "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
   "                 show the editor in a window, optionally playing a file through the unit\n"
+  "  analyze [-p NAME=VALUE ...] [--state FILE] [--rate HZ] [--freq HZ] [--level DBFS]\n"
+  "          [-o report.png] [--scale S] [--json]\n"
+  "                 measure the response, -3 dB points, harmonics and transfer curve,\n"
+  "                 as a table, as JSON or drawn into a PNG\n"
   "  --version      print the program's version and the component's\n"
   "every command takes --component PATH to load a specific Corvane.component;\n"
   "'corvane <command> --help' shows the command's options\n";
@@ -68,8 +72,10 @@ int main(int argc, char** argv)
       return RunLV2Preset(args);
     if (command == "editor")
       return RunEditor(args);
+    if (command == "analyze")
+      return RunAnalyze(args);
     throw UsageError("unknown command '" + command +
-                     "'; commands: render, params, info, state, snapshot, editor, lv2-preset");
+                     "'; commands: render, params, info, state, snapshot, editor, analyze, lv2-preset");
   }
   catch (const Interrupted& e)
   {
@@ -79,7 +85,7 @@ int main(int argc, char** argv)
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
-                       command == "snapshot" || command == "editor" || command == "lv2-preset";
+                       command == "snapshot" || command == "editor" || command == "analyze" || command == "lv2-preset";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(),
                  known ? (command + " ").c_str() : "");
     return 2;
