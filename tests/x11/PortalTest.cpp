@@ -60,10 +60,10 @@ private:
     {
       id = g_dbus_connection_register_object(bus, "/org/freedesktop/portal/desktop", node->interfaces[0], &vtable, this,
                                              nullptr, nullptr);
-      GVariant* owned = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-        g_variant_new("(su)", "org.freedesktop.portal.Desktop", 0u), nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
-        nullptr);
+      GVariant* owned =
+        g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                    "RequestName", g_variant_new("(su)", "org.freedesktop.portal.Desktop", 0u), nullptr,
+                                    G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
       mOk = id != 0 && owned != nullptr;
       if (owned)
         g_variant_unref(owned);
