@@ -428,6 +428,11 @@ public:
   /** Headless default: forgets the window and lets the backend drop the view (OnViewDestroyed). */
   virtual void CloseWindow();
   virtual void* GetWindow() { return mWindow; }
+  /** Places a native view of the platform (on X11 a window id) in the editor at `bounds`, in editor
+      points, above what the editor draws; it follows the editor's zoom. The caller keeps owning it. */
+  virtual void AttachPlatformView(const IRECT& /*bounds*/, void* /*view*/) {}
+  /** Takes an attached native view out of the editor again, unharmed. */
+  virtual void RemovePlatformView(void* /*view*/) {}
   bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual void GetMouseLocation(float& x, float& y) const
   {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "platform/x11/DesktopAppearance.h"
 #include "platform/x11/DesktopServices.h"
 #include "platform/x11/ScreenScale.h"
+#include "platform/x11/UserOSVersion.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11Tooltip.h"
@@ -237,6 +239,8 @@ void IGraphicsX11::DestroyWindow()
       XFreeCursor(mDisplay, std::exchange(cursor, 0));
   if (mBlankCursor)
     XFreeCursor(mDisplay, std::exchange(mBlankCursor, 0));
+  for (const auto& view : std::exchange(mPlatformViews, {}))
+    DetachPlatformView(view.first);
   if (mXWindow)
     XDestroyWindow(mDisplay, std::exchange(mXWindow, 0));
   XCloseDisplay(std::exchange(mDisplay, nullptr));
@@ -315,6 +319,7 @@ void IGraphicsX11::PlaceEditor()
   mEditorTop = hostSized ? std::max(0, (mHostHeight - EditorPixelHeight()) / 2) : 0;
   mNeedsPresent = true;
   mResizePresents = kResizePresents;
+  PlacePlatformViews();
 }
 
 void IGraphicsX11::GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top)
@@ -583,6 +588,61 @@ void IGraphicsX11::OnKey(XEvent& event, bool press)
   forward.xkey.subwindow = None;
   XSendEvent(mDisplay, mParent, True, press ? KeyPressMask : KeyReleaseMask, &forward);
   XFlush(mDisplay);
+}
+
+// ------------------------------------------------------------------ native views
+int IGraphicsX11::GetUserOSVersion() { return x11::UserOSVersion(); }
+
+void IGraphicsX11::AttachPlatformView(const IRECT& bounds, void* view)
+{
+  const auto window = reinterpret_cast<unsigned long>(view);
+  if (!mDisplay || !mXWindow || !window)
+    return;
+  const auto known =
+    std::find_if(mPlatformViews.begin(), mPlatformViews.end(), [window](const auto& v) { return v.first == window; });
+  if (known != mPlatformViews.end())
+    known->second = bounds;
+  else
+    mPlatformViews.emplace_back(window, bounds);
+  XReparentWindow(mDisplay, window, mXWindow, 0, 0);
+  PlacePlatformViews();
+  XMapRaised(mDisplay, window);
+  XFlush(mDisplay);
+}
+
+void IGraphicsX11::RemovePlatformView(void* view)
+{
+  const auto window = reinterpret_cast<unsigned long>(view);
+  const auto known =
+    std::find_if(mPlatformViews.begin(), mPlatformViews.end(), [window](const auto& v) { return v.first == window; });
+  if (known == mPlatformViews.end())
+    return;
+  mPlatformViews.erase(known);
+  DetachPlatformView(window);
+}
+
+void IGraphicsX11::DetachPlatformView(unsigned long view)
+{
+  if (!mDisplay)
+    return;
+  // Back to the root window, so destroying the editor's window does not destroy it with it.
+  XUnmapWindow(mDisplay, view);
+  XReparentWindow(mDisplay, view, DefaultRootWindow(mDisplay), 0, 0);
+  XFlush(mDisplay);
+}
+
+void IGraphicsX11::PlacePlatformViews()
+{
+  if (!mDisplay || !mXWindow)
+    return;
+  for (const auto& [window, bounds] : mPlatformViews)
+  {
+    const int x = mEditorLeft + static_cast<int>(std::lround(bounds.L * Scale()));
+    const int y = mEditorTop + static_cast<int>(std::lround(bounds.T * Scale()));
+    const int w = std::max(1, static_cast<int>(std::lround(bounds.W() * Scale())));
+    const int h = std::max(1, static_cast<int>(std::lround(bounds.H() * Scale())));
+    XMoveResizeWindow(mDisplay, window, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
+  }
 }
 
 // ------------------------------------------------------------------ appearance

@@ -11,6 +11,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "graphics/drawing/IGraphicsNanoVG.h"
 #include "platform/x11/ClickCounter.h"
@@ -70,6 +72,13 @@ public:
   void PlatformResize(bool parentHasResized) override;
   /** The window takes the host's size; the editor zooms to fit it, centred, the rest cleared. */
   void FitToHostSize(int width, int height) override;
+  /** `view`: an X11 window id, of any connection. It becomes a child of the editor's window at `bounds`
+      (editor points), is kept there through zooms, and goes back to the root window, unmapped, when
+      removed or when the editor closes. */
+  void AttachPlatformView(const IRECT& bounds, void* view) override;
+  void RemovePlatformView(void* view) override;
+  /** The running system's version: the Linux kernel's as major x 10000 + minor x 100 + patch. */
+  static int GetUserOSVersion();
   /** The desktop's preference, read when the window opens and followed while it is open: the settings
       portal's colour scheme, else a dark XSETTINGS theme (Net/ThemeName), else Light. */
   EUIAppearance GetUIAppearance() const override { return mAppearance; }
@@ -122,6 +131,9 @@ private:
   void ShowTooltipAfterRest();
   /** Centres the editor in a window the host made larger than it. */
   void PlaceEditor();
+  /** Puts the attached native views where their rectangles lie at the current zoom. */
+  void PlacePlatformViews();
+  void DetachPlatformView(unsigned long view);
   void OnButton(_XEvent& event, bool press);
   void OnMotion(_XEvent& event);
   void OnKey(_XEvent& event, bool press);
@@ -136,6 +148,7 @@ private:
   std::unique_ptr<x11::X11Clipboard> mClipboard;
   std::unique_ptr<x11::X11Tooltip> mTooltip;
   std::unique_ptr<x11::XdndTarget> mDropTarget;
+  std::vector<std::pair<unsigned long, IRECT>> mPlatformViews; // attached native windows and their places
   EUIAppearance mAppearance = EUIAppearance::Light;
   int mPortalScheme = 0;            // the portal's colour scheme (x11::ColorScheme) when the window opened
   unsigned long mSettingsOwner = 0; // the XSETTINGS manager's window, watched for changes

@@ -16,6 +16,7 @@
 #include "platform/x11/DesktopDialogs.h"
 #include "platform/x11/HostSizeTracker.h"
 #include "platform/x11/UriList.h"
+#include "platform/x11/UserOSVersion.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11KeyMap.h"
@@ -425,4 +426,23 @@ TEST(DesktopAppearance, PortalFirstThenTheThemeName)
     }
     EXPECT_EQ(PrefersDark(c.portal, settings), c.dark) << (c.theme ? c.theme : "(none)") << " " << int(c.portal);
   }
+}
+
+TEST(UserOSVersion, KernelReleasesAsOneNumber)
+{
+  const struct
+  {
+    const char* release;
+    int version;
+  } cases[] = {{"6.1.0-18-amd64", 60100},
+               {"5.10.209", 51099},
+               {"6.12", 61200},
+               {"4.19.0+", 41900},
+               {"3", 30000},
+               {"", 0},
+               {"linux", 0},
+               {"99999999999.1.2", 990102}};
+  for (const auto& c : cases)
+    EXPECT_EQ(OSVersionFromRelease(c.release), c.version) << c.release;
+  EXPECT_GE(UserOSVersion(), 20600); // whatever runs this is at least Linux 2.6
 }

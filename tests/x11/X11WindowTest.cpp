@@ -13,6 +13,7 @@
 #include <optional>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "graphics/GraphicsTestSupport.h"
 #include "graphics/IPopupMenuControl.h"
@@ -539,6 +540,42 @@ TEST_F(WindowFixture, AppearanceFollowsTheDesktopsTheme)
   ui = Open();
   ASSERT_NE(ui, nullptr);
   EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Light);
+}
+
+TEST_F(WindowFixture, NativeViewsSitInTheEditorAndFollowItsZoom)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  const Window editor = ui->GetXWindow();
+  const Window view = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 5, 5, 0, 0, 0xFFFF00);
+  XSync(display, False);
+  const auto where = [&] {
+    XSync(ui->GetDisplay(), False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(display, view, &root, &parent, &children, &n);
+    if (children)
+      XFree(children);
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, view, &a);
+    return std::make_tuple(parent == editor, a.x, a.y, a.width, a.height, a.map_state == IsViewable);
+  };
+  ui->AttachPlatformView(IRECT(10, 20, 60, 40), reinterpret_cast<void*>(view));
+  EXPECT_EQ(where(), std::make_tuple(true, 10, 20, 50, 20, true));
+  ui->Resize(200, 100, 2.f);
+  EXPECT_EQ(where(), std::make_tuple(true, 20, 40, 100, 40, true));
+  ui->RemovePlatformView(reinterpret_cast<void*>(view));
+  EXPECT_EQ(std::get<0>(where()), false);
+  EXPECT_EQ(std::get<5>(where()), false);
+
+  // Still attached when the editor closes: it is handed back, not destroyed with the editor.
+  ui->AttachPlatformView(IRECT(0, 0, 10, 10), reinterpret_cast<void*>(view));
+  dlg.CloseWindow();
+  XSync(display, False);
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(display, view, &attrs));
+  EXPECT_EQ(attrs.map_state, IsUnmapped);
+  XDestroyWindow(display, view);
 }
 
 TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)
