@@ -15,13 +15,16 @@ int HexValue(char c)
   return -1;
 }
 
-// %XX escapes decoded; false for a broken escape or one that gives NUL.
+// %XX escapes decoded; false for a broken escape, one that gives NUL, or a raw control byte.
 bool Unescape(std::string_view text, std::string& out)
 {
   out.clear();
   for (size_t i = 0; i < text.size(); ++i)
   {
-    if (text[i] != '%')
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F)
+      return false; // not part of a URI: only escaped may a name hold such bytes
+    if (c != '%')
     {
       out.push_back(text[i]);
       continue;

@@ -330,9 +330,10 @@ TEST(HostSizeTracker, TellsTheHostsSizesFromTheEditorsOwn)
 
 TEST(UriList, LocalFileNamesOnly)
 {
+  using namespace std::string_literals;
   const struct
   {
-    const char* list;
+    std::string list;
     std::vector<std::string> names;
   } cases[] = {
     {"file:///home/me/take%201.wav\r\nfile:///tmp/b.wav\r\n", {"/home/me/take 1.wav", "/tmp/b.wav"}},
@@ -341,6 +342,7 @@ TEST(UriList, LocalFileNamesOnly)
     {"http://example.com/a.wav\r\nsmb://nas/b.wav\r\nfile:relative.wav\r\nfile://\r\n", {}},
     {"file:///a%2", {}},                                               // a broken escape
     {"file:///a%00b", {}},                                             // a NUL in the name
+    {"file:///a\0b\nfile:///c\x01\nfile:///d%0A"s, {"/d\n"}},          // raw control bytes; escaped they are a name's
     {"file:///%C3%A9t%C3%A9.wav?x=1#top", {"/\xC3\xA9t\xC3\xA9.wav"}}, // UTF-8, query and fragment dropped
     {"file:///caf%e9", {"/caf\xE9"}},                                  // bytes as they are
     {"", {}},
