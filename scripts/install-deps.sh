@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev                   # audio files in the command-line host
   libasound2-dev                    # playing through the editor's live host
+  libjack-jackd2-dev                # corvane live: the JACK client (jackd2's libjack; PipeWire's stands in at run time)
   libtinyxml2-dev                   # property-list files
   lv2-dev                           # LV2 plug-in headers and the schemas the bundle is checked against
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools

@@ -7,13 +7,11 @@ check=$1 bundle=$2 bin=$3
 stereo=urn:veltrano:corvane
 mono=urn:veltrano:corvane:mono
 
+# shellcheck source=../jack-server.sh
+. "$(dirname "$0")/../jack-server.sh"
 work=$(mktemp -d)
-jackd_pid=""
 cleanup() {
-  if [ -n "$jackd_pid" ]; then
-    kill "$jackd_pid" 2>/dev/null || true
-    wait "$jackd_pid" 2>/dev/null || true
-  fi
+  jack_server_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -98,13 +96,7 @@ preset)
 jalv)
   # 20 s on a JACK server with the dummy driver while the controls change.
   export JACK_DEFAULT_SERVER=corvane_test_$$
-  jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-  jackd_pid=$!
-  for _ in $(seq 50); do
-    jack_lsp >/dev/null 2>&1 && break
-    kill -0 "$jackd_pid" 2>/dev/null || fail "jackd did not start: $(cat "$work/jackd.log")"
-    sleep 0.1
-  done
+  jack_server_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" || fail "no JACK server"
   {
     for step in $(seq 0 39); do
       printf 'gain = %d\n' $((step % 13))
@@ -119,7 +111,7 @@ jalv)
     printf 'monitors\n'
     sleep 0.2
   } | jalv -n "corvane_test_$$" "$stereo" >"$work/jalv.out" 2>"$work/jalv.err" || fail "jalv exited with $?: $(cat "$work/jalv.err")"
-  kill -0 "$jackd_pid" 2>/dev/null || fail "the JACK server died: $(cat "$work/jackd.log")"
+  jack_server_alive "$jack_server_pid" || fail "the JACK server died: $(cat "$work/jackd.log")"
   if grep -qi "error" "$work/jalv.err" "$work/jalv.out"; then
     fail "jalv reported: $(grep -i error "$work/jalv.err" "$work/jalv.out")"
   fi
@@ -133,13 +125,7 @@ ui)
   # then reports 64 frames of latency, which the host gives its JACK ports.
   grep -q "ui:X11UI" "$bundle/manifest.ttl" || { echo "this build has no editor"; exit 77; }
   export JACK_DEFAULT_SERVER=corvane_test_$$
-  jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-  jackd_pid=$!
-  for _ in $(seq 50); do
-    jack_lsp >/dev/null 2>&1 && break
-    kill -0 "$jackd_pid" 2>/dev/null || fail "jackd did not start: $(cat "$work/jackd.log")"
-    sleep 0.1
-  done
+  jack_server_start "$JACK_DEFAULT_SERVER" "$work/jackd.log" || fail "no JACK server"
   cat >"$work/click.sh" <<'CLICK'
 #!/usr/bin/env bash
 # Runs inside the virtual X server: the host, one click, the host's report.

@@ -17,6 +17,7 @@ int RunLV2Preset(const std::vector<std::string>& args);
 int RunSnapshot(const std::vector<std::string>& args);
 int RunEditor(const std::vector<std::string>& args);
 int RunAnalyze(const std::vector<std::string>& args);
+int RunLive(const std::vector<std::string>& args);
 /** "corvane --version": the program's version, then the component's. */
 int RunVersion(const std::vector<std::string>& args);
 

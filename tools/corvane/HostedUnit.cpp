@@ -398,6 +398,13 @@ void HostedUnit::Initialize()
   mSampleTime = 0.0;
 }
 
+void HostedUnit::Uninitialize()
+{
+  if (mInitialized)
+    AudioUnitUninitialize(mUnit);
+  mInitialized = false;
+}
+
 void HostedUnit::Reset()
 {
   const OSStatus status = AudioUnitReset(mUnit, kAudioUnitScope_Global, 0);
@@ -428,7 +435,7 @@ OSStatus HostedUnit::InputCallback(void* refCon, AudioUnitRenderActionFlags*, co
   return noErr;
 }
 
-void HostedUnit::Process(const float* const* inputs, float* const* outputs, size_t frames)
+OSStatus HostedUnit::Render(const float* const* inputs, float* const* outputs, size_t frames) noexcept
 {
   AudioBufferList* list = BufferList(mOutputList);
   list->mNumberBuffers = static_cast<UInt32>(mChannels);
@@ -448,13 +455,26 @@ void HostedUnit::Process(const float* const* inputs, float* const* outputs, size
   const OSStatus status = AudioUnitRender(mUnit, &flags, &time, 0, static_cast<UInt32>(frames), list);
   mSliceInput = nullptr;
   if (status != noErr)
-    throw ToolError("the unit failed to render at sample " + std::to_string(static_cast<long long>(mSampleTime)) +
-                    ": " + StatusText(status));
+    return status;
   // A unit may answer with its own buffers instead of filling ours.
   for (int c = 0; c < mChannels; ++c)
     if (list->mBuffers[c].mData && list->mBuffers[c].mData != outputs[c])
       std::memcpy(outputs[c], list->mBuffers[c].mData, frames * sizeof(float));
   mSampleTime += static_cast<double>(frames);
+  return noErr;
+}
+
+void HostedUnit::Process(const float* const* inputs, float* const* outputs, size_t frames)
+{
+  const OSStatus status = Render(inputs, outputs, frames);
+  if (status != noErr)
+    throw ToolError("the unit failed to render at sample " + std::to_string(static_cast<long long>(mSampleTime)) +
+                    ": " + StatusText(status));
+}
+
+bool HostedUnit::TryProcess(const float* const* inputs, float* const* outputs, size_t frames) noexcept
+{
+  return Render(inputs, outputs, frames) == noErr;
 }
 
 } // namespace corvane::host

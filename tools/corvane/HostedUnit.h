@@ -85,12 +85,16 @@ public:
   void Configure(double sampleRate, int channels, int maxFrames);
   /** Throws ToolError when the unit refuses to initialise. */
   void Initialize();
+  /** Takes the unit back to its uninitialised state, where Configure may change the
+      rate and slice size; its settings stay. */
+  void Uninitialize();
   /** Clears the unit's processing history, as a host does before it starts
       playing: smoothed settings then start at their targets. Throws ToolError. */
   void Reset();
 
   // SliceProcessor: one AudioUnitRender per call.
   void Process(const float* const* inputs, float* const* outputs, size_t frames) override;
+  bool TryProcess(const float* const* inputs, float* const* outputs, size_t frames) noexcept override;
   int64_t LatencyFrames() override;
 
   /** Renders `frames` frames of silence (at most the slice size), so a unit
@@ -102,6 +106,8 @@ public:
 
 private:
   HostedUnit(AudioComponent component, AudioComponentInstance instance);
+  /** One AudioUnitRender of `frames`; allocates nothing and throws nothing. */
+  OSStatus Render(const float* const* inputs, float* const* outputs, size_t frames) noexcept;
 
   static OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, UInt32 bus,
                                 UInt32 frames, AudioBufferList* data);

@@ -23,6 +23,20 @@ public:
   /** Processes `frames` frames (at most the block size) from `inputs` into
       `outputs`, one buffer per channel. Throws ToolError. */
   virtual void Process(const float* const* inputs, float* const* outputs, size_t frames) = 0;
+  /** Process for a real-time thread: false instead of an exception. A processor whose
+      failures need no exception overrides it, so a failing slice allocates nothing. */
+  virtual bool TryProcess(const float* const* inputs, float* const* outputs, size_t frames) noexcept
+  {
+    try
+    {
+      Process(inputs, outputs, frames);
+      return true;
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
   /** Current latency in frames. Throws ToolError when it cannot be read. */
   virtual int64_t LatencyFrames() = 0;
 };

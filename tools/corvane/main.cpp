@@ -33,6 +33,9 @@ const char* const kUsage =
   "                 convert an .aupreset into an LV2 preset bundle, or back\n"
   "  editor [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--play INPUT [--device NAME]]\n"
   "                 show the editor in a window, optionally playing a file through the unit\n"
+  "  live [-p NAME=VALUE ...] [--state FILE] [--save-state FILE] [--no-editor] [--mono]\n"
+  "       [--name CLIENT] [--connect]\n"
+  "                 run the unit on a JACK server (jackd or PipeWire's JACK), with its editor\n"
   "  analyze [-p NAME=VALUE ...] [--state FILE] [--rate HZ] [--freq HZ] [--level DBFS]\n"
   "          [-o report.png] [--scale S] [--json]\n"
   "                 measure the response, -3 dB points, harmonics and transfer curve,\n"
@@ -74,8 +77,10 @@ int main(int argc, char** argv)
       return RunEditor(args);
     if (command == "analyze")
       return RunAnalyze(args);
+    if (command == "live")
+      return RunLive(args);
     throw UsageError("unknown command '" + command +
-                     "'; commands: render, params, info, state, snapshot, editor, analyze, lv2-preset");
+                     "'; commands: render, params, info, state, snapshot, editor, live, analyze, lv2-preset");
   }
   catch (const Interrupted& e)
   {
@@ -85,7 +90,8 @@ int main(int argc, char** argv)
   catch (const UsageError& e)
   {
     const bool known = command == "render" || command == "params" || command == "info" || command == "state" ||
-                       command == "snapshot" || command == "editor" || command == "analyze" || command == "lv2-preset";
+                       command == "snapshot" || command == "editor" || command == "live" || command == "analyze" ||
+                       command == "lv2-preset";
     std::fprintf(stderr, "corvane: %s (see 'corvane %s--help')\n", Printable(e.what()).c_str(),
                  known ? (command + " ").c_str() : "");
     return 2;
