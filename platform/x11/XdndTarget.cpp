@@ -73,6 +73,10 @@ XdndTarget::XdndTarget(Display* display, unsigned long window, DropFunc onDrop)
   const long version = kVersion;
   XChangeProperty(display, window, mAware, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&version), 1);
+  // A proxy names itself: then a host may name this window as its top-level window's proxy.
+  const Window self = window;
+  XChangeProperty(display, window, XInternAtom(display, "XdndProxy", False), XA_WINDOW, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&self), 1);
 }
 
 bool XdndTarget::HandleEvent(const XEvent& event)
@@ -83,7 +87,8 @@ bool XdndTarget::HandleEvent(const XEvent& event)
     OnData(event);
     return true;
   }
-  if (event.type != ClientMessage || event.xclient.window != mWindow || event.xclient.format != 32)
+  // Sent to this window, addressed to it or to the top-level window it is the proxy of.
+  if (event.type != ClientMessage || event.xclient.format != 32)
     return false;
   const Atom type = event.xclient.message_type;
   if (type == mEnter)
@@ -103,6 +108,7 @@ void XdndTarget::OnEnter(const XEvent& event)
 {
   Reset();
   mSource = static_cast<unsigned long>(event.xclient.data.l[0]);
+  mTarget = event.xclient.window;
   mSourceVersion = (event.xclient.data.l[1] >> 24) & 0xFF;
   const std::vector<Atom> types = OfferedTypes(mDisplay, event.xclient, mTypeList);
   mOffersFiles = mSourceVersion >= 3 && std::find(types.begin(), types.end(), mUriList) != types.end();
@@ -167,7 +173,7 @@ void XdndTarget::Send(unsigned long type, long l1, long l2, long l3, long l4)
   reply.xclient.window = mSource;
   reply.xclient.message_type = type;
   reply.xclient.format = 32;
-  reply.xclient.data.l[0] = static_cast<long>(mWindow);
+  reply.xclient.data.l[0] = static_cast<long>(mTarget ? mTarget : mWindow);
   reply.xclient.data.l[1] = l1;
   reply.xclient.data.l[2] = l2;
   reply.xclient.data.l[3] = l3;
@@ -186,6 +192,7 @@ void XdndTarget::Finish(bool accepted)
 void XdndTarget::Reset()
 {
   mSource = 0;
+  mTarget = 0;
   mSourceVersion = 0;
   mOffersFiles = false;
   mAwaitingData = false;

@@ -3,6 +3,9 @@
 // 5): files dragged from a file manager (text/uri-list) are accepted over
 // the window, fetched from the drag source when dropped, and handed on as
 // file names with the drop point in window pixels. Other offers are refused.
+// Most drag sources talk to top-level windows only: a host whose top-level
+// window names the editor's as its XdndProxy has the drag's messages sent
+// here, still addressed to the top-level window, and answered for it.
 
 #include <functional>
 #include <string>
@@ -45,6 +48,7 @@ private:
   unsigned long mAware, mEnter, mPosition, mStatus, mLeave, mDrop, mFinished, mSelection, mTypeList, mActionCopy,
     mUriList, mProperty;
   unsigned long mSource = 0; // the window dragging, 0 between drags
+  unsigned long mTarget = 0; // the window the source drags over: ours, or the top-level we stand in for
   long mSourceVersion = 0;
   bool mOffersFiles = false;
   bool mAwaitingData = false;

@@ -20,7 +20,6 @@ open_editor() {
   "$corvane" editor "$@" 2>"$work/editor.log" &
   pid=$!
   host=$(timeout 30 xdotool search --sync --onlyvisible --name '^Corvane$' | head -1) || fail "no window titled Corvane"
-  local editor
   editor=$(timeout 30 xdotool search --sync --onlyvisible --class '^IGraphicsView_vCorvane$' | head -1) || fail "no editor window"
   eval "$(xdotool getwindowgeometry --shell "$editor")"
   sleep 0.5 # a few frames drawn
@@ -52,6 +51,8 @@ expect_hints() {
   fail "host window: '$got', want $1x$2 fixed"
 }
 expect_hints 575 333
+# Files dragged over the host window go to the editor (drag sources look at top-level windows only).
+[ "$("$tool" proxy "$host")" = "$editor" ] || fail "the host window does not forward drops to the editor"
 at 571 329; xdotool mousedown 1; sleep 0.1 # the corner handle
 at 628 362; sleep 0.1                      # 628 / 571: 110 %
 xdotool mouseup 1

@@ -1,6 +1,7 @@
 // What the editor's end-to-end test needs of an X server beyond xdotool:
 //   x11_test_tool close WINDOW          asks a window to close the way a window manager does
 //   x11_test_tool capture WINDOW OUT    writes the window's pixels as a PNG file
+//   x11_test_tool proxy WINDOW          prints the window its XdndProxy names (0 for none), in decimal
 //   x11_test_tool hints WINDOW          prints the window's size and its WM_NORMAL_HINTS limits as
 //                                       "size WxH min WxH max WxH" (0x0 for a limit not set)
 //   x11_test_tool compare A B MAXDIFF   compares two PNG files of one size: passes when the mean
@@ -85,6 +86,23 @@ int Hints(Display* d, Window w)
   return 0;
 }
 
+int Proxy(Display* d, Window w)
+{
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  unsigned long proxy = 0;
+  if (XGetWindowProperty(d, w, XInternAtom(d, "XdndProxy", False), 0, 1, False, AnyPropertyType, &type, &format, &count,
+                         &remaining, &data) == Success &&
+      data && format == 32 && count == 1)
+    proxy = *reinterpret_cast<unsigned long*>(data);
+  if (data)
+    XFree(data);
+  std::printf("%lu\n", proxy);
+  return 0;
+}
+
 int Compare(const char* a, const char* b, double maxMean)
 {
   int wa, ha, wb, hb, n;
@@ -123,16 +141,20 @@ int main(int argc, char** argv)
   const std::string cmd = argc > 1 ? argv[1] : "";
   if (cmd == "compare" && argc == 5)
     return Compare(argv[2], argv[3], std::atof(argv[4]));
-  if ((cmd == "close" && argc == 3) || (cmd == "capture" && argc == 4) || (cmd == "hints" && argc == 3))
+  if ((cmd == "close" && argc == 3) || (cmd == "capture" && argc == 4) || (cmd == "hints" && argc == 3) ||
+      (cmd == "proxy" && argc == 3))
   {
     Display* d = XOpenDisplay(nullptr);
     if (!d)
       return Fail("no X display");
     const Window w = static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
-    const int rc = cmd == "close" ? Close(d, w) : cmd == "hints" ? Hints(d, w) : Capture(d, w, argv[3]);
+    const int rc = cmd == "close"   ? Close(d, w)
+                   : cmd == "hints" ? Hints(d, w)
+                   : cmd == "proxy" ? Proxy(d, w)
+                                    : Capture(d, w, argv[3]);
     XCloseDisplay(d);
     return rc;
   }
-  return Fail(
-    "usage: x11_test_tool close WINDOW | capture WINDOW OUT.png | hints WINDOW | compare A.png B.png MAXDIFF");
+  return Fail("usage: x11_test_tool close WINDOW | capture WINDOW OUT.png | hints WINDOW | proxy WINDOW | compare "
+              "A.png B.png MAXDIFF");
 }

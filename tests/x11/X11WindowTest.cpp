@@ -412,10 +412,11 @@ TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
 
   // The drag source: a window of this client that owns the drag's selection.
   const Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  Window addressed = target; // the window the source believes it drags over
   const auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
     XEvent e{};
     e.xclient.type = ClientMessage;
-    e.xclient.window = target;
+    e.xclient.window = addressed;
     e.xclient.message_type = atom(type);
     e.xclient.format = 32;
     e.xclient.data.l[0] = static_cast<long>(source);
@@ -480,7 +481,7 @@ TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
     send("XdndPosition", 0, (d.rootX << 16) | d.rootY, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
     const auto status = await("XdndStatus", d.uriList);
     ASSERT_TRUE(status) << d.what;
-    EXPECT_EQ(static_cast<Window>(status->data.l[0]), target);
+    EXPECT_EQ(static_cast<Window>(status->data.l[0]), addressed);
     EXPECT_EQ(status->data.l[1] & 1, d.accepted ? 1 : 0) << d.what;
     send("XdndDrop", 0, CurrentTime, 0, 0);
     const auto finished = await("XdndFinished", d.uriList);
@@ -492,6 +493,20 @@ TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
         drops.push_back(e);
     EXPECT_EQ(drops, d.probeGets) << d.what;
   }
+
+  // Through a proxy: a host's top-level window names the editor's, and the source, which talks to
+  // top-level windows only, sends there the messages it addresses to the top-level window.
+  addressed = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 200, 0, 0, 0);
+  dlg.probe->events.clear();
+  send("XdndEnter", 5L << 24, static_cast<long>(atom("text/uri-list")), 0, 0);
+  send("XdndPosition", 0, (200 << 16) | 100, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+  const auto status = await("XdndStatus", "file:///tmp/d.wav\r\n");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(static_cast<Window>(status->data.l[0]), addressed); // answered for the window it stands in for
+  send("XdndDrop", 0, CurrentTime, 0, 0);
+  ASSERT_TRUE(await("XdndFinished", "file:///tmp/d.wav\r\n"));
+  EXPECT_EQ(dlg.probe->events.back(), "drop /tmp/d.wav");
+  XDestroyWindow(display, addressed);
   XDestroyWindow(display, source);
 }
 

@@ -3,6 +3,7 @@
 
 #include "au/AUViewFactoryClass.h"
 #include "tools/corvane/CFText.h"
+#include "tools/corvane/HostWindowDrops.h"
 #include "tools/corvane/HostWindowSize.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/StateFile.h"
@@ -48,6 +49,7 @@ EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
       throw ToolError("the editor cannot be opened on this display (is Mesa's EGL for X11 installed?)");
     mOpen = true;
     mEditorWindow = reinterpret_cast<unsigned long>(view);
+    ForwardDropsToEditor(mDisplay, mWindow, mEditorWindow);
     // The host window takes the editor's size, now and whenever the editor resizes itself.
     XSelectInput(mDisplay, mEditorWindow, StructureNotifyMask);
     XWindowAttributes attrs{};
