@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <utility>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <vector>
 
 #include "core/Timer.h"
@@ -17,10 +15,8 @@
 #include "graphics/IVirtualKeys.h"
 #include "platform/linux/EGLGLContext.h"
 #include "platform/linux/SystemFonts.h"
-#include "platform/x11/DesktopAppearance.h"
 #include "platform/x11/DesktopServices.h"
 #include "platform/x11/ScreenScale.h"
-#include "platform/x11/UserOSVersion.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11Tooltip.h"
@@ -252,16 +248,6 @@ void IGraphicsX11::DestroyWindow()
   mClicks.Reset();
 }
 
-int IGraphicsX11::EditorPixelWidth() const
-{
-  return std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale()));
-}
-
-int IGraphicsX11::EditorPixelHeight() const
-{
-  return std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale()));
-}
-
 void IGraphicsX11::PlatformResize(bool)
 {
   if (!mDisplay || !mXWindow)
@@ -291,60 +277,6 @@ void IGraphicsX11::PlatformResize(bool)
   XSync(mDisplay, False);
   mNeedsPresent = true;
   mResizePresents = kResizePresents;
-}
-
-void IGraphicsX11::FitToHostSize(int width, int height)
-{
-  if (!mDisplay || !mXWindow || width <= 0 || height <= 0)
-    return;
-  // No GL surface larger than the largest texture llvmpipe or a GPU takes; a host's bogus size stops there.
-  constexpr int kMaxPixels = 16384;
-  mHostWidth = std::min(width, kMaxPixels);
-  mHostHeight = std::min(height, kMaxPixels);
-  mHostSize.WindowSizeRequested({mHostWidth, mHostHeight}, false);
-  XResizeWindow(mDisplay, mXWindow, static_cast<unsigned>(mHostWidth), static_cast<unsigned>(mHostHeight));
-  XSync(mDisplay, False); // drawing goes through another connection
-  mFitting = true;
-  IGraphics::FitToHostSize(mHostWidth, mHostHeight);
-  mFitting = false;
-  PlaceEditor();
-}
-
-void IGraphicsX11::PlaceEditor()
-{
-  const bool hostSized = mHostWidth > 0 && mHostHeight > 0;
-  // Centred where the window is larger; from the top-left where the host made it too small even
-  // for the smallest zoom, so the editor is cut on the right and at the bottom.
-  mEditorLeft = hostSized ? std::max(0, (mHostWidth - EditorPixelWidth()) / 2) : 0;
-  mEditorTop = hostSized ? std::max(0, (mHostHeight - EditorPixelHeight()) / 2) : 0;
-  mNeedsPresent = true;
-  mResizePresents = kResizePresents;
-  PlacePlatformViews();
-}
-
-void IGraphicsX11::GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top)
-{
-  IGraphicsNanoVG::GetCompositePlacement(windowWidth, windowHeight, left, top);
-  if (mHostWidth > 0 && mHostHeight > 0)
-  {
-    windowWidth = mHostWidth;
-    windowHeight = mHostHeight;
-    left = mEditorLeft;
-    top = mEditorTop;
-  }
-}
-
-void IGraphicsX11::OnConfigure(const XEvent& event)
-{
-  const XConfigureEvent& c = event.xconfigure;
-  if (c.window == mXWindow)
-  {
-    mNeedsPresent = true;
-    if (mHostSize.WindowConfigured({c.width, c.height}))
-      FitToHostSize(c.width, c.height); // the host resized the editor's window from outside
-  }
-  else if (mParent && c.window == mParent && mHostSize.ParentConfigured({c.width, c.height}))
-    FitToHostSize(c.width, c.height);
 }
 
 void IGraphicsX11::SetTimerEnabled(bool enabled)
@@ -588,113 +520,6 @@ void IGraphicsX11::OnKey(XEvent& event, bool press)
   forward.xkey.subwindow = None;
   XSendEvent(mDisplay, mParent, True, press ? KeyPressMask : KeyReleaseMask, &forward);
   XFlush(mDisplay);
-}
-
-// ------------------------------------------------------------------ native views
-int IGraphicsX11::GetUserOSVersion() { return x11::UserOSVersion(); }
-
-void IGraphicsX11::AttachPlatformView(const IRECT& bounds, void* view)
-{
-  const auto window = reinterpret_cast<unsigned long>(view);
-  if (!mDisplay || !mXWindow || !window)
-    return;
-  const auto known =
-    std::find_if(mPlatformViews.begin(), mPlatformViews.end(), [window](const auto& v) { return v.first == window; });
-  if (known != mPlatformViews.end())
-    known->second = bounds;
-  else
-    mPlatformViews.emplace_back(window, bounds);
-  XReparentWindow(mDisplay, window, mXWindow, 0, 0);
-  PlacePlatformViews();
-  XMapRaised(mDisplay, window);
-  XFlush(mDisplay);
-}
-
-void IGraphicsX11::RemovePlatformView(void* view)
-{
-  const auto window = reinterpret_cast<unsigned long>(view);
-  const auto known =
-    std::find_if(mPlatformViews.begin(), mPlatformViews.end(), [window](const auto& v) { return v.first == window; });
-  if (known == mPlatformViews.end())
-    return;
-  mPlatformViews.erase(known);
-  DetachPlatformView(window);
-}
-
-void IGraphicsX11::DetachPlatformView(unsigned long view)
-{
-  if (!mDisplay)
-    return;
-  // Back to the root window, so destroying the editor's window does not destroy it with it.
-  XUnmapWindow(mDisplay, view);
-  XReparentWindow(mDisplay, view, DefaultRootWindow(mDisplay), 0, 0);
-  XFlush(mDisplay);
-}
-
-void IGraphicsX11::PlacePlatformViews()
-{
-  if (!mDisplay || !mXWindow)
-    return;
-  for (const auto& [window, bounds] : mPlatformViews)
-  {
-    const int x = mEditorLeft + static_cast<int>(std::lround(bounds.L * Scale()));
-    const int y = mEditorTop + static_cast<int>(std::lround(bounds.T * Scale()));
-    const int w = std::max(1, static_cast<int>(std::lround(bounds.W() * Scale())));
-    const int h = std::max(1, static_cast<int>(std::lround(bounds.H() * Scale())));
-    XMoveResizeWindow(mDisplay, window, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
-  }
-}
-
-// ------------------------------------------------------------------ appearance
-void IGraphicsX11::ReadAppearance(bool askPortal)
-{
-  if (askPortal)
-    mPortalScheme = static_cast<int>(x11::PortalColorScheme());
-  const int screen = DefaultScreen(mDisplay);
-  // The settings manager announces changes on its window's property: watch the current one.
-  if (const unsigned long owner = x11::XSettingsOwner(mDisplay, screen); owner != mSettingsOwner)
-  {
-    mSettingsOwner = owner;
-    if (owner)
-      XSelectInput(mDisplay, owner, PropertyChangeMask);
-  }
-  const std::vector<uint8_t> block = x11::ReadXSettings(mDisplay, screen);
-  std::map<std::string, x11::XSettingValue> settings;
-  x11::ParseXSettings(block.data(), block.size(), settings);
-  const EUIAppearance appearance = x11::PrefersDark(static_cast<x11::ColorScheme>(mPortalScheme), settings)
-                                     ? EUIAppearance::Dark
-                                     : EUIAppearance::Light;
-  if (appearance == mAppearance)
-    return;
-  mAppearance = appearance;
-  OnAppearanceChanged(appearance);
-}
-
-// ------------------------------------------------------------------ tooltips
-void IGraphicsX11::EndTooltipRest()
-{
-  mRestSinceMs = -1.0;
-  if (mTooltip)
-    mTooltip->Hide();
-}
-
-void IGraphicsX11::UpdateTooltips()
-{
-  if (mTooltip)
-    mTooltip->Hide();
-}
-
-void IGraphicsX11::ShowTooltipAfterRest()
-{
-  if (!mDisplay || mRestSinceMs < 0.0 || GetAnimationTimeMs() - mRestSinceMs < kTooltipDelayMs)
-    return;
-  mRestSinceMs = -1.0; // once per rest
-  const char* text = TooltipAt(mRestX, mRestY);
-  if (!text)
-    return;
-  if (!mTooltip)
-    mTooltip = std::make_unique<x11::X11Tooltip>(mDisplay, GetScreenScale());
-  mTooltip->Show(text, mRestRootX, mRestRootY);
 }
 
 // ------------------------------------------------------------------ cursor
