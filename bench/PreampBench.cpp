@@ -2,7 +2,9 @@
 // engine beside the plain step-by-step chain of the tests, for oversampling
 // off and on and the preamp and filter sections in and out, at "0dB" on the
 // line curve. The drive sets which paths the curves take, so the hot cases
-// add "40dB" on either curve.
+// add "40dB" on either curve. The engine also runs mono (one channel of the
+// same input), and in stereo with the SSE2 kernels that CPUs without AVX2
+// get.
 #include "preamp/CorvaneEngine.h"
 #include "preamp/ReferenceChain.h"
 
@@ -121,6 +123,28 @@ void BM_Engine(benchmark::State& state)
   Run(state, engine, [](iplug::CorvaneEngine& e, double** in, double** out) { e.ProcessBlock(in, out, kFrames, 2); });
 }
 
+void BM_EngineMono(benchmark::State& state)
+{
+  iplug::CorvaneEngine engine;
+  Configure(engine, state);
+  engine.Reset(kFs);
+  Run(state, engine, [](iplug::CorvaneEngine& e, double** in, double** out) { e.ProcessBlock(in, out, kFrames, 1); });
+}
+
+void BM_EngineSse2(benchmark::State& state)
+{
+  const iplug::PreampKernels kernels = iplug::PreampKernelsOfKind(iplug::PreampKernels::kSse2);
+  if (!kernels.micStage)
+  {
+    state.SkipWithError("no SSE2 kernels in this build");
+    return;
+  }
+  iplug::CorvaneEngine engine(kernels);
+  Configure(engine, state);
+  engine.Reset(kFs);
+  Run(state, engine, [](iplug::CorvaneEngine& e, double** in, double** out) { e.ProcessBlock(in, out, kFrames, 2); });
+}
+
 void BM_Plain(benchmark::State& state)
 {
   auto chain = std::make_unique<corvane_test::ReferenceChain>();
@@ -154,6 +178,8 @@ BENCHMARK(BM_Plain)->Apply(Modes);
 BENCHMARK(BM_Engine)->Apply(Modes);
 BENCHMARK(BM_Plain)->Apply(HotModes);
 BENCHMARK(BM_Engine)->Apply(HotModes);
+BENCHMARK(BM_EngineMono)->Apply(Modes)->Apply(HotModes);
+BENCHMARK(BM_EngineSse2)->Apply(Modes)->Apply(HotModes);
 
 } // namespace
 

@@ -7,6 +7,8 @@
 #
 # lv2bench runs each plug-in at its port defaults at 48 kHz, so Corvane with
 # oversampling on is a copy of the bundle whose oversampling default is 1.
+# The peers come from Debian: apt-get install zam-plugins calf-plugins
+# x42-plugins. lv2bench measures wall time; on a busy machine raise RUNS.
 set -euo pipefail
 build=${1:-build}
 block=${BLOCK:-512}
@@ -41,6 +43,7 @@ rows=(
 )
 
 blocks=$(( (frames + block - 1) / block ))
+declare -A times
 printf '%s frames in blocks of %s at %s Hz, best of %s runs\n\n' "$frames" "$block" "$rate" "$runs"
 printf '%-36s %12s %12s\n' "plug-in" "us/block" "x realtime"
 printf '%-36s %12s %12s\n' "-------" "--------" "----------"
@@ -63,7 +66,17 @@ for row in "${rows[@]}"; do
   if [ -n "$best" ]; then
     awk -v label="$label" -v s="$best" -v n="$blocks" -v f="$frames" -v r="$rate" \
       'BEGIN { printf "%-36s %12.2f %12.0f\n", label, s * 1e6 / n, (f / r) / s }'
+    case "$label" in Corvane*) times["$label"]=$best ;; esac
   else
     printf '%-36s   not timed: %s\n' "$label" "$note"
+  fi
+done
+
+echo
+for os in off on; do
+  stereo=${times["Corvane stereo, oversampling $os"]:-}
+  mono=${times["Corvane mono, oversampling $os"]:-}
+  if [ -n "$stereo" ] && [ -n "$mono" ]; then
+    awk -v s="$stereo" -v m="$mono" -v os="$os" 'BEGIN { printf "Corvane mono / stereo, oversampling %-3s %6.2f\n", os, m / s }'
   fi
 done

@@ -69,20 +69,4 @@ struct BasicBiquad : BiquadDesign
 
 using Biquad = BasicBiquad<double>;
 
-// A design's coefficients spread over both lanes of a pair, for loops that
-// keep only the section states in registers and read these from memory.
-struct StereoBiquadCoefficients
-{
-  StereoSample a0{}, a1{}, a2{}, b1{}, b2{};
-
-  StereoBiquadCoefficients() = default;
-  explicit StereoBiquadCoefficients(const BiquadDesign& d)
-  : a0{d.a0, d.a0}
-  , a1{d.a1, d.a1}
-  , a2{d.a2, d.a2}
-  , b1{d.b1, d.b1}
-  , b2{d.b2, d.b2}
-  {}
-};
-
 } // namespace iplug

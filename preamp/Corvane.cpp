@@ -5,6 +5,8 @@
 #include "preamp/CorvaneIdentity.h"
 #include "preamp/CorvaneParams.h"
 
+#include <algorithm>
+
 namespace iplug {
 Config Corvane::MakeConfig()
 {
@@ -54,7 +56,9 @@ void Corvane::OnReset() { mEngine.Reset(GetSampleRate()); }
 void Corvane::ProcessBlock(double** inputs, double** outputs, int nFrames)
 {
   mEngine.SetSampleRate(GetSampleRate());
-  mEngine.ProcessBlock(inputs, outputs, nFrames);
+  // A mono instance runs one chain; the second channel's buffers are scratch.
+  const int channels = std::max(NChannelsConnected(kInput), NChannelsConnected(kOutput));
+  mEngine.ProcessBlock(inputs, outputs, nFrames, channels);
   const int latency = mEngine.Latency();
   if (latency != GetLatency())
     SetLatency(latency);

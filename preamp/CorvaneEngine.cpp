@@ -1,5 +1,7 @@
 #include "preamp/CorvaneEngine.h"
 
+#include "preamp/OSAA.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -25,55 +27,12 @@ constexpr double kMaxSectionFrequency = 5000.0 / 11025.0;
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
-using Pair = StereoSample;
-using PairBiquad = BasicBiquad<StereoSample>;
-
-using PairCoefficients = StereoBiquadCoefficients;
-
-// A section's state in locals for the length of a loop.
-struct SectionState
-{
-  PairBiquad& section;
-  Pair z1, z2;
-  explicit SectionState(PairBiquad& b) : section(b), z1(b.z1), z2(b.z2) {}
-  ~SectionState()
-  {
-    section.z1 = z1;
-    section.z2 = z2;
-  }
-  StereoFloat Step(const PairCoefficients& c, StereoFloat in) { return PairBiquad::Step(c, z1, z2, in); }
-};
-
-// A smoother seen through one block, in which its target stays fixed. Once a
-// step leaves the state unchanged, every further step returns that same
-// value, so the steps need not be computed: the glide is bit-for-bit what
-// stepping every time would give.
-class BlockGlide
-{
-public:
-  BlockGlide(Smoother& smoother, double target) : mSmoother(smoother), mTarget(target)
-  {
-    Smoother probe = smoother;
-    mSettled = probe.Process(target) == smoother.z;
-  }
-
-  double Next() { return mSettled ? mSmoother.z : mSmoother.Process(mTarget); }
-
-  // Four steps whose values are not needed.
-  void Skip4()
-  {
-    if (!mSettled)
-      for (int i = 0; i < 4; ++i)
-        mSmoother.Process(mTarget);
-  }
-
-private:
-  Smoother& mSmoother;
-  double mTarget;
-  bool mSettled;
-};
-
-inline double Sanitized(double x) { return std::isfinite(x) ? x : 0.0; }
+// The anti-denormal offsets of the oversampling filters. Each filter flips
+// its offset before every sample and takes two samples per frame, starting
+// from +1e-15, so the first sample of every frame carries -1e-15 and the
+// second +1e-15.
+constexpr double kFirstOffset = -1e-15;
+constexpr double kSecondOffset = 1e-15;
 
 // The number of fields of an aggregate: the most initialisers it accepts.
 struct AnyField
@@ -96,14 +55,14 @@ static_assert(FieldCount<CorvaneEngine::Settings>() ==
                 std::tuple_size_v<decltype(CorvaneEngine::Settings::Tie(std::declval<CorvaneEngine::Settings&>()))>,
               "Settings::Tie must list every field");
 
-const CorvaneEngine::BiquadDesign CorvaneEngine::kBiquadDesigns[] = {
-  {&DesignedBiquads::band, Biquad::kBandpass, 5000.0, 0.0004, 0.0},
-  {&DesignedBiquads::preLow, Biquad::kLowshelf, 100.0, 0.8, -3.0},
-  {&DesignedBiquads::postLow, Biquad::kLowshelf, 110.0, 0.8, 3.1},
-  {&DesignedBiquads::prePeak, Biquad::kPeak, 850.0, 0.28, 2.0},
-  {&DesignedBiquads::postPeak, Biquad::kPeak, 830.0, 0.28, -1.7},
-  {&DesignedBiquads::preHigh, Biquad::kHighshelf, 4030.0, 0.28, -1.5},
-  {&DesignedBiquads::postHigh, Biquad::kHighshelf, 4000.0, 0.28, 1.7},
+const CorvaneEngine::BiquadDesignRow CorvaneEngine::kBiquadDesigns[] = {
+  {&Designs::band, Biquad::kBandpass, 5000.0, 0.0004, 0.0},
+  {&Designs::preLow, Biquad::kLowshelf, 100.0, 0.8, -3.0},
+  {&Designs::postLow, Biquad::kLowshelf, 110.0, 0.8, 3.1},
+  {&Designs::prePeak, Biquad::kPeak, 850.0, 0.28, 2.0},
+  {&Designs::postPeak, Biquad::kPeak, 830.0, 0.28, -1.7},
+  {&Designs::preHigh, Biquad::kHighshelf, 4030.0, 0.28, -1.5},
+  {&Designs::postHigh, Biquad::kHighshelf, 4000.0, 0.28, 1.7},
 };
 
 void CorvaneEngine::OnParamChange(int paramIdx, double value)
@@ -184,11 +143,54 @@ int CorvaneEngine::Latency() const
   return s.preampOn * s.osLatency + s.filterOn * s.lpfLatency;
 }
 
+// A smoother seen through one block, in which its target stays fixed. Once a
+// step leaves the state unchanged, every further step returns that same
+// value, so the steps need not be computed: the glide is bit-for-bit what
+// stepping every time would give.
+class CorvaneEngine::BlockGlide
+{
+public:
+  BlockGlide(Smoother& smoother, double target) : mSmoother(smoother), mTarget(target)
+  {
+    Smoother probe = smoother;
+    mSettled = probe.Process(target) == smoother.z;
+  }
+
+  bool Settled() const { return mSettled; }
+
+  double Next() { return mSettled ? mSmoother.z : mSmoother.Process(mTarget); }
+
+  // Steps whose values are not needed.
+  void Skip(int steps)
+  {
+    if (!mSettled)
+      for (int i = 0; i < steps; ++i)
+        mSmoother.Process(mTarget);
+  }
+
+  // n frames of `steps` steps each; step k of frame i goes to rows[k][i]
+  // for the first `kept` steps.
+  template <int kRowLength>
+  void Fill(double (*rows)[kRowLength], int kept, int steps, int n)
+  {
+    for (int i = 0; i < n; ++i)
+      for (int k = 0; k < steps; ++k)
+      {
+        const double v = Next();
+        if (k < kept)
+          rows[k][i] = v;
+      }
+  }
+
+private:
+  Smoother& mSmoother;
+  double mTarget;
+  bool mSettled;
+};
+
 void CorvaneEngine::Reset()
 {
-  mF.up.clear();
-  mF.down.clear();
-  mF.dec.clear();
+  ClearOversamplingLines();
   const Settings s = GetSettings();
   mSmooth.drive.z = kDrive;
   mSmooth.output.z = s.outputGain;
@@ -197,199 +199,273 @@ void CorvaneEngine::Reset()
   mSmooth.lpf.z = s.lpfPosition;
 }
 
+void CorvaneEngine::ClearOversamplingLines()
+{
+  for (Channel& ch : mChannels)
+    for (Line* line : {&ch.upIn, &ch.upZero, &ch.downFirst, &ch.downSecond, &ch.decFirst, &ch.decSecond})
+      line->Clear();
+  mFramesSinceClear = 0;
+}
+
 void CorvaneEngine::SetUpBlock(const Settings& s)
 {
   const double fs = mSampleRate;
-  const double a = std::exp(-2.0 * std::numbers::pi / (0.001 * fs));
-  const double b = 1.0 - a;
+  if (fs != mDesignedRate)
+  {
+    // The smoother coefficients and the fixed sections follow the rate alone.
+    mDesignedRate = fs;
+    mGlideA = std::exp(-2.0 * std::numbers::pi / (0.001 * fs));
+    mGlideB = 1.0 - mGlideA;
+    static_assert(std::size(kBiquadDesigns) * sizeof(BiquadDesign) == sizeof(Designs),
+                  "every designed biquad needs a row in kBiquadDesigns");
+    for (const BiquadDesignRow& d : kBiquadDesigns)
+      (mDesigns.*d.design).setBiquad(d.type, std::min(d.frequencyHz / fs, kMaxSectionFrequency), d.q, d.gainDb);
+    const Designs& d = mDesigns;
+    auto lanes = [](CascadeCoefficients& c, std::initializer_list<const BiquadDesign*> sections) {
+      c = {};
+      int k = 0;
+      for (const BiquadDesign* s : sections)
+      {
+        c.a0[k] = s->a0;
+        c.a1[k] = s->a1;
+        c.a2[k] = s->a2;
+        c.b1[k] = s->b1;
+        c.b2[k] = s->b2;
+        ++k;
+      }
+    };
+    lanes(mPreCoefficients, {&d.preLow, &d.prePeak, &d.preHigh});
+    lanes(mPostCoefficients, {&d.postLow, &d.postPeak, &d.postHigh, &d.band});
+  }
   for (Smoother* sm : {&mSmooth.drive, &mSmooth.output, &mSmooth.gain, &mSmooth.lpf, &mSmooth.hpf})
   {
-    sm->a = a;
-    sm->b = b;
+    sm->a = mGlideA;
+    sm->b = mGlideB;
   }
 
-  // The console filters run at twice the rate; their controls glide per block.
+  // The console filters run at twice the rate; their controls glide per
+  // block. Left takes the first step of each smoother, right the second.
   const double T = 2.0 * fs;
-  // Left takes the first step of each smoother, right the second.
   const double lpfL = mSmooth.lpf.Process(s.lpfPosition);
   const double lpfR = mSmooth.lpf.Process(s.lpfPosition);
-  mF.lpf.Calc(T, Pair{lpfL, lpfR});
   const double hpfL = mSmooth.hpf.Process(s.hpfPosition);
   const double hpfR = mSmooth.hpf.Process(s.hpfPosition);
-  mF.hpf.Calc(T, Pair{hpfL, hpfR});
-  mF.sub.Calc(T, Pair{0.0, 0.0});
-
-  static_assert(std::size(kBiquadDesigns) * sizeof(PairBiquad) == sizeof(DesignedBiquads),
-                "every designed biquad needs a row in kBiquadDesigns");
-  for (const BiquadDesign& d : kBiquadDesigns)
-    (mF.*d.filter).setBiquad(d.type, std::min(d.frequencyHz / fs, kMaxSectionFrequency), d.q, d.gainDb);
-
-  mPreCoefficients[0] = PairCoefficients(mF.preLow);
-  mPreCoefficients[1] = PairCoefficients(mF.prePeak);
-  mPreCoefficients[2] = PairCoefficients(mF.preHigh);
-  mPostCoefficients[0] = PairCoefficients(mF.postLow);
-  mPostCoefficients[1] = PairCoefficients(mF.postPeak);
-  mPostCoefficients[2] = PairCoefficients(mF.postHigh);
-  mPostCoefficients[3] = PairCoefficients(mF.band);
-}
-
-// One evaluation of the preamp stage on a stereo pair drives the curve with
-// the sample times drive and gain, and divides the result by both again, so
-// the small-signal gain is k. The gain smoother advances four times: G1
-// drives the left curve, G2 divides it, G3 and G4 do the same on the right.
-// StageInputs takes the steps and writes the curve inputs (left, right) and
-// the divisors (G2, G4); StageOutput finishes the evaluation once the curve
-// has replaced its inputs.
-static inline void StageInputs(Pair x, double k, double D, BlockGlide& gain, double* curve, double* divisor)
-{
-  const double G1 = gain.Next();
-  curve[0] = k * x[0] * D * G1;
-  divisor[0] = gain.Next();
-  const double G3 = gain.Next();
-  curve[1] = k * x[1] * D * G3;
-  divisor[1] = gain.Next();
-}
-
-static inline Pair StageOutput(const double* curve, const double* divisor, double D)
-{
-  return Pair{curve[0], curve[1]} / Pair{divisor[0], divisor[1]} / D;
-}
-
-// Polarity, subsonic filter (section out) or high-pass and low-pass (section
-// in), output gain and de-emphasis for one chunk, in one loop so the section
-// work overlaps the low-pass recursion. The high-pass and low-pass run in
-// both states so their state stays current; the subsonic filter runs only
-// while the section is out. The offset taken off the input goes back on.
-template <bool kLowpass, bool kFilterOn, typename Glide>
-void CorvaneEngine::SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass, Glide& output)
-{
-  BasicHPF73<Pair> sub = mF.sub, hpf = mF.hpf;
-  BasicLPF73<Pair> lpf = mF.lpf;
-  const PairCoefficients* c = mPostCoefficients;
-  SectionState low(mF.postLow), peak(mF.postPeak), high(mF.postHigh), band(mF.band);
-  double offset = io.offset;
-  for (int i = 0; i < io.n; ++i)
+  mChannels[0].lpf.Calc(T, lpfL);
+  mChannels[1].lpf.Calc(T, lpfR);
+  mChannels[0].hpf.Calc(T, hpfL);
+  mChannels[1].hpf.Calc(T, hpfR);
+  for (int c = 0; c < 2; ++c)
   {
-    offset = -offset;
-    Pair sel = preampOn ? mPreamp[i] : mEmphasised[i];
-    if (invert)
-      sel = -sel;
+    Channel& ch = mChannels[c];
+    ch.sub.Calc(T, 0.0);
+    const LPF73& f = ch.lpf;
+    const double over[5] = {f.b0 / f.a0, f.b1 / f.a0, f.b2 / f.a0, f.a1 / f.a0, f.a2 / f.a0};
+    std::copy(over, over + 5, mLowpass[c]);
+  }
+}
 
-    const Pair f = kFilterOn ? sel : sub.Process(sel);
-    Pair l = hpf.Process(f);
+// The preamp stage at twice the rate, for each channel: the emphasised
+// input and a zero go through the up-sampling filter, both through the
+// curve, and the down-sampling filter keeps the first of the two outputs.
+// The filters' lines hold each phase apart, so the sums skip nothing and
+// keep their order; the outputs that would be dropped are not computed.
+//
+// The first up-sampled sample of a frame sees the zeros (each carrying the
+// filter's offset) on all of its odd taps: once 64 frames have passed since
+// the line was emptied, that part of its sum is the same number every time.
+template <int kChannels>
+void CorvaneEngine::Oversample(int n, bool constantStage, StageKernel stage)
+{
+  static const double zerosSum = [] {
+    double sum = BasicOSAA<double>::kOdd[0] * (kSecondOffset + kSecondOffset);
+    for (int m = 1; m < 32; ++m)
+      sum += BasicOSAA<double>::kOdd[m] * (kSecondOffset + kSecondOffset);
+    return sum;
+  }();
+  const bool zerosFilled = mFramesSinceClear >= kHistory;
+  const int stride = constantStage ? 0 : 1;
+  const double* drive = constantStage ? &mSmooth.drive.z : mDrive;
+  for (int c = 0; c < kChannels; ++c)
+  {
+    Channel& ch = mChannels[c];
+    double* in = ch.upIn.Append(n);
+    double* zero = ch.upZero.Append(n);
+    for (int i = 0; i < n; ++i)
+    {
+      in[i] = mEmphasised[mNow][c][i] + kFirstOffset;
+      zero[i] = kSecondOffset;
+    }
+    if (zerosFilled)
+      for (int i = 0; i < n; ++i)
+        mFirst[i] = (zerosSum + 0.5 * in[i - 32]) - kFirstOffset;
+    else
+      mKernels.halfband(zero - 1, in - 32, 1, kFirstOffset, mFirst, n);
+    mKernels.halfband(in, zero - 32, 1, kSecondOffset, mSecond, n);
+
+    // Gain steps 1-4 of a frame belong to its first sample, 5-8 to its
+    // second (left: input, divisor; right: the same).
+    const double* gain[4];
+    for (int k = 0; k < 4; ++k)
+      gain[k] = constantStage ? &mSmooth.gain.z : mGain[(k / 2) * 4 + 2 * c + k % 2];
+    stage({mFirst, mFirst, n, 2.0, drive, gain[0], gain[1], stride});
+    stage({mSecond, mSecond, n, 2.0, drive, gain[2], gain[3], stride});
+
+    double* first = ch.downFirst.Append(n);
+    double* second = ch.downSecond.Append(n);
+    for (int i = 0; i < n; ++i)
+    {
+      first[i] = mFirst[i] + kFirstOffset;
+      second[i] = mSecond[i] + kSecondOffset;
+    }
+    mKernels.halfband(second - 1, first - 32, 1, kFirstOffset, mPreamp[c], n);
+  }
+  mFramesSinceClear = std::min(kHistory, mFramesSinceClear + n);
+}
+
+// Polarity, the console filters, output gain and de-emphasis for one chunk,
+// one channel after the other.
+template <int kChannels, bool kLowpass, bool kFilterOn>
+void CorvaneEngine::Sections(int start, int n, const Settings& s, double** inputs, double** outputs,
+                             double offsetAtStart, BlockGlide& output, const PreEmphasisRun* next)
+{
+  // The output gain of each frame: left takes the first of its two steps,
+  // right the second.
+  const bool constantGain = output.Settled();
+  if (!constantGain)
+    for (int i = 0; i < n; ++i)
+    {
+      mOutputGain[0][i] = output.Next();
+      mOutputGain[1][i] = output.Next();
+    }
+
+  SectionsRun run{};
+  run.channels = kChannels;
+  run.n = n;
+  run.gainStride = constantGain ? 0 : 1;
+  run.offset = offsetAtStart;
+  run.invert = s.phaseInvert == 1;
+  run.fullBypass = s.preampOn == 0 && s.filterOn == 0;
+  run.coefficients = &mPostCoefficients;
+  run.next = next;
+  for (int c = 0; c < kChannels; ++c)
+  {
+    Channel& ch = mChannels[c];
+    SectionsChannel& r = run.channel[c];
+    r = {s.preampOn == 1 ? mPreamp[c] : mEmphasised[mNow][c],
+         inputs[c] + start,
+         outputs[c] + start,
+         constantGain ? &mSmooth.output.z : mOutputGain[c],
+         &ch.sub,
+         &ch.hpf,
+         &ch.lpf,
+         mLowpass[c],
+         nullptr,
+         nullptr,
+         mSection[c],
+         &ch.post};
     if constexpr (kLowpass)
     {
-      const Pair a = lpf.Process(l);
-      l = mF.dec.process(a, lpf.Process(Pair{}));
+      r.first = ch.decFirst.Append(n);
+      r.second = ch.decSecond.Append(n);
     }
-    const Pair o = kFilterOn ? l : f;
-
-    const double gL = output.Next();
-    const double gR = output.Next();
-    const StereoFloat v = peak.Step(c[1], low.Step(c[0], Narrow(o * Pair{gL, gR})));
-    const Pair q = Widen(band.Step(c[3], high.Step(c[2], v)));
-
-    // Subtracting the flipped offset restores the one taken off the input.
-    Pair y = q - offset;
-    if (fullBypass)
-      y = Pair{Sanitized(io.inL[i]), io.inR ? Sanitized(io.inR[i]) : 0.0} - offset;
-    io.outL[i] = y[0];
-    if (io.outR)
-      io.outR[i] = y[1];
   }
-  if constexpr (!kFilterOn)
-    mF.sub = sub;
-  mF.hpf = hpf;
-  mF.lpf = lpf;
+  mKernels.sections[kLowpass][kFilterOn](run);
 }
 
-// The block runs in chunks, each in three passes: pre-emphasis, preamp stage,
-// then everything after it. The passes keep every operation and its order;
-// they only keep the curves (one run over the chunk, two values at a time)
-// away from the filters, so the filter states can live in registers. Each
-// smoother steps in its own sequence, so splitting them across passes
-// changes nothing.
-template <bool kOversample, bool kBaseCurve, bool kLowpass>
-void CorvaneEngine::Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR,
-                        int nFrames)
+template <int kChannels>
+PreEmphasisRun CorvaneEngine::PreEmphasis(double** inputs, int start, int n, double offset, int buffer)
 {
-  const CurveRun curve = s.micPre == 1 ? mCurveRuns.mic : mCurveRuns.line;
-  const bool preampOn = s.preampOn == 1;
-  const bool filterOn = s.filterOn == 1;
-  const bool invert = s.phaseInvert == 1;
-  const bool fullBypass = s.preampOn == 0 && s.filterOn == 0;
+  return {&mPreCoefficients,
+          {&mChannels[0].pre, &mChannels[1].pre},
+          {inputs[0] + start, kChannels > 1 ? inputs[1] + start : nullptr},
+          {mEmphasised[buffer][0], mEmphasised[buffer][1]},
+          kChannels,
+          n,
+          offset};
+}
+
+// The block runs in chunks, each in passes: pre-emphasis, the preamp stage,
+// then everything after it, with the next chunk's pre-emphasis running in
+// the same loops as this one's sections. The passes keep every operation and
+// its order; they keep the curves (one run over the chunk, several values at
+// a time) away from the recursive filters, so the filter states can live in
+// registers. Each smoother steps in its own sequence, so splitting them
+// across passes changes nothing.
+template <int kChannels, bool kOversample, bool kCurve, bool kLowpass>
+void CorvaneEngine::Run(const Settings& s, double** inputs, double** outputs, int nFrames)
+{
+  const StageKernel stage = s.micPre == 1 ? mKernels.micStage : mKernels.lineStage;
   BlockGlide drive(mSmooth.drive, kDrive);
   BlockGlide gain(mSmooth.gain, static_cast<double>(s.gainFactor));
   BlockGlide output(mSmooth.output, s.outputGain);
+  // The gain smoother steps four times per evaluation of the stage, and
+  // with oversampling the base-rate evaluation is made only for its steps.
+  constexpr int kGainSteps = kOversample ? 12 : 4;
+  constexpr int kUsedGainSteps = kOversample ? 8 : kCurve ? 4 : 0;
+  const bool constantStage = drive.Settled() && gain.Settled();
+
+  // The first chunk's pre-emphasis; the offset d comes off the input.
+  double offset = mDenormalOffset;
+  mNow = 0;
+  mKernels.preEmphasis(PreEmphasis<kChannels>(inputs, 0, std::min(kChunk, nFrames), offset, mNow));
 
   for (int start = 0; start < nFrames; start += kChunk)
   {
-    const int n = nFrames - start < kChunk ? nFrames - start : kChunk;
-    const double* xL = inL + start;
-    const double* xR = inR ? inR + start : nullptr;
-    const double offsetAtStart = mDenormalOffset;
+    const int n = std::min(kChunk, nFrames - start);
+    const double offsetAtStart = offset;
+    offset = n % 2 ? -offset : offset;
 
-    // 1. Drive scale and pre-emphasis; the offset d comes off the input.
-    {
-      const PairCoefficients* c = mPreCoefficients;
-      SectionState low(mF.preLow), peak(mF.prePeak), high(mF.preHigh);
-      double offset = offsetAtStart;
+    // 1. The drive and gain steps of the chunk, then the preamp stage.
+    if (!constantStage)
       for (int i = 0; i < n; ++i)
-      {
         mDrive[i] = drive.Next();
-        const double d = offset;
-        offset = -d;
-        const Pair x{Sanitized(xL[i]), xR ? Sanitized(xR[i]) : 0.0};
-        const StereoFloat v = low.Step(c[0], Narrow(x - d));
-        mEmphasised[i] = Widen(high.Step(c[2], peak.Step(c[1], v)));
-      }
-      mDenormalOffset = offset;
-    }
-
-    // 2. Preamp stage, at twice the rate or at the base rate: drives and
-    // gain steps first, then the curves in one run, then the divisions.
+    else
+      drive.Skip(n);
+    if (constantStage || kUsedGainSteps == 0)
+      gain.Skip(kGainSteps * n);
+    else
+      gain.Fill(mGain, kUsedGainSteps, kGainSteps, n);
     if constexpr (kOversample)
-    {
-      for (int i = 0; i < n; ++i)
+      Oversample<kChannels>(n, constantStage, stage);
+    else if constexpr (kCurve)
+      for (int c = 0; c < kChannels; ++c)
       {
-        const Pair s0 = mF.up.process(mEmphasised[i]);
-        const Pair s1 = mF.up.process(Pair{}); // zero stuffing
-        StageInputs(s0, 2.0, mDrive[i], gain, &mCurve[4 * i], &mGain[4 * i]);
-        StageInputs(s1, 2.0, mDrive[i], gain, &mCurve[4 * i + 2], &mGain[4 * i + 2]);
-        gain.Skip4(); // the base-rate evaluation, whose result is not used
+        const bool k = constantStage;
+        stage({mEmphasised[mNow][c], mPreamp[c], n, 1.0, k ? &mSmooth.drive.z : mDrive,
+               k ? &mSmooth.gain.z : mGain[2 * c], k ? &mSmooth.gain.z : mGain[2 * c + 1], k ? 0 : 1});
       }
-      curve(mCurve, 4 * n);
-      for (int i = 0; i < n; ++i)
-      {
-        // Decimation keeps the first of each pair of outputs.
-        mPreamp[i] = mF.down.process(StageOutput(&mCurve[4 * i], &mGain[4 * i], mDrive[i]));
-        mF.down.process(StageOutput(&mCurve[4 * i + 2], &mGain[4 * i + 2], mDrive[i]));
-      }
-    }
-    else if constexpr (kBaseCurve)
-    {
-      for (int i = 0; i < n; ++i)
-        StageInputs(mEmphasised[i], 1.0, mDrive[i], gain, &mCurve[2 * i], &mGain[2 * i]);
-      curve(mCurve, 2 * n);
-      for (int i = 0; i < n; ++i)
-        mPreamp[i] = StageOutput(&mCurve[2 * i], &mGain[2 * i], mDrive[i]);
-    }
-    else
-    {
-      for (int i = 0; i < n; ++i)
-      {
-        gain.Skip4(); // preamp out: its result is not used
-        mPreamp[i] = mEmphasised[i];
-      }
-    }
 
-    // 3. Polarity, filter section, output gain and de-emphasis.
-    const ChunkIo io{n, xL, xR, outL + start, outR ? outR + start : nullptr, offsetAtStart};
-    if (filterOn)
-      SectionAndOutput<kLowpass, true>(io, preampOn, invert, fullBypass, output);
+    // 2. Polarity, filter section, output gain and de-emphasis, and the
+    // next chunk's pre-emphasis.
+    const int nextStart = start + kChunk;
+    PreEmphasisRun next{};
+    if (nextStart < nFrames)
+      next = PreEmphasis<kChannels>(inputs, nextStart, std::min(kChunk, nFrames - nextStart), offset, 1 - mNow);
+    const PreEmphasisRun* nextRun = nextStart < nFrames ? &next : nullptr;
+    if (s.filterOn == 1)
+      Sections<kChannels, kLowpass, true>(start, n, s, inputs, outputs, offsetAtStart, output, nextRun);
     else
-      SectionAndOutput<kLowpass, false>(io, preampOn, invert, fullBypass, output);
+      Sections<kChannels, kLowpass, false>(start, n, s, inputs, outputs, offsetAtStart, output, nextRun);
+    mNow = 1 - mNow;
   }
+  mDenormalOffset = offset;
+}
+
+template <int kChannels>
+void CorvaneEngine::RunChannels(const Settings& s, double** inputs, double** outputs, int nFrames)
+{
+  const bool oversample = s.oversampling == 2;
+  const bool lowpass = s.lpfPosition != 1.0;
+  const bool curve = !oversample && s.preampOn == 1;
+  if (oversample)
+    lowpass ? Run<kChannels, true, false, true>(s, inputs, outputs, nFrames)
+            : Run<kChannels, true, false, false>(s, inputs, outputs, nFrames);
+  else if (curve)
+    lowpass ? Run<kChannels, false, true, true>(s, inputs, outputs, nFrames)
+            : Run<kChannels, false, true, false>(s, inputs, outputs, nFrames);
+  else
+    lowpass ? Run<kChannels, false, false, true>(s, inputs, outputs, nFrames)
+            : Run<kChannels, false, false, false>(s, inputs, outputs, nFrames);
 }
 
 void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames, int nChans)
@@ -399,69 +475,86 @@ void CorvaneEngine::ProcessBlock(double** inputs, double** outputs, int nFrames,
   if (nFrames <= 0 || nChans <= 0)
     return;
 
-  const double* inL = inputs[0];
-  const double* inR = nChans > 1 ? inputs[1] : nullptr;
-  double* outL = outputs[0];
-  double* outR = nChans > 1 ? outputs[1] : nullptr;
-
-  const bool oversample = s.oversampling == 2;
-  const bool lowpass = s.lpfPosition != 1.0;
-  const bool baseCurve = !oversample && s.preampOn == 1;
-  if (oversample)
-    lowpass ? Run<true, false, true>(s, inL, inR, outL, outR, nFrames)
-            : Run<true, false, false>(s, inL, inR, outL, outR, nFrames);
-  else if (baseCurve)
-    lowpass ? Run<false, true, true>(s, inL, inR, outL, outR, nFrames)
-            : Run<false, true, false>(s, inL, inR, outL, outR, nFrames);
+  const int channels = nChans > 1 ? 2 : 1;
+  if (channels == 2 && mLastChannels == 1)
+  {
+    // The right chain sat idle while the instance ran mono: start it where
+    // silence would have left it (the phase of the oversampling zeros is
+    // the left's).
+    Channel& right = mChannels[1];
+    right.pre = right.post = {};
+    right.hpf.ClearState();
+    right.sub.ClearState();
+    right.lpf.ClearState();
+    for (Line* line : {&right.upIn, &right.downFirst, &right.downSecond, &right.decFirst, &right.decSecond})
+      line->Clear();
+    right.upZero = mChannels[0].upZero;
+  }
+  mLastChannels = channels;
+  if (channels == 1)
+    RunChannels<1>(s, inputs, outputs, nFrames);
   else
-    lowpass ? Run<false, false, true>(s, inL, inR, outL, outR, nFrames)
-            : Run<false, false, false>(s, inL, inR, outL, outR, nFrames);
+    RunChannels<2>(s, inputs, outputs, nFrames);
 
   // Finite input keeps every state finite; only absurdly large samples can
   // overflow a filter. Then start the filters afresh rather than emit NaN
   // from now on, and silence the samples of this block that went bad.
-  if (!StateIsFinite())
+  if (!StateIsFinite(channels, s.oversampling == 2, s.lpfPosition != 1.0))
   {
     ClearAllState();
-    for (int c = 0; c < (nChans > 1 ? 2 : 1); ++c)
+    for (int c = 0; c < channels; ++c)
       for (int i = 0; i < nFrames; ++i)
         if (!std::isfinite(outputs[c][i]))
           outputs[c][i] = 0.0;
   }
 }
 
-bool CorvaneEngine::StateIsFinite() const
+bool CorvaneEngine::StateIsFinite(int nChannels, bool oversampled, bool lowpassed) const
 {
   // x * 0 is zero for finite x and NaN otherwise, so one sum of such
-  // products tests them all (and cannot overflow).
-  Pair probe{};
-  auto add = [&probe](std::initializer_list<Pair> values) {
-    for (const Pair& v : values)
+  // products tests them all (and cannot overflow). Only what this block
+  // changed needs a look: the rest was finite after the last one.
+  double probe = 0.0;
+  auto add = [&probe](std::initializer_list<double> values) {
+    for (double v : values)
       probe += v * 0.0;
   };
-  for (const Pair& v : mF.up.ring)
-    probe += v * 0.0;
-  for (const Pair& v : mF.down.ring)
-    probe += v * 0.0;
-  for (const Pair& v : mF.dec.ring)
-    probe += v * 0.0;
-  for (const BasicHPF73<Pair>* h : {&mF.hpf, &mF.sub})
-    add({h->x1, h->x2, h->x3, h->y1, h->y2, h->y3});
-  add({mF.lpf.x1, mF.lpf.x2, mF.lpf.y1, mF.lpf.y2});
-  for (const BiquadDesign& d : kBiquadDesigns)
-    add({(mF.*d.filter).z1, (mF.*d.filter).z2});
+  auto addLine = [&probe](const Line& line) {
+    const double* h = line.History();
+    for (int k = 0; k < kHistory; ++k)
+      probe += h[k] * 0.0;
+  };
+  for (int c = 0; c < nChannels; ++c)
+  {
+    const Channel& ch = mChannels[c];
+    for (const HPF73* h : {&ch.hpf, &ch.sub})
+      add({h->x1, h->x2, h->x3, h->y1, h->y2, h->y3});
+    add({ch.lpf.x1, ch.lpf.x2, ch.lpf.y1, ch.lpf.y2});
+    for (int k = 0; k < 3; ++k)
+      add({ch.pre.z1[k], ch.pre.z2[k]});
+    for (int k = 0; k < 4; ++k)
+      add({ch.post.z1[k], ch.post.z2[k]});
+    if (oversampled)
+      for (const Line* line : {&ch.upIn, &ch.downFirst, &ch.downSecond})
+        addLine(*line);
+    if (lowpassed)
+      for (const Line* line : {&ch.decFirst, &ch.decSecond})
+        addLine(*line);
+  }
   const Smoothers& m = mSmooth;
-  add({Pair{m.drive.z, m.output.z}, Pair{m.gain.z, m.lpf.z}, Pair{m.hpf.z, 0.0}});
-  return probe[0] == 0.0 && probe[1] == 0.0;
+  add({m.drive.z, m.output.z, m.gain.z, m.lpf.z, m.hpf.z});
+  return probe == 0.0;
 }
 
 void CorvaneEngine::ClearAllState()
 {
-  mF.lpf.ClearState();
-  mF.hpf.ClearState();
-  mF.sub.ClearState();
-  for (const BiquadDesign& d : kBiquadDesigns)
-    (mF.*d.filter).z1 = (mF.*d.filter).z2 = Pair{};
+  for (Channel& ch : mChannels)
+  {
+    ch.lpf.ClearState();
+    ch.hpf.ClearState();
+    ch.sub.ClearState();
+    ch.pre = ch.post = {};
+  }
   Reset();
 }
 

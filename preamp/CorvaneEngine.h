@@ -1,11 +1,10 @@
 #pragma once
 
 #include "preamp/Biquad.h"
-#include "preamp/CurveRuns.h"
 #include "preamp/HPF73.h"
 #include "preamp/LPF73.h"
-#include "preamp/OSAA.h"
-#include "preamp/OSEQ.h"
+#include "preamp/PreampKernels.h"
+#include "preamp/SlidingLine.h"
 #include "preamp/Smoother.h"
 
 #include <atomic>
@@ -77,7 +76,9 @@ public:
     Smoother drive, output, gain, lpf, hpf;
   };
 
-  CorvaneEngine() = default;
+  CorvaneEngine() : CorvaneEngine(SystemPreampKernels()) {}
+  // With the kernels of one instruction set, for tests and benchmarks.
+  explicit CorvaneEngine(const PreampKernels& kernels) : mKernels(kernels) {}
   CorvaneEngine(const CorvaneEngine&) = delete;
   CorvaneEngine& operator=(const CorvaneEngine&) = delete;
 
@@ -99,9 +100,9 @@ public:
     Reset();
   }
 
-  // Always runs the left and right chains. With one channel the right chain
-  // is fed silence and its output dropped. Output channels past the second
-  // are not written. Non-finite input samples are taken as silence.
+  // Runs one chain per channel: nChans 1 (mono) runs the left chain only,
+  // 2 or more run left and right; output channels past the second are not
+  // written. Non-finite input samples are taken as silence.
   void ProcessBlock(double** inputs, double** outputs, int nFrames, int nChans = 2);
 
   // Latency the current settings add, in samples: 0, 17, 64 or 81.
@@ -113,69 +114,91 @@ private:
   using AtomicSettings = BasicSettings<std::atomic>;
 
   // The biquads of fixed design: pre-emphasis, de-emphasis and the band
-  // filter. Each has one row in kBiquadDesigns, which block set-up, the
-  // finite-state check and the state clear all go through.
-  struct DesignedBiquads
+  // filter. Their designs depend on the sample rate alone, so they are made
+  // again only when it changes; each channel keeps its own state.
+  struct Designs
   {
-    BasicBiquad<StereoSample> band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
+    BiquadDesign band, preLow, postLow, prePeak, postPeak, preHigh, postHigh;
   };
-
-  struct BiquadDesign
+  struct BiquadDesignRow
   {
-    BasicBiquad<StereoSample> DesignedBiquads::*filter;
+    BiquadDesign Designs::*design;
     int type;
     double frequencyHz;
     double q;
     double gainDb;
   };
-  static const BiquadDesign kBiquadDesigns[];
+  static const BiquadDesignRow kBiquadDesigns[];
 
-  // The filters, each a left/right pair run in one SIMD register.
-  struct Filters : DesignedBiquads
+  // Past samples of the oversampling and decimation filters. The twice-rate
+  // lines are kept split by phase, one value per frame: upIn and upZero are
+  // the first and second samples that entered the up-sampling filter,
+  // downFirst and downSecond those of the down-sampling filter, decFirst
+  // and decSecond the two low-pass outputs entering the decimator.
+  static constexpr int kHistory = 64;
+  static constexpr int kLineSpace = 256;
+  using Line = SlidingLine<kHistory, kLineSpace>;
+
+  // Everything one channel's chain keeps between blocks. The biquads' state
+  // is kept by lane: pre-emphasis low, peak, high; de-emphasis low, peak,
+  // high, then the band filter.
+  struct Channel
   {
-    BasicOSAA<StereoSample> up, down;
-    BasicOSEQ<StereoSample> dec;
-    BasicLPF73<StereoSample> lpf;
-    BasicHPF73<StereoSample> hpf, sub;
+    CascadeState pre, post;
+    HPF73 hpf, sub;
+    LPF73 lpf;
+    Line upIn, upZero, downFirst, downSecond, decFirst, decSecond;
   };
-
-  template <bool kOversample, bool kBaseCurve, bool kLowpass>
-  void Run(const Settings& s, const double* inL, const double* inR, double* outL, double* outR, int nFrames);
-
-  // One chunk's slice of the block's buffers.
-  struct ChunkIo
-  {
-    int n;
-    const double* inL;
-    const double* inR;
-    double* outL;
-    double* outR;
-    double offset; // anti-denormal offset before the chunk's first sample
-  };
-
-  template <bool kLowpass, bool kFilterOn, typename Glide>
-  void SectionAndOutput(const ChunkIo& io, bool preampOn, bool invert, bool fullBypass, Glide& output);
-  void SetUpBlock(const Settings& s);
-  bool StateIsFinite() const;
-  void ClearAllState();
 
   static constexpr int kChunk = 128;
+  static constexpr int kMaxGainSteps = 12; // per frame, with oversampling
+
+  template <int kChannels, bool kOversample, bool kCurve, bool kLowpass>
+  void Run(const Settings& s, double** inputs, double** outputs, int nFrames);
+  class BlockGlide;
+  template <int kChannels, bool kLowpass, bool kFilterOn>
+  void Sections(int start, int n, const Settings& s, double** inputs, double** outputs, double offsetAtStart,
+                BlockGlide& output, const PreEmphasisRun* next);
+  template <int kChannels>
+  PreEmphasisRun PreEmphasis(double** inputs, int start, int n, double offset, int buffer);
+  template <int kChannels>
+  void Oversample(int n, bool constantStage, StageKernel stage);
+  template <int kChannels>
+  void RunChannels(const Settings& s, double** inputs, double** outputs, int nFrames);
+  void SetUpBlock(const Settings& s);
+  void ClearOversamplingLines();
+  bool StateIsFinite(int nChannels, bool oversampled, bool lowpassed) const;
+  void ClearAllState();
 
   AtomicSettings mSettings;
-  const CurveRuns mCurveRuns = SystemCurveRuns(); // chosen off the audio thread
+  const PreampKernels mKernels; // chosen off the audio thread
   Smoothers mSmooth;
   double mSampleRate = 44100.0;
   double mDenormalOffset = 1e-15;
-  Filters mF;
+  double mDesignedRate = 0.0; // the rate of mDesigns and of the smoother coefficients
+  double mGlideA = 0.0, mGlideB = 0.0;
+  Designs mDesigns;
+  CascadeCoefficients mPreCoefficients, mPostCoefficients; // the designs by lane
+  Channel mChannels[2];
+  // The low-pass coefficients over a0 (b0, b1, b2, a1, a2), per channel: the
+  // twice-rate recursion multiplies where LPF73::Process divides, and takes
+  // the newest output last, so one step waits on the last for a product and
+  // a subtraction.
+  double mLowpass[2][5] = {};
+  int mFramesSinceClear = 0; // oversampled frames since the lines were emptied, up to kHistory
+  int mLastChannels = 2;
 
-  // Per-chunk scratch between the passes of Run.
+  // Per-chunk scratch shared by the passes of Run.
   double mDrive[kChunk] = {};
-  StereoSample mEmphasised[kChunk] = {};
-  StereoSample mPreamp[kChunk] = {};
-  double mCurve[4 * kChunk] = {};                // curve inputs, then outputs: 2 or 4 per frame
-  double mGain[4 * kChunk] = {};                 // the matching gain divisors
-  StereoBiquadCoefficients mPreCoefficients[3];  // low, peak, high
-  StereoBiquadCoefficients mPostCoefficients[4]; // low, peak, high, band
+  double mGain[kMaxGainSteps][kChunk] = {};
+  // The emphasised input of this chunk and the next (made while this one's
+  // sections run), by channel.
+  double mEmphasised[2][2][kChunk] = {};
+  int mNow = 0; // which of the two is this chunk's
+  double mPreamp[2][kChunk] = {};
+  double mSection[2][kChunk] = {};
+  double mOutputGain[2][kChunk] = {};
+  double mFirst[kChunk] = {}, mSecond[kChunk] = {};
 };
 
 } // namespace iplug

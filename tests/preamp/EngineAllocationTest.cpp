@@ -1,66 +1,18 @@
-// The audio path must never touch the heap: every allocation in this binary
-// is counted, and a long run of blocks in every mode must add none.
+// The audio path must never touch the heap: every allocation the processing
+// thread makes is counted, and a long run of blocks in every mode, mono and
+// stereo, must add none.
+#include "AllocationCounter.h"
 #include "EngineHarness.h"
 #include "preamp/CorvaneEngine.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
+#include <limits>
+#include <memory>
 
-namespace {
-std::atomic<long> gAllocations{0};
-} // namespace
-
-#ifndef CORVANE_SANITIZED
-// The sanitizer runtimes bring their own allocator; counting is done in the
-// plain builds only.
-extern "C" {
-void* __real_malloc(std::size_t);
-void* __real_calloc(std::size_t, std::size_t);
-void* __real_realloc(void*, std::size_t);
-}
-
-void* operator new(std::size_t n)
-{
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = __real_malloc(n ? n : 1))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept
-{
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return __real_malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
-// Direct C allocations from our own objects go through these (--wrap).
-extern "C" {
-void* __wrap_malloc(std::size_t n)
-{
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return __real_malloc(n);
-}
-void* __wrap_calloc(std::size_t n, std::size_t s)
-{
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return __real_calloc(n, s);
-}
-void* __wrap_realloc(void* p, std::size_t n)
-{
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return __real_realloc(p, n);
-}
-}
-#endif
-
+using corvane_test::AllocationCount;
+using corvane_test::CountingScope;
 using iplug::CorvaneEngine;
 
 TEST(CorvaneEngineAllocation, CounterSeesAllocations)
@@ -69,12 +21,15 @@ TEST(CorvaneEngineAllocation, CounterSeesAllocations)
   GTEST_SKIP() << "allocation counting runs in the plain builds";
 #else
   // volatile keeps the compiler from eliding the pairs.
-  const long before = gAllocations.load();
-  int* volatile p = new int(3);
-  delete p;
-  void* volatile q = std::malloc(16);
-  std::free(q);
-  EXPECT_EQ(gAllocations.load() - before, 2);
+  const long before = AllocationCount();
+  {
+    CountingScope counting;
+    int* volatile p = new int(3);
+    delete p;
+    void* volatile q = std::malloc(16);
+    std::free(q);
+  }
+  EXPECT_EQ(AllocationCount() - before, 2);
 #endif
 }
 
@@ -91,9 +46,10 @@ TEST(CorvaneEngineAllocation, ProcessBlockNeverAllocates)
   double* outs[2] = {out.l.data(), out.r.data()};
   engine->Reset(48000.0);
 
-  const long before = gAllocations.load();
+  const long before = AllocationCount();
   for (int mode = 0; mode < 64; ++mode)
   {
+    CountingScope counting;
     engine->OnParamChange(CorvaneEngine::kOversampling, mode & 1);
     engine->OnParamChange(CorvaneEngine::kPreampBypass, (mode >> 1) & 1);
     engine->OnParamChange(CorvaneEngine::kFilterBypass, (mode >> 2) & 1);
@@ -106,6 +62,6 @@ TEST(CorvaneEngineAllocation, ProcessBlockNeverAllocates)
       engine->ProcessBlock(ins, outs, 512 - block * 7, block % 5 == 0 ? 1 : 2);
     engine->ProcessBlock(ins, outs, 0);
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(AllocationCount() - before, 0);
 #endif
 }
