@@ -10,10 +10,9 @@ namespace {
 class Timer_impl final : public Timer
 {
 public:
-  Timer_impl(ITimerFunction function, uint32_t periodMs) : mFunction(std::move(function))
+  Timer_impl(ITimerFunction function, CFTimeInterval interval) : mFunction(std::move(function))
   {
     CFRunLoopTimerContext context = {0, this, nullptr, nullptr, nullptr};
-    const CFTimeInterval interval = periodMs / 1000.0;
     mTimer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), interval, 0, 0, &Fire, &context);
     CFRunLoopAddTimer(CFRunLoopGetMain(), mTimer, kCFRunLoopCommonModes);
   }
@@ -43,7 +42,12 @@ private:
 
 Timer* Timer::Create(ITimerFunction function, uint32_t periodMs)
 {
-  return new Timer_impl(std::move(function), periodMs);
+  return new Timer_impl(std::move(function), periodMs / 1000.0);
+}
+
+Timer* Timer::Create(ITimerFunction function, std::chrono::duration<double> period)
+{
+  return new Timer_impl(std::move(function), period.count());
 }
 
 } // namespace iplug

@@ -209,19 +209,13 @@ void IGraphics::ForStandardControlsFunc(const IControlFunction& func) const
     func(mControls.Get(i));
 }
 
-void IGraphics::ForAllControlsFunc(const IControlFunction& func) const
+IControl* IGraphics::OverlayAt(int i) const
 {
-  ForStandardControlsFunc(func);
-  if (mPerfDisplay)
-    func(mPerfDisplay.get());
-  if (mCornerResizer)
-    func(mCornerResizer.get());
-  if (mTextEntryControl)
-    func(mTextEntryControl.get());
-  if (mPopupControl)
-    func(mPopupControl.get());
-  for (const auto& bubble : mBubbleControls)
-    func(bubble.get());
+  IControl* const fixed[] = {mPerfDisplay.get(), mCornerResizer.get(), mTextEntryControl.get(), mPopupControl.get()};
+  for (IControl* overlay : fixed)
+    if (overlay && i-- == 0)
+      return overlay;
+  return i >= 0 && i < NBubbleControls() ? mBubbleControls[static_cast<size_t>(i)].get() : nullptr;
 }
 
 void IGraphics::ForControlWithParam(int paramIdx, const IControlFunction& func) const
@@ -244,7 +238,7 @@ void IGraphics::ForControlInGroup(const char* group, const IControlFunction& fun
 
 void IGraphics::SetAllControlsDirty()
 {
-  ForAllControlsFunc([](IControl* c) { c->SetDirty(false, kNoValIdx); });
+  ForEachControl([](IControl* c) { c->SetDirty(false, kNoValIdx); });
 }
 
 void IGraphics::SetAllControlsClean() { ForAllControls(&IControl::SetClean); }
@@ -270,6 +264,20 @@ void IGraphics::AssignParamNameToolTips()
     if (const IParam* param = c->GetParam(0))
       c->SetTooltip(param->GetName());
   });
+}
+
+const char* IGraphics::TooltipAt(float x, float y) const
+{
+  if (!mEnableTooltips || (mPopupControl && mPopupControl->GetExpanded()))
+    return nullptr;
+  for (int i = mControls.GetSize() - 1; i >= 0; --i)
+  {
+    const IControl* c = mControls.Get(i);
+    const char* tip = c->GetTooltip();
+    if (!c->IsHidden() && tip && *tip && !c->GetTargetRECT().Empty() && c->GetTargetRECT().Contains(x, y))
+      return tip;
+  }
+  return nullptr;
 }
 
 void IGraphics::EnableTooltips(bool enable)
@@ -403,11 +411,16 @@ void IGraphics::Resize(int w, int h, float scale, bool needsPlatformResize)
   // A resize can come from a state load while a control is held: it gets its
   // release and the host the end of the gesture.
   EndMouseCapture();
+  const int densityBefore = BitmapDensity();
   mDrawScale = scale;
   mWidth = w;
   mHeight = h;
 
-  if (mCornerResizer)
+  // Images follow the zoom when it crosses into another variant (dragging the corner from 100 % to
+  // 101 % on a 1x screen wants the @2x artwork), and only then.
+  if (BitmapDensity() != densityBefore)
+    ForAllControls(&IControl::OnRescale);
+  else if (mCornerResizer)
     mCornerResizer->OnRescale();
 
   PlatformResize(mDelegate->EditorResizeFromUI(WindowWidth(), WindowHeight(), needsPlatformResize));
@@ -431,6 +444,33 @@ void IGraphics::SetScreenScale(float scale)
   DrawResize();
 }
 
+float IGraphics::ScaleToFit(int width, int height) const
+{
+  // The window of a zoom, as WindowWidth rounds it, in device pixels.
+  const auto window = [this](float scale, int points) {
+    return static_cast<int>(static_cast<float>(static_cast<int>(static_cast<float>(points) * scale)) * mScreenScale);
+  };
+  const auto fits = [&](float scale) { return window(scale, mWidth) <= width && window(scale, mHeight) <= height; };
+  const auto exactly = [&](float scale) { return window(scale, mWidth) == width && window(scale, mHeight) == height; };
+  if (width <= 0 || height <= 0 || mWidth <= 0 || mHeight <= 0)
+    return mDrawScale;
+  if (exactly(mDrawScale))
+    return mDrawScale; // a host confirming the size the editor asked for changes nothing
+  if (exactly(1.f) && 1.f >= mMinScale && 1.f <= mMaxScale)
+    return 1.f;
+  // Just under the zoom where either side would take one pixel more than it has.
+  const auto limit = [this](int pixels, int points) {
+    const float wholePoints = std::ceil(static_cast<float>(pixels + 1) / mScreenScale); // first that is too many
+    return wholePoints / static_cast<float>(points);
+  };
+  float scale = std::nextafter(std::min(limit(width, mWidth), limit(height, mHeight)), 0.f);
+  for (int i = 0; i < 8 && !fits(scale); ++i)
+    scale = std::nextafter(scale * (1.f - 1e-6f), 0.f);
+  return std::clamp(scale, mMinScale, mMaxScale);
+}
+
+void IGraphics::FitToHostSize(int width, int height) { Resize(mWidth, mHeight, ScaleToFit(width, height), false); }
+
 void IGraphics::OnDragResize(float x, float y)
 {
   if (mGUISizeMode == EUIResizerMode::Size)
@@ -440,10 +480,14 @@ void IGraphics::OnDragResize(float x, float y)
     Resize(whole(x), whole(y), mDrawScale, true);
     return;
   }
-  const float scale = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);
+  float scale = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);
   // Without a valid press position the ratio is meaningless (NaN or negative): keep the scale.
   if (!std::isfinite(scale) || scale <= 0.f)
     return;
+  // Where the pointer stops is never exact: near 100 % the artwork's own size wins, so that is what
+  // gets drawn (pixel for pixel) and saved.
+  if (std::fabs(scale - 1.f) <= kResizeSnapRange)
+    scale = 1.f;
   Resize(mWidth, mHeight, scale, true);
 }
 
@@ -597,22 +641,24 @@ void IGraphics::ShowBubbleControl(IControl* caller, float x, float y, const char
     return;
   }
 
+  // A bubble already following this touch; else a hidden one; else one whose touch has let go. One
+  // that follows another touch still held is never taken from it: then this touch shows none.
   std::vector<ITouchID> touches;
   GetTouches(caller, touches);
-  IBubbleControl* bubble = nullptr;
-  ITouchID touch = 0;
-  if (touches.size() == 1)
-  {
-    touch = touches.front();
+  const ITouchID touch = touches.size() == 1 ? touches.front() : 0;
+  const auto first = [this](const auto& wanted) -> IBubbleControl* {
     for (const auto& b : mBubbleControls)
-      if (b->GetTouchID() == touch)
-        bubble = b.get();
-  }
+      if (wanted(*b))
+        return b.get();
+    return nullptr;
+  };
+  IBubbleControl* bubble = first([touch](const IBubbleControl& b) { return !b.IsHidden() && b.GetTouchID() == touch; });
   if (!bubble)
-  {
-    static size_t sNextBubble = 0; // shared round-robin across editors
-    bubble = mBubbleControls[sNextBubble++ % mBubbleControls.size()].get();
-  }
+    bubble = first([](const IBubbleControl& b) { return b.IsHidden(); });
+  if (!bubble)
+    bubble = first([this](const IBubbleControl& b) { return !mCapturedMap.count(b.GetTouchID()); });
+  if (!bubble)
+    return;
   bubble->ShowBubble(caller, x, y, str, dir, minimumContentBounds, touch);
 }
 

@@ -71,6 +71,9 @@ public:
   void Draw(IRECTList& rects);
   void SetAllControlsDirty();
   void SetAllControlsClean();
+  /** One tick of the frame timer: collects the dirty regions into a list kept from frame to frame
+      (so a frame allocates nothing for it), cleans the controls and redraws; false when nothing was dirty. */
+  bool RedrawDirty();
 
   /** Base part: feeds the frame interval to the frames-per-second display. Backends call it first. */
   virtual void BeginFrame();
@@ -230,11 +233,11 @@ public:
   IBubbleControl* GetBubbleControl(int i) const;
 
   /** Every control in list order, then the overlays: FPS display, corner resizer, text entry, popup, bubbles. */
-  void ForAllControlsFunc(const IControlFunction& func) const;
+  void ForAllControlsFunc(const IControlFunction& func) const { ForEachControl(func); }
   template <class Method, class... Args>
   void ForAllControls(Method method, Args... args)
   {
-    ForAllControlsFunc([&](IControl* c) { (c->*method)(args...); });
+    ForEachControl([&](IControl* c) { (c->*method)(args...); });
   }
   /** The control list only. */
   void ForStandardControlsFunc(const IControlFunction& func) const;
@@ -263,6 +266,10 @@ public:
   void SetControlBounds(int idx, const IRECT& r);
 
   void AssignParamNameToolTips();
+  /** The tooltip to show for the pointer at (x, y): that of the topmost listed control that is not
+      hidden, has a tooltip and whose target rectangle holds the point; null when there is none, when
+      tooltips are off or while an in-editor menu is open. */
+  const char* TooltipAt(float x, float y) const;
   void EnableTooltips(bool enable);
   bool TooltipsEnabled() const { return mEnableTooltips; }
   void EnableMouseOver(bool enable) { mEnableMouseOver = enable; }
@@ -299,6 +306,16 @@ public:
   IRECT GetBounds() const { return IRECT(0.f, 0.f, static_cast<float>(mWidth), static_cast<float>(mHeight)); }
   EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
   bool GetResizingInProgress() const { return mResizingInProgress; }
+  /** The zoom at which the editor's window fits `width` x `height` device pixels, keeping its aspect
+      ratio, within the scale limits: the current zoom when its window is that size already, 100 %
+      when that is, else the largest whose window fits. */
+  float ScaleToFit(int width, int height) const;
+  /** The host gives the editor `width` x `height` device pixels (it resized the parent, or sent a
+      size): the editor zooms to fit them without asking the host for a size in turn. Platforms
+      whose view the host sizes also give the view that size and place the editor in it. */
+  virtual void FitToHostSize(int width, int height);
+  /** How close to 100 % a drag of the corner resizer in scale mode lands on exactly 100 %. */
+  static constexpr float kResizeSnapRange = 0.02f;
   /** Called by the corner resizer on a press: the next drags resize the editor. */
   void StartDragResize() { mResizingInProgress = true; }
   void OnDragResize(float x, float y);
@@ -363,8 +380,15 @@ public:
   /** An image decoded from bytes in memory, cached under `name`. */
   virtual IBitmap LoadBitmap(const char* name, const void* data, int dataSize, int nStates = 1,
                              bool framesAreHorizontal = false, int targetScale = 0);
-  /** `bitmap` reloaded for the current screen scale, with its frames and layout. */
+  /** `bitmap` for the density the editor draws at now (BitmapTargetScale), with its frames and layout:
+      the same handle while that stays the variant it came from, so only a change of variant reloads. */
   IBitmap GetScaledBitmap(const IBitmap& bitmap);
+  /** Device pixels per point that images are drawn at, rounded up: ceil(screen scale x draw scale).
+      A 200 % editor on a 1x screen wants the same images as a 100 % editor on a 2x screen. */
+  int BitmapDensity() const;
+  /** The scale variant of the image `name` that suits BitmapDensity: the file found first in the search
+      for that density (so capped at the densest variant there is), or the density when none is found. */
+  int BitmapTargetScale(const char* name) const;
   /** A document parsed once per process and shared by every editor; empty on failure. */
   virtual ISVG LoadSVG(const char* fileName, const char* units = "px", float dpi = 72.f);
   virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px", float dpi = 72.f);
@@ -404,6 +428,11 @@ public:
   /** Headless default: forgets the window and lets the backend drop the view (OnViewDestroyed). */
   virtual void CloseWindow();
   virtual void* GetWindow() { return mWindow; }
+  /** Places a native view of the platform (on X11 a window id) in the editor at `bounds`, in editor
+      points, above what the editor draws; it follows the editor's zoom. The caller keeps owning it. */
+  virtual void AttachPlatformView(const IRECT& /*bounds*/, void* /*view*/) {}
+  /** Takes an attached native view out of the editor again, unharmed. */
+  virtual void RemovePlatformView(void* /*view*/) {}
   bool WindowIsOpen() { return GetWindow() != nullptr; }
   virtual void GetMouseLocation(float& x, float& y) const
   {
@@ -537,6 +566,17 @@ protected:
   void* mWindow = nullptr;
 
 private:
+  /** ForAllControlsFunc for any callable: the frame cycle visits every control without wrapping a function. */
+  template <class Func>
+  void ForEachControl(Func&& func) const
+  {
+    for (int i = 0; i < mControls.GetSize(); ++i)
+      func(mControls.Get(i));
+    for (int i = 0; IControl* overlay = OverlayAt(i); ++i)
+      func(overlay);
+  }
+  /** The i-th attached overlay in drawing order (FPS display, corner resizer, text entry, popup, bubbles), or null. */
+  IControl* OverlayAt(int i) const;
   void DrawRegion(const IRECT& r, float scale);
   void DrawControl(IControl* control, const IRECT& r, float scale);
   void PrepareRegion(const IRECT& r);
@@ -593,8 +633,9 @@ private:
   IGEditorDelegate* mDelegate;
   bool mCursorHidden = false;
   IRECT mClipRECT;
+  IRECTList mDirtyRects;
   IMatrix mTransform;
-  std::stack<IMatrix> mTransformStates;
+  std::vector<IMatrix> mTransformStates; // a vector, so emptying it keeps its storage
   std::stack<ILayer*> mLayers;
 };
 

@@ -32,7 +32,7 @@ bool IGraphics::IsDirty(IRECTList& rects)
   ForAllControls(&IControl::Animate);
 
   bool dirty = false;
-  ForAllControlsFunc([&](IControl* c) {
+  ForEachControl([&](IControl* c) {
     if (c->IsDirty())
     {
       rects.Add(c->GetRECT().GetPadded(kDirtyPadding));
@@ -40,6 +40,16 @@ bool IGraphics::IsDirty(IRECTList& rects)
     }
   });
   return dirty;
+}
+
+bool IGraphics::RedrawDirty()
+{
+  mDirtyRects.Clear();
+  if (!IsDirty(mDirtyRects))
+    return false;
+  SetAllControlsClean();
+  Draw(mDirtyRects);
+  return true;
 }
 
 void IGraphics::Draw(IRECTList& rects)
@@ -67,7 +77,7 @@ void IGraphics::Draw(IRECTList& rects)
 
 void IGraphics::DrawRegion(const IRECT& r, float scale)
 {
-  ForAllControlsFunc([&](IControl* c) { DrawControl(c, r, scale); });
+  ForEachControl([&](IControl* c) { DrawControl(c, r, scale); });
 }
 
 void IGraphics::DrawControl(IControl* control, const IRECT& r, float scale)
@@ -87,7 +97,7 @@ void IGraphics::DrawControl(IControl* control, const IRECT& r, float scale)
 
 void IGraphics::PrepareRegion(const IRECT& r)
 {
-  mTransformStates = {};
+  mTransformStates.clear();
   mTransform = IMatrix();
   PathTransformSetMatrix(mTransform);
   PathClear();
@@ -475,14 +485,14 @@ void IGraphics::FillConvexPolygon(const IColor& color, const float* x, const flo
 
 // ---------------------------------------------------------------- transforms
 
-void IGraphics::PathTransformSave() { mTransformStates.push(mTransform); }
+void IGraphics::PathTransformSave() { mTransformStates.push_back(mTransform); }
 
 void IGraphics::PathTransformRestore()
 {
   if (!mTransformStates.empty())
   {
-    mTransform = mTransformStates.top();
-    mTransformStates.pop();
+    mTransform = mTransformStates.back();
+    mTransformStates.pop_back();
     PathTransformSetMatrix(mTransform);
   }
 }
@@ -490,7 +500,7 @@ void IGraphics::PathTransformRestore()
 void IGraphics::PathTransformReset(bool clearStack)
 {
   if (clearStack)
-    mTransformStates = {};
+    mTransformStates.clear();
   mTransform = IMatrix();
   PathTransformSetMatrix(mTransform);
 }

@@ -69,6 +69,12 @@ void IGEditorDelegate::SetScreenScale(float scale)
     mGraphics->SetScreenScale(scale);
 }
 
+void IGEditorDelegate::OnParentWindowResize(int width, int height)
+{
+  if (mGraphics)
+    mGraphics->FitToHostSize(width, height);
+}
+
 void IGEditorDelegate::SendParameterValueFromDelegate(int paramIdx, double value, bool normalized)
 {
   if (mGraphics)

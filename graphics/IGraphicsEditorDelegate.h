@@ -35,6 +35,8 @@ public:
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
   void SetScreenScale(float scale) override;
+  /** The host resized the editor's parent (or sent its size): the editor zooms to fit. */
+  void OnParentWindowResize(int width, int height) override;
 
   void SendParameterValueFromDelegate(int paramIdx, double value, bool normalized) override;
   void SendControlValueFromDelegate(int ctrlTag, double normalizedValue) override;

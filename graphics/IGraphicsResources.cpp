@@ -2,6 +2,7 @@
 
 #include "graphics/IGraphics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -78,9 +79,27 @@ APIBitmap* IGraphics::SearchBitmapInCache(const char* name, int targetScale, int
   return nullptr;
 }
 
+int IGraphics::BitmapDensity() const
+{
+  // A hair over a whole number (a zoom of 100.01 %) does not need the next variant.
+  return std::max(1, static_cast<int>(std::ceil(GetBackingPixelScale() - 1e-3f)));
+}
+
+int IGraphics::BitmapTargetScale(const char* name) const
+{
+  const int density = BitmapDensity();
+  const std::string ext = FileExtension(name);
+  WDL_String path;
+  int source = 0;
+  if (!ext.empty() && SearchImageResource(name, ext.c_str(), path, density, source) != kNotFound)
+    return source;
+  return density;
+}
+
 IBitmap IGraphics::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
 {
-  targetScale = DefaultTargetScale(targetScale, GetScreenScale());
+  if (targetScale <= 0)
+    targetScale = BitmapTargetScale(name);
   StaticStorage<APIBitmap>::Accessor cache(BitmapCache());
   if (APIBitmap* cached = cache.Find(name, targetScale))
     return IBitmap(cached, nStates, framesAreHorizontal, name);
@@ -140,8 +159,10 @@ IBitmap IGraphics::LoadBitmap(const char* name, const void* data, int dataSize, 
 
 IBitmap IGraphics::GetScaledBitmap(const IBitmap& bitmap)
 {
-  return LoadBitmap(bitmap.GetResourceName().Get(), bitmap.N(), bitmap.GetFramesAreHorizontal(),
-                    static_cast<int>(std::ceil(GetScreenScale())));
+  const int target = BitmapTargetScale(bitmap.GetResourceName().Get());
+  if (bitmap.IsValid() && bitmap.GetScale() == static_cast<float>(target))
+    return bitmap;
+  return LoadBitmap(bitmap.GetResourceName().Get(), bitmap.N(), bitmap.GetFramesAreHorizontal(), target);
 }
 
 void IGraphics::RetainBitmap(const IBitmap& bitmap, const char* cacheName)

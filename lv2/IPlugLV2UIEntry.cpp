@@ -132,8 +132,12 @@ int Idle(LV2UI_Handle ui)
   return open ? 0 : 1;
 }
 
+// The host tells the editor its new size, passing the editor's handle (the interface's own handle
+// field is null): the editor zooms to fit it.
 int Resize(LV2UI_Feature_Handle ui, int width, int height)
 {
+  if (!ui || width <= 0 || height <= 0)
+    return 1;
   Plug(ui)->OnParentWindowResize(width, height);
   return 0;
 }

@@ -42,8 +42,14 @@ void InitParams(IEditorDelegate& plug)
   plug.GetParam(E::kOutput)
     ->InitDouble("Output", 0.0, -24.0, 24.0, 0.1, "dB", 0, "", IParam::ShapeLinear(), IParam::kUnitCustom);
 
-  plug.GetParam(E::kFilterBypass)->InitInt("Filter Bypass", 0, 0, 1);
-  plug.GetParam(E::kPreampBypass)->InitInt("Preamp Bypass", 1, 0, 1);
+  // Engage switches: 1 puts the section into the path. Named for what a user reads in a host's
+  // generic view or automation lane ("Filter Bypass In"); the values stay as they are saved.
+  IParam& filterBypass = *plug.GetParam(E::kFilterBypass);
+  filterBypass.InitInt("Filter Bypass", 0, 0, 1);
+  SetTexts(filterBypass, {"Out", "In"});
+  IParam& preampBypass = *plug.GetParam(E::kPreampBypass);
+  preampBypass.InitInt("Preamp Bypass", 1, 0, 1);
+  SetTexts(preampBypass, {"Out", "In"});
   plug.GetParam(E::kMicPre)->InitInt("Mic Pre", 0, 0, 1);
   plug.GetParam(E::kPhase)->InitInt("Phase", 0, 0, 1);
 

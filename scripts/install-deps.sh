@@ -15,12 +15,13 @@ packages=(
   lilv-utils lv2file sordi jalv jackd2  # the LV2 bundle checked and benchmarked with Debian's tools
   libserd-dev                       # LV2 preset bundles (Turtle) in the command-line host
   libkissfft-dev                    # transforms of "corvane analyze" (BSD-3-Clause)
-  libx11-dev libxcursor-dev libxkbcommon-dev  # editor window
+  libx11-dev libxcursor-dev libxkbcommon-dev libxft-dev  # editor window; its tooltips' text
   xdg-utils                         # opening URLs and folders from the editor
   xvfb xauth xdotool                # the editor window's tests: their own X server and input
   dpf-source libstb-dev             # NanoVG with fontstash, stb_image: the editor's drawing
   libegl-dev libgl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri  # OpenGL through EGL; llvmpipe draws without a GPU
   librsvg2-dev libfontconfig-dev    # SVG documents, installed fonts
+  libglib2.0-dev dbus-daemon        # the desktop's colour scheme from its settings portal; a bus for its test
   fonts-roboto-unhinted             # the editor's font, copied into the bundle
   clang-format                      # scripts/check-format.sh
 )

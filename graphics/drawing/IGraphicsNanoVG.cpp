@@ -173,11 +173,22 @@ void IGraphicsNanoVG::EndFrame()
   if (mVG && mMainFrameBuffer && ActivateGLContext())
   {
     EndVGFrame();
-    // The composite: the whole editor image onto the window in one copy. It replaces every
-    // window pixel, so the window needs no clearing first.
+    // The composite: the whole editor image onto the window in one copy. Where the window is the
+    // editor's size that replaces every pixel; in a larger window the rest is cleared first.
+    int windowWidth = mFBWidth, windowHeight = mFBHeight, left = 0, top = 0;
+    GetCompositePlacement(windowWidth, windowHeight, left, top);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, mMainFrameBuffer->fbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GetWindowFramebuffer());
-    glBlitFramebuffer(0, 0, mFBWidth, mFBHeight, 0, 0, mFBWidth, mFBHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glDisable(GL_SCISSOR_TEST);
+    if (windowWidth != mFBWidth || windowHeight != mFBHeight || left != 0 || top != 0)
+    {
+      glViewport(0, 0, windowWidth, windowHeight);
+      glClearColor(0.f, 0.f, 0.f, 1.f);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+    const int bottom = windowHeight - top - mFBHeight; // GL counts rows from the bottom
+    glBlitFramebuffer(0, 0, mFBWidth, mFBHeight, left, bottom, left + mFBWidth, bottom + mFBHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, GetWindowFramebuffer());
     OnFrameComposited();
   }
@@ -289,7 +300,7 @@ bool IGraphicsNanoVG::BitmapExtSupported(const char* ext)
 IBitmap IGraphicsNanoVG::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
 {
   if (targetScale <= 0)
-    targetScale = static_cast<int>(std::ceil(GetScreenScale()));
+    targetScale = BitmapTargetScale(name);
   StaticStorage<APIBitmap>::Accessor cache(mBitmapCache);
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap)

@@ -116,6 +116,15 @@ protected:
   virtual unsigned GetWindowFramebuffer() { return 0; }
   /** Called after each composite, for example to present a window surface. */
   virtual void OnFrameComposited() {}
+  /** The window framebuffer's size in pixels and where the editor's top-left corner lies on it
+      (pixels from the window's top-left). By default the window is the editor, exactly; a window a
+      host sized otherwise is cleared around the editor. */
+  virtual void GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top)
+  {
+    windowWidth = mFBWidth;
+    windowHeight = mFBHeight;
+    left = top = 0;
+  }
 
   void SetClipRegion(const IRECT& r) override;
   void PathTransformSetMatrix(const IMatrix& m) override;

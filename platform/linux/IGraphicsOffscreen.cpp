@@ -68,15 +68,7 @@ void IGraphicsOffscreen::DrawResize()
     mTarget.Create(FramebufferWidth(), FramebufferHeight());
 }
 
-bool IGraphicsOffscreen::DrawFrame()
-{
-  IRECTList rects;
-  if (!IsDirty(rects))
-    return false;
-  SetAllControlsClean();
-  Draw(rects);
-  return true;
-}
+bool IGraphicsOffscreen::DrawFrame() { return RedrawDirty(); }
 
 void IGraphicsOffscreen::Finish()
 {

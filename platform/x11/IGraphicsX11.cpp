@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "core/Timer.h"
 #include "graphics/IGraphicsEditorDelegate.h"
@@ -19,6 +20,8 @@
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11Tooltip.h"
+#include "platform/x11/XdndTarget.h"
 #include "platform/x11/X11KeyMap.h"
 
 // X11's headers define names such as None and Status as macros: they come last.
@@ -117,6 +120,7 @@ void* IGraphicsX11::OpenWindow(void* parent)
     return nullptr;
   }
   SetScreenScale(screenScale); // sizes the window and creates the editor's framebuffer
+  ReadAppearance(true);        // before the layout, which may ask for it
   IGraphics::OpenWindow(reinterpret_cast<void*>(mXWindow));
   // Menus and text entry are drawn in the editor: X11 has neither.
   if (!GetPopupMenuControl())
@@ -214,7 +218,22 @@ bool IGraphicsX11::CreateWindow(XID parent)
   XFreePixmap(mDisplay, blank);
 
   mClipboard = std::make_unique<x11::X11Clipboard>(mDisplay, mXWindow);
+  // Files dropped on the editor go to the control under the drop point, one name at a time.
+  mDropTarget =
+    std::make_unique<x11::XdndTarget>(mDisplay, mXWindow, [this](const std::vector<std::string>& names, int x, int y) {
+      for (const std::string& name : names)
+        OnDrop(name.c_str(), ToPointX(x), ToPointY(y));
+    });
   PlatformResize(false); // size hints of a top-level window; the window exists for the render connection
+  // A host that resizes the parent on its own account wants the editor to fill it.
+  XWindowAttributes parentAttrs{};
+  if (parent && XGetWindowAttributes(mDisplay, parent, &parentAttrs))
+  {
+    XSelectInput(mDisplay, parent, StructureNotifyMask);
+    mHostSize.Reset({static_cast<int>(w), static_cast<int>(h)}, {parentAttrs.width, parentAttrs.height});
+  }
+  else
+    mHostSize.Reset({static_cast<int>(w), static_cast<int>(h)});
   return true;
 }
 
@@ -227,6 +246,10 @@ void IGraphicsX11::DestroyWindow()
     XSync(RenderDisplay(), False); // the surface is gone before its window goes
   }
   mClipboard.reset();
+  mTooltip.reset();
+  mDropTarget.reset();
+  mSettingsOwner = 0;
+  mRestSinceMs = -1.0;
   if (!mDisplay)
     return;
   for (unsigned long& cursor : mCursors)
@@ -234,6 +257,8 @@ void IGraphicsX11::DestroyWindow()
       XFreeCursor(mDisplay, std::exchange(cursor, 0));
   if (mBlankCursor)
     XFreeCursor(mDisplay, std::exchange(mBlankCursor, 0));
+  for (const auto& view : std::exchange(mPlatformViews, {}))
+    DetachPlatformView(view.first);
   if (mXWindow && !mWindowGone)
     XDestroyWindow(mDisplay, mXWindow); // still fails when its parent went just now: caught
   mXWindow = 0;
@@ -242,6 +267,7 @@ void IGraphicsX11::DestroyWindow()
   mWindow = nullptr;
   mParent = 0;
   mWindowGone = false;
+  mHostWidth = mHostHeight = mEditorLeft = mEditorTop = 0;
   mCursorLocked = false;
   mMouseOutDuringDrag = false;
   mClicks.Reset();
@@ -251,8 +277,17 @@ void IGraphicsX11::PlatformResize(bool)
 {
   if (!mDisplay || !mXWindow)
     return;
-  const int w = std::max(1, static_cast<int>(static_cast<int>(Width() * GetDrawScale()) * GetScreenScale()));
-  const int h = std::max(1, static_cast<int>(static_cast<int>(Height() * GetDrawScale()) * GetScreenScale()));
+  if (mFitting)
+  {
+    PlaceEditor(); // the window keeps the host's size
+    return;
+  }
+  // The editor sets its own size again (the corner handle, a saved size): the window follows it.
+  mHostWidth = mHostHeight = 0;
+  PlaceEditor();
+  const int w = EditorPixelWidth();
+  const int h = EditorPixelHeight();
+  mHostSize.WindowSizeRequested({w, h}, true);
   if (!mParent)
   {
     // The editor sets its own size (corner handle); the window manager keeps to it.
@@ -266,7 +301,7 @@ void IGraphicsX11::PlatformResize(bool)
   // Drawing goes through another connection: the server must have the new size first.
   XSync(mDisplay, False);
   mNeedsPresent = true;
-  mResized = true;
+  mResizePresents = kResizePresents;
 }
 
 void IGraphicsX11::SetTimerEnabled(bool enabled)
@@ -277,9 +312,9 @@ void IGraphicsX11::SetTimerEnabled(bool enabled)
     mTimer.reset();
     return;
   }
+  // A period of exactly 1/fps: whole milliseconds would give 62.5 frames a second at 60.
   if (!mTimer)
-    mTimer.reset(
-      Timer::Create([this](Timer&) { Idle(); }, static_cast<uint32_t>(std::max(1, 1000 / std::max(1, FPS())))));
+    mTimer.reset(Timer::Create([this](Timer&) { Idle(); }, std::chrono::duration<double>(1.0 / std::max(1, FPS()))));
 }
 
 bool IGraphicsX11::ActivateGLContext() { return mGL && mGL->MakeCurrent(); }
@@ -313,6 +348,7 @@ bool IGraphicsX11::Idle()
     XNextEvent(mDisplay, &event);
     HandleEvent(event);
   }
+  ShowTooltipAfterRest();
   DrawFrame();
   return mDisplay && !mCloseRequested && !mWindowGone;
 }
@@ -321,41 +357,50 @@ void IGraphicsX11::DrawFrame()
 {
   if (!mDisplay || mWindowGone || !ActivateGLContext())
     return;
-  IRECTList rects;
-  if (IsDirty(rects))
-  {
-    SetAllControlsClean();
-    Draw(rects);
-  }
-  else if (mNeedsPresent)
+  if (!RedrawDirty() && mNeedsPresent)
   {
     // Uncovered or resized: put the editor's framebuffer on screen again.
     BeginFrame();
     EndFrame();
   }
-  if (mResized)
+  if (mResizePresents > 0)
   {
-    // The window surface takes its new size at a swap: the first frame after a resize may
-    // still have gone out at the old one.
+    // The window surface takes its new size at a swap, and not always the first one after the
+    // window's change: the frames after a resize are presented again for a few ticks.
+    --mResizePresents;
     BeginFrame();
     EndFrame();
   }
   mNeedsPresent = false;
-  mResized = false;
 }
 
 // ------------------------------------------------------------------ events
 void IGraphicsX11::HandleEvent(XEvent& event)
 {
-  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)))
+  if (!mDisplay || (mClipboard && mClipboard->HandleEvent(event)) || (mTooltip && mTooltip->HandleEvent(event)) ||
+      (mDropTarget && mDropTarget->HandleEvent(event)))
     return;
+  switch (event.type)
+  {
+    case ButtonPress:
+    case ButtonRelease:
+    case KeyPress:
+    case KeyRelease:
+    case LeaveNotify:
+    case FocusOut: EndTooltipRest(); break;
+    default: break;
+  }
   switch (event.type)
   {
     case Expose:
       if (event.xexpose.count == 0)
         mNeedsPresent = true;
       break;
-    case ConfigureNotify: mNeedsPresent = true; break;
+    case ConfigureNotify: OnConfigure(event); break;
+    case PropertyNotify:
+      if (mSettingsOwner && event.xproperty.window == mSettingsOwner)
+        ReadAppearance(false);
+      break;
     case DestroyNotify:
       // Destroyed from outside, with the host's window or alone: closed, as far as the host is concerned.
       if (event.xdestroywindow.window == mXWindow && !mWindowGone)
@@ -405,8 +450,8 @@ void IGraphicsX11::HandleEvent(XEvent& event)
 void IGraphicsX11::OnButton(XEvent& event, bool press)
 {
   const XButtonEvent& b = event.xbutton;
-  const float x = b.x / Scale();
-  const float y = b.y / Scale();
+  const float x = ToPointX(b.x);
+  const float y = ToPointY(b.y);
   IMouseMod mod = ModifiersOf(b.state);
   if (b.button == Button4 || b.button == Button5)
   {
@@ -447,8 +492,8 @@ void IGraphicsX11::OnButton(XEvent& event, bool press)
 void IGraphicsX11::OnMotion(XEvent& event)
 {
   const XMotionEvent& m = event.xmotion;
-  const float x = m.x / Scale();
-  const float y = m.y / Scale();
+  const float x = ToPointX(m.x);
+  const float y = ToPointY(m.y);
   float prevX = mPrevX;
   float prevY = mPrevY;
   if (mCursorLocked && CursorIsHidden())
@@ -457,18 +502,27 @@ void IGraphicsX11::OnMotion(XEvent& event)
     // stop at the screen's edge. The event our own warp causes moves nothing.
     if (m.x == mLockX && m.y == mLockY)
       return;
-    prevX = mLockX / Scale();
-    prevY = mLockY / Scale();
+    prevX = ToPointX(mLockX);
+    prevY = ToPointY(mLockY);
     XWarpPointer(mDisplay, None, mXWindow, 0, 0, 0, 0, mLockX, mLockY);
     XFlush(mDisplay);
   }
   mPrevX = x;
   mPrevY = y;
   const IMouseMod mod = ModifiersOf(m.state);
+  EndTooltipRest();
   if (mod.L || mod.R)
     OnMouseDrag({IMouseInfo{x, y, x - prevX, y - prevY, mod}});
   else
+  {
+    // A new rest begins where the pointer stopped.
+    mRestSinceMs = GetAnimationTimeMs();
+    mRestX = x;
+    mRestY = y;
+    mRestRootX = m.x_root;
+    mRestRootY = m.y_root;
     OnMouseOver(x, y, mod);
+  }
 }
 
 void IGraphicsX11::OnKey(XEvent& event, bool press)
@@ -564,8 +618,8 @@ void IGraphicsX11::MoveMouseCursor(float x, float y)
 {
   if (!mDisplay)
     return;
-  const int px = static_cast<int>(x * Scale());
-  const int py = static_cast<int>(y * Scale());
+  const int px = static_cast<int>(x * Scale()) + mEditorLeft;
+  const int py = static_cast<int>(y * Scale()) + mEditorTop;
   if (mCursorLocked)
   {
     mLockX = px;
@@ -589,8 +643,8 @@ void IGraphicsX11::PointToScreen(float& x, float& y) const
     return;
   Window child;
   int sx = 0, sy = 0;
-  XTranslateCoordinates(mDisplay, mXWindow, DefaultRootWindow(mDisplay), static_cast<int>(x * Scale()),
-                        static_cast<int>(y * Scale()), &sx, &sy, &child);
+  XTranslateCoordinates(mDisplay, mXWindow, DefaultRootWindow(mDisplay), static_cast<int>(x * Scale()) + mEditorLeft,
+                        static_cast<int>(y * Scale()) + mEditorTop, &sx, &sy, &child);
   x = static_cast<float>(sx);
   y = static_cast<float>(sy);
 }
@@ -603,8 +657,8 @@ void IGraphicsX11::ScreenToPoint(float& x, float& y) const
   int wx = 0, wy = 0;
   XTranslateCoordinates(mDisplay, DefaultRootWindow(mDisplay), mXWindow, static_cast<int>(x), static_cast<int>(y), &wx,
                         &wy, &child);
-  x = wx / Scale();
-  y = wy / Scale();
+  x = ToPointX(wx);
+  y = ToPointY(wy);
 }
 
 // ------------------------------------------------------------------ desktop services

@@ -11,9 +11,12 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "graphics/drawing/IGraphicsNanoVG.h"
 #include "platform/x11/ClickCounter.h"
+#include "platform/x11/HostSizeTracker.h"
 
 typedef struct _XDisplay Display;
 typedef unsigned long XID;
@@ -29,6 +32,8 @@ namespace iplug::igraphics {
 namespace x11 {
 class X11Clipboard;
 class X11ErrorTrap;
+class X11Tooltip;
+class XdndTarget;
 class DesktopServices;
 } // namespace x11
 
@@ -69,6 +74,24 @@ public:
   ECursor SetMouseCursor(ECursor cursor = ECursor::ARROW) override;
   void ForceEndUserEdit() override;
   void PlatformResize(bool parentHasResized) override;
+  /** The window takes the host's size; the editor zooms to fit it, centred, the rest cleared. */
+  void FitToHostSize(int width, int height) override;
+  /** `view`: an X11 window id, of any connection. It becomes a child of the editor's window at `bounds`
+      (editor points), is kept there through zooms, and goes back to the root window, unmapped, when
+      removed or when the editor closes. */
+  void AttachPlatformView(const IRECT& bounds, void* view) override;
+  void RemovePlatformView(void* view) override;
+  /** The running system's version: the Linux kernel's as major x 10000 + minor x 100 + patch. */
+  static int GetUserOSVersion();
+  /** The desktop's preference, read when the window opens and followed while it is open: the settings
+      portal's colour scheme, else a dark XSETTINGS theme (Net/ThemeName), else Light. */
+  EUIAppearance GetUIAppearance() const override { return mAppearance; }
+  /** Hides a tooltip on show: the controls' areas and texts are read again when the pointer next rests. */
+  void UpdateTooltips() override;
+  /** The tooltip shown after the pointer rests this long on a control that has one. */
+  static constexpr double kTooltipDelayMs = 500.0;
+  /** The tooltip window (null until one was first shown), for tests. */
+  const x11::X11Tooltip* GetTooltipWindow() const { return mTooltip.get(); }
   bool GetTextFromClipboard(WDL_String& str) override;
   bool SetTextInClipboard(const char* str) override;
   bool ShowMessageBox(const char* str, const char* title, EMsgBoxType type,
@@ -88,6 +111,7 @@ public:
 protected:
   unsigned GetWindowFramebuffer() override { return 0; }
   void OnFrameComposited() override;
+  void GetCompositePlacement(int& windowWidth, int& windowHeight, int& left, int& top) override;
   IFontDataPtr LoadPlatformFont(const char* fontID, const char* fontName, ETextStyle style) override;
   using IGraphics::LoadPlatformFont;
 
@@ -97,6 +121,24 @@ private:
   void OnWindowGone();
   void DrawFrame();
   float Scale() const { return GetScreenScale() * GetDrawScale(); }
+  /** A window position in pixels as editor points (the editor may sit inside a larger window). */
+  float ToPointX(int x) const { return static_cast<float>(x - mEditorLeft) / Scale(); }
+  float ToPointY(int y) const { return static_cast<float>(y - mEditorTop) / Scale(); }
+  /** The window's size for the editor alone, in pixels. */
+  int EditorPixelWidth() const;
+  int EditorPixelHeight() const;
+  void OnConfigure(const _XEvent& event);
+  /** Reads the desktop's appearance (asking the portal again when `askPortal`); tells the editor when it changed. */
+  void ReadAppearance(bool askPortal);
+  /** Any input but a plain pointer move: the tooltip goes and stays away until the pointer moves. */
+  void EndTooltipRest();
+  /** Shows the tooltip once the pointer has rested long enough on a control that has one. */
+  void ShowTooltipAfterRest();
+  /** Centres the editor in a window the host made larger than it. */
+  void PlaceEditor();
+  /** Puts the attached native views where their rectangles lie at the current zoom. */
+  void PlacePlatformViews();
+  void DetachPlatformView(unsigned long view);
   void OnButton(_XEvent& event, bool press);
   void OnMotion(_XEvent& event);
   void OnKey(_XEvent& event, bool press);
@@ -110,6 +152,17 @@ private:
   std::unique_ptr<Timer> mTimer;
   std::unique_ptr<x11::X11ErrorTrap> mErrors; // this editor's connection: X errors never end the host
   std::unique_ptr<x11::X11Clipboard> mClipboard;
+  std::unique_ptr<x11::X11Tooltip> mTooltip;
+  std::unique_ptr<x11::XdndTarget> mDropTarget;
+  std::vector<std::pair<unsigned long, IRECT>> mPlatformViews; // attached native windows and their places
+  EUIAppearance mAppearance = EUIAppearance::Light;
+  int mPortalScheme = 0;            // the portal's colour scheme (x11::ColorScheme) when the window opened
+  unsigned long mSettingsOwner = 0; // the XSETTINGS manager's window, watched for changes
+  double mRestSinceMs = -1.0;       // when the pointer stopped, on the animation clock; < 0 while none counts
+  float mRestX = 0.f;               // where, editor points and screen pixels
+  float mRestY = 0.f;
+  int mRestRootX = 0;
+  int mRestRootY = 0;
   std::unique_ptr<x11::DesktopServices> mDesktop;
   x11::ClickCounter mClicks;
   std::array<unsigned long, 14> mCursors{};
@@ -119,10 +172,17 @@ private:
   bool mCloseRequested = false;
   bool mWindowGone = false;
   bool mNeedsPresent = false;
-  bool mResized = false;
+  static constexpr int kResizePresents = 3;
+  int mResizePresents = 0; // ticks that present again after a resize
   bool mMouseOutDuringDrag = false;
   bool mCursorLocked = false;
-  float mPrevX = 0.f; // previous pointer position, editor points
+  x11::HostSizeTracker mHostSize;
+  int mHostWidth = 0; // the window's size when a host gave it one, else 0
+  int mHostHeight = 0;
+  int mEditorLeft = 0; // the editor's top-left corner in its window, pixels
+  int mEditorTop = 0;
+  bool mFitting = false; // a zoom to fit the host's size, which leaves the window's size alone
+  float mPrevX = 0.f;    // previous pointer position, editor points
   float mPrevY = 0.f;
   int mLockX = 0; // where the hidden pointer is held, window pixels
   int mLockY = 0;

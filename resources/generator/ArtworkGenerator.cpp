@@ -127,8 +127,11 @@ void Polar(float cx, float cy, float angle, float r, float& x, float& y)
 
 // ---------------------------------------------------------------- the panel
 
-void Scale(IGraphics& g, float cx, float cy, float sweep, float ringR, float labelR,
-           const std::vector<const char*>& labels, int ticks, float fontSize)
+// Room between the end of a tick and the nearest edge of its legend.
+constexpr float kLegendGap = 2.5f;
+
+void Scale(IGraphics& g, float cx, float cy, float sweep, float ringR, const std::vector<const char*>& labels,
+           int ticks, float fontSize)
 {
   // Minor ticks between the labelled ones, a lit arc behind them.
   g.DrawArc(kGrooveLight, cx, cy, ringR - 2.f, -sweep, sweep, nullptr, 1.f);
@@ -148,7 +151,13 @@ void Scale(IGraphics& g, float cx, float cy, float sweep, float ringR, float lab
     Polar(cx, cy, angle, ringR, x1, y1);
     Polar(cx, cy, angle, ringR + 7.f, x2, y2);
     g.DrawLine(kLegend, x1, y1, x2, y2, nullptr, 1.5f);
-    Polar(cx, cy, angle, labelR, lx, ly);
+    // The legend's box clears the tick's end by the gap whatever its width: its centre sits as far
+    // beyond as the box reaches towards the knob at this angle.
+    IRECT box;
+    g.MeasureText(Font(fontSize, kLegend, "Roboto-Medium"), labels[static_cast<size_t>(i)], box);
+    const float a = angle * 3.14159265f / 180.f;
+    const float reach = box.W() / 2.f * std::fabs(std::sin(a)) + box.H() / 2.f * std::fabs(std::cos(a));
+    Polar(cx, cy, angle, ringR + 7.f + kLegendGap + reach, lx, ly);
     Label(g, labels[static_cast<size_t>(i)], lx, ly, fontSize, kLegend, "Roboto-Medium");
   }
 }
@@ -182,21 +191,23 @@ void Panel(IGraphics& g)
   Label(g, "PHASE", 305, 44, 8, kLegendDim);
   Label(g, "PREAMP", 523, 44, 8, kLegendDim);
   Label(g, "FILTER", 523, 210, 8, kLegendDim);
+  // Each knob's unit under its name, large enough to read at 100 %.
   Label(g, "GAIN", kGainX, kGainY + 52, 10, kLegend);
-  Label(g, "dB", kGainX, kGainY + 63, 7, kLegendDim);
+  Label(g, "dB", kGainX, kGainY + 65, 9, kLegendDim, "Roboto-Medium");
   Label(g, "OUTPUT", kOutX, kOutY + 52, 10, kLegend);
-  Label(g, "dB", kOutX, kOutY + 63, 7, kLegendDim);
-  Label(g, "HIGH PASS", kHpfX, kHpfY + 44, 9, kLegend);
-  Label(g, "LOW PASS", kLpfX, kLpfY + 44, 9, kLegend);
+  Label(g, "dB", kOutX, kOutY + 65, 9, kLegendDim, "Roboto-Medium");
+  // The filters' units sit just above the oversampling latch (its top at y 311).
+  Label(g, "HIGH PASS", kHpfX, kHpfY + 41, 9, kLegend);
+  Label(g, "Hz", kHpfX, kHpfY + 52, 9, kLegendDim, "Roboto-Medium");
+  Label(g, "LOW PASS", kLpfX, kLpfY + 41, 9, kLegend);
+  Label(g, "Hz", kLpfX, kLpfY + 52, 9, kLegendDim, "Roboto-Medium");
 
   // A legend for every position of the stepped knobs; Output every 6 dB.
-  Scale(g, kGainX, kGainY, 135, 38, 50, {"-20", "-15", "-10", "-5", "0", "5", "10", "15", "20", "25", "30", "35", "40"},
-        13, 7.5f);
-  Scale(g, kOutX, kOutY, 135, 38, 50, {"-24", "-18", "-12", "-6", "0", "+6", "+12", "+18", "+24"}, 25, 7.5f);
-  Scale(g, kHpfX, kHpfY, 120, 34, 45, {"OFF", "45", "70", "160", "360"}, 5, 8.f);
-  Scale(g, kLpfX, kLpfY, 120, 34, 45, {"OFF", "8k", "6k", "4k", "2k"}, 5, 8.f);
-  Label(g, "Hz", kHpfX + 34, kHpfY + 34, 7, kLegendDim);
-  Label(g, "Hz", kLpfX + 34, kLpfY + 34, 7, kLegendDim);
+  Scale(g, kGainX, kGainY, 135, 38, {"-20", "-15", "-10", "-5", "0", "5", "10", "15", "20", "25", "30", "35", "40"}, 13,
+        7.5f);
+  Scale(g, kOutX, kOutY, 135, 38, {"-24", "-18", "-12", "-6", "0", "+6", "+12", "+18", "+24"}, 25, 7.5f);
+  Scale(g, kHpfX, kHpfY, 120, 34, {"OFF", "45", "70", "160", "360"}, 5, 8.f);
+  Scale(g, kLpfX, kLpfY, 120, 34, {"OFF", "8k", "6k", "4k", "2k"}, 5, 8.f);
 }
 
 // ---------------------------------------------------------------- knobs

@@ -205,5 +205,35 @@ TEST_F(CorvaneEditorPixels, AStateSavedAtZoomReopensAtIt)
   EXPECT_NEAR(g->GetCornerResizer()->GetRECT().W(), 20.f / 1.5f, 1e-3); // the handle keeps 20 pixels
   dynamic_cast<Corvane*>(fresh.adapter())->CloseWindow();
 }
+TEST_F(CorvaneEditorPixels, AZoomedEditorIsDrawnFromTheDenseArtwork)
+{
+  // 200 % on a 1x screen and 100 % on a 2x screen are the same 1150 x 666 pixels.
+  const auto draw = [this](float screen, float zoom, std::vector<uint8_t>& out, float& backgroundScale) {
+    AUInstance unit(Description());
+    IGraphicsOffscreen* g = Open(unit);
+    if (!g)
+      return false;
+    g->SetScreenScale(screen);
+    g->Resize(575, 333, zoom);
+    Draw(*g);
+    out = pixels;
+    backgroundScale = dynamic_cast<IBitmapControl*>(g->GetControl(0))->GetBitmap().GetScale();
+    dynamic_cast<Corvane*>(unit.adapter())->CloseWindow();
+    return true;
+  };
+  std::vector<uint8_t> zoomed, dense;
+  float zoomedScale = 0.f, denseScale = 0.f;
+  if (!draw(1.f, 2.f, zoomed, zoomedScale) || !draw(2.f, 1.f, dense, denseScale))
+    GTEST_SKIP() << "no offscreen OpenGL here";
+  EXPECT_EQ(zoomedScale, 2.f);
+  EXPECT_EQ(denseScale, 2.f);
+  ASSERT_EQ(zoomed.size(), dense.size());
+  ASSERT_EQ(zoomed.size(), size_t{1150} * 666 * 4);
+  double difference = 0.0;
+  for (size_t i = 0; i < zoomed.size(); ++i)
+    difference += std::abs(int(zoomed[i]) - int(dense[i]));
+  EXPECT_LT(difference / double(zoomed.size()), 0.5); // the same picture, not the 1x artwork blown up
+}
+
 } // namespace
 } // namespace corvane_test

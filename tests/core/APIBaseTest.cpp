@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "core/IPlugAPIBase.h"
+#include "core/Timer.h"
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -223,4 +225,15 @@ TEST(APIBase, TimerRunsOnTheMainRunLoopUntilDestroyed)
   EXPECT_LE(plugin->idles - idles, 3);
   plugin.reset();
   CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.03, false); // nothing left to fire into freed memory
+}
+
+TEST(Timer, AFractionalPeriodKeepsItsRateOverTime)
+{
+  // A frame timer at 60 Hz: whole milliseconds (16 ms) would fire 63 times in a second.
+  int firings = 0;
+  std::unique_ptr<Timer> timer(Timer::Create([&](Timer&) { ++firings; }, std::chrono::duration<double>(1.0 / 60.0)));
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, false);
+  timer.reset();
+  EXPECT_LE(firings, 61); // at once, then on the 1/60 s grid; never more
+  EXPECT_GE(firings, 20); // loose: the machine may be busy
 }

@@ -128,6 +128,55 @@ TEST_F(BitmapFixture, RescaleDrawsTheVariantForTheScreenRoundedUp)
   EXPECT_TRUE(knob->GetBitmap().IsValid());
 }
 
+TEST_F(BitmapFixture, ZoomPicksTheVariantItDrawsAtAndReloadsOnlyAcrossVariants)
+{
+  dlg.SetSizeConstraints(100, 1000, 100, 1000);
+  auto* knob = new IBKnobControl(0, 0, ui.LoadBitmap("KNOB.png", 13), kNoParameter);
+  ui.AttachControl(knob);
+  ui.AttachCornerResizer(EUIResizerMode::Scale, false, COLOR_TRANSLUCENT, COLOR_BLACK, COLOR_BLACK, 20.f);
+  ui.bitmapLoads.clear();
+  // Each step: a zoom set directly or dragged with the corner (press at the editor's corner).
+  const struct
+  {
+    float screen, zoom;
+    bool drag;
+    float bitmap;      // the variant drawn
+    size_t loadsSoFar; // reloads since the start
+  } steps[] = {
+    {1.f, 1.03f, true, 2.f, 1}, {1.f, 1.4f, true, 2.f, 1},  {1.f, 2.f, true, 2.f, 1}, // into @2x once
+    {1.f, 1.f, true, 1.f, 2},   {1.f, 0.6f, true, 1.f, 2},                            // back to @1x once
+    {1.f, 2.f, false, 2.f, 3},                                                        // 200 % at 1x ...
+    {2.f, 1.f, false, 2.f, 5},                                                        // ... = 100 % at 2x (via @4x)
+    {2.f, 1.5f, false, 3.f, 6}, {1.5f, 1.f, false, 2.f, 7}, {1.5f, 0.6f, false, 1.f, 8},
+  };
+  for (const auto& s : steps)
+  {
+    ui.SetScreenScale(s.screen);
+    if (s.drag)
+    {
+      // Pointer positions arrive in editor points at the zoom of the moment: where the corner of a
+      // `z` zoom lies on screen, seen at the current zoom.
+      const auto corner = [&](float z) {
+        return Point(299 * z / ui.GetDrawScale(), 199 * z / ui.GetDrawScale(), IMouseMod(true), 1.f, 1.f);
+      };
+      const float from = ui.GetDrawScale();
+      ui.OnMouseDown(corner(from));
+      ui.StartDragResize();
+      const int n = 10; // small steps, as a pointer moves
+      for (int i = 1; i <= n; ++i)
+        ui.OnMouseDrag(corner(from + (s.zoom - from) * static_cast<float>(i) / n));
+      ui.OnMouseUp(corner(s.zoom));
+    }
+    else
+      ui.Resize(300, 200, s.zoom);
+    EXPECT_NEAR(ui.GetDrawScale(), s.zoom, 1e-4) << s.screen << " x " << s.zoom;
+    const DrawCall drawn = DrawnBy(*knob);
+    EXPECT_EQ(drawn.bitmapScale, s.bitmap) << s.screen << " x " << s.zoom;
+    EXPECT_EQ(drawn.bounds, IRECT(0, 0, 40, 30)) << s.screen << " x " << s.zoom;
+    EXPECT_EQ(ui.bitmapLoads.size(), s.loadsSoFar) << s.screen << " x " << s.zoom;
+  }
+}
+
 TEST_F(BitmapFixture, BackgroundFromAFileAndAMissingOne)
 {
   auto* box = new BoxControl(IRECT(0, 0, 10, 10));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AllocationCounter.h"
 #include "GraphicsTestSupport.h"
 #include "graphics/IFPSDisplayControl.h"
 
@@ -50,6 +51,34 @@ TEST_F(FrameFixture, SetDirtyToClippedDrawCallsOfOneFrame)
     EXPECT_EQ(c.bounds, region);
   EXPECT_FALSE(bg->IsDirty());
   EXPECT_FALSE(a->IsDirty());
+}
+
+TEST_F(FrameFixture, AFrameOfTheSameDirtyControlsAllocatesNothing)
+{
+#ifdef CORVANE_SANITIZED
+  GTEST_SKIP() << "the sanitizers' allocator is not counted";
+#endif
+  // Overlapping controls, so the optimiser splits and merges regions too.
+  ui.AttachControl(new BoxControl(IRECT(0, 0, 300, 200), COLOR_GRAY));
+  IControl* controls[] = {ui.AttachControl(new BoxControl(IRECT(10, 10, 50, 50), COLOR_RED)),
+                          ui.AttachControl(new BoxControl(IRECT(30, 20, 90, 60), COLOR_BLUE)),
+                          ui.AttachControl(new BoxControl(IRECT(200, 100, 250, 150), COLOR_GREEN))};
+  ui.calls.reserve(1000); // the recording itself must not allocate either
+  const auto frame = [&] {
+    for (IControl* c : controls)
+      c->SetDirty(false);
+    ui.calls.clear();
+    return ui.RunFrame();
+  };
+  ASSERT_TRUE(frame()); // the dirty list grows to this frame's size once
+  const long before = corvane_test::AllocationCount();
+  {
+    corvane_test::CountingScope counting;
+    for (int i = 0; i < 3; ++i)
+      ASSERT_TRUE(frame());
+  }
+  EXPECT_EQ(corvane_test::AllocationCount() - before, 0);
+  EXPECT_GT(ui.Count("fill"), 3);
 }
 
 TEST_F(FrameFixture, OverlappingRegionsAreDrawnOnceAndInOrder)

@@ -203,6 +203,75 @@ TEST_F(HostFixture, DragResizeInBothModes)
   EXPECT_EQ(neverPressed.GetDrawScale(), 1.f);
 }
 
+TEST_F(HostFixture, ScaleDragsSnapToOneHundredPercentNearIt)
+{
+  dlg.SetSizeConstraints(100, 1000, 100, 1000);
+  ui.AttachCornerResizer(new BoxControl(IRECT(280, 180, 300, 200)), EUIResizerMode::Scale);
+  const struct
+  {
+    float startScale, x; // the press at (200, 100); the drag ends at (x, 200) (y is not the smaller ratio)
+    float scale;
+  } drags[] = {
+    {1.f, 200.1f, 1.f},
+    {1.f, 203.9f, 1.f},
+    {1.f, 196.1f, 1.f},                // within 2 %: exactly 100 %
+    {1.5f, 200.f * 1.01f / 1.5f, 1.f}, // back from 150 % to 101 %
+    {1.f, 205.f, 1.025f},
+    {1.f, 194.f, 0.97f},
+    {1.5f, 220.f, 1.65f}, // further away: where it stops
+  };
+  for (const auto& d : drags)
+  {
+    ui.Resize(300, 200, d.startScale);
+    ui.OnMouseDown(Point(200, 100, IMouseMod(true)));
+    ui.StartDragResize();
+    ui.OnMouseDrag(Point(d.x, 200, IMouseMod(true), 1.f, 1.f));
+    ui.OnMouseUp(Point(d.x, 200, IMouseMod(true)));
+    // Exactly 1 when snapped: the editor state saves this scale as it is.
+    EXPECT_FLOAT_EQ(ui.GetDrawScale(), d.scale) << d.startScale << " to x " << d.x;
+  }
+}
+
+TEST_F(HostFixture, ScaleToFitAHostsSize)
+{
+  // The window (device pixels) of the largest zoom that fits, its aspect kept; the current zoom or
+  // 100 % where the host only confirms a size; the limits (half and twice) hold.
+  const struct
+  {
+    float screen, zoom;
+    int w, h;
+    float scale; // 0: any zoom giving that window
+    int windowW, windowH;
+  } cases[] = {
+    {1.f, 1.f, 500, 420, 0.f, 500, 333},         // width decides
+    {1.f, 1.f, 450, 1000, 0.f, 450, 300},        // width decides, 150 %
+    {1.f, 1.f, 700, 320, 0.f, 481, 320},         // height decides
+    {1.f, 1.f, 600, 400, 2.f, 600, 400},         // exactly twice
+    {1.f, 1.f, 5000, 5000, 2.f, 600, 400},       // beyond the limit: 200 %, the rest is the host's
+    {1.f, 1.f, 100, 100, 0.5f, 150, 100},        // below the limit: 50 %
+    {1.f, 1.0998f, 329, 219, 1.0998f, 329, 219}, // the size of the zoom in use: kept as it is
+    {1.f, 1.37f, 300, 200, 1.f, 300, 200},       // the editor's own size: exactly 100 %
+    {2.f, 1.f, 1000, 700, 0.f, 1000, 666},       // at 2x the window is even
+    {1.25f, 1.f, 700, 700, 0.f, 700, 466},
+  };
+  for (const auto& c : cases)
+  {
+    RecordingGraphics g(dlg, 300, 200);
+    g.SetScreenScale(c.screen);
+    g.Resize(300, 200, c.zoom);
+    g.FitToHostSize(c.w, c.h);
+    const float s = g.GetDrawScale();
+    if (c.scale > 0.f)
+    {
+      EXPECT_FLOAT_EQ(s, c.scale) << c.w << "x" << c.h;
+    }
+    const auto pixels = [&](int points) { return static_cast<int>(static_cast<int>(points * s) * c.screen); };
+    EXPECT_EQ(pixels(300), c.windowW) << c.w << "x" << c.h << " at " << c.screen;
+    EXPECT_EQ(pixels(200), c.windowH) << c.w << "x" << c.h << " at " << c.screen;
+  }
+  EXPECT_EQ(ui.ScaleToFit(0, 700), ui.GetDrawScale());
+}
+
 TEST_F(HostFixture, ProcessWideCachesCountTheirUsers)
 {
   const auto users = [] { return StaticStorage<APIBitmap>::Accessor(IGraphics::BitmapCache()).UserCount(); };

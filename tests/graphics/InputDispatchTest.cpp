@@ -218,6 +218,34 @@ TEST_F(InputFixture, MultiTouchCaptureIsPerTouch)
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"begin 0", "begin 1", "end 1"}));
 }
 
+TEST_F(InputFixture, TooltipAreasAreTheTopmostTargetsWithATip)
+{
+  ui.AttachControl(new BoxControl(IRECT(40, 40, 60, 60))); // on top, without a tooltip
+  auto* hidden = ui.AttachControl(new BoxControl(IRECT(0, 80, 20, 100)));
+  upper->SetTooltip("upper");
+  lower->SetTooltip("lower");
+  hidden->SetTooltip("hidden");
+  hidden->Hide(true);
+  ui.EnableTooltips(true);
+  const struct
+  {
+    float x, y;
+    const char* tip;
+  } points[] = {
+    {50, 50, "upper"}, // the control on top has no tooltip: the area beneath it still shows upper's
+    {20, 20, "lower"},
+    {10, 90, nullptr},
+    {299, 199, nullptr},
+  };
+  for (const auto& p : points)
+  {
+    const char* tip = ui.TooltipAt(p.x, p.y);
+    EXPECT_STREQ(tip ? tip : "(none)", p.tip ? p.tip : "(none)") << p.x << "," << p.y;
+  }
+  ui.EnableTooltips(false);
+  EXPECT_EQ(ui.TooltipAt(50, 50), nullptr);
+}
+
 TEST_F(InputFixture, PTAutomationLookup)
 {
   EXPECT_EQ(ui.GetParamIdxForPTAutomation(50, 50), 1);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "GraphicsTestSupport.h"
 #include "graphics/IControls.h"
 
@@ -126,6 +128,51 @@ TEST_F(OverlayFixture, FadeInHoldWhileCapturedFadeOut)
   EXPECT_TRUE(bubble->IsHidden());
   EXPECT_EQ(bubble->GetOpacity(), 0.f);
   EXPECT_FALSE(ui.RunFrame()); // nothing left to animate
+}
+
+TEST_F(OverlayFixture, EachTouchTakesAFreeBubbleAndKeepsIt)
+{
+  ui.EnableMultiTouch(true);
+  ui.AttachBubbleControl(DEFAULT_TEXT);
+  IBubbleControl* second = ui.GetBubbleControl(1);
+  TestKnob* knobs[3];
+  for (int i = 0; i < 3; ++i)
+    knobs[i] = static_cast<TestKnob*>(ui.AttachControl(new TestKnob(IRECT(10.f + 60 * i, 10, 50.f + 60 * i, 50), i)));
+  const auto press = [&](int knob, ITouchID touch) {
+    IMouseMod mod(true);
+    mod.touchID = touch;
+    ui.OnMouseDown(Point(30.f + 60 * knob, 30, mod));
+  };
+  const auto release = [&](int knob, ITouchID touch) {
+    IMouseMod mod(true);
+    mod.touchID = touch;
+    ui.OnMouseUp(Point(30.f + 60 * knob, 30, mod));
+  };
+  const auto show = [&](int knob) {
+    ui.ShowBubbleControl(knobs[knob], 30.f + 60 * knob, 10, "v", EDirection::Vertical);
+  };
+
+  const struct
+  {
+    const char* step;
+    std::function<void()> act;
+    IControl* firstCaller;
+    IControl* secondCaller;
+  } steps[] = {
+    {"touch 11 on knob 0 takes the first bubble", [&] { press(0, 11), show(0); }, knobs[0], nullptr},
+    {"touch 12 on knob 1 takes the free one", [&] { press(1, 12), show(1); }, knobs[0], knobs[1]},
+    {"touch 11 moves knob 0 again: its own bubble", [&] { show(0); }, knobs[0], knobs[1]},
+    {"touch 13 while both are held: none is taken", [&] { press(2, 13), show(2); }, knobs[0], knobs[1]},
+    {"touch 12 lets go: its bubble is free for 13", [&] { release(1, 12), show(2); }, knobs[0], knobs[2]},
+  };
+  for (const auto& s : steps)
+  {
+    s.act();
+    EXPECT_EQ(bubble->GetCaller(), s.firstCaller) << s.step;
+    EXPECT_EQ(second->GetCaller(), s.secondCaller) << s.step;
+  }
+  EXPECT_EQ(bubble->GetTouchID(), 11u);
+  EXPECT_EQ(second->GetTouchID(), 13u);
 }
 
 TEST_F(OverlayFixture, CornerResizer)

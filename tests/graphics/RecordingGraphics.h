@@ -69,15 +69,7 @@ public:
   void ClearLog() { calls.clear(); }
 
   /** One frame cycle as the platform view runs it; returns whether anything was drawn. */
-  bool RunFrame()
-  {
-    IRECTList rects;
-    if (!IsDirty(rects))
-      return false;
-    SetAllControlsClean();
-    Draw(rects);
-    return true;
-  }
+  bool RunFrame() { return RedrawDirty(); }
 
   // --- backend ---
   void BeginFrame() override
@@ -103,7 +95,7 @@ public:
     const auto image = images.find(name ? name : "");
     if (image == images.end())
       return IBitmap();
-    const int scale = targetScale > 0 ? targetScale : static_cast<int>(std::ceil(GetScreenScale()));
+    const int scale = targetScale > 0 ? targetScale : BitmapDensity();
     const auto [w, h] = image->second;
     mLoaded.push_back(std::make_unique<APIBitmap>(0, w * scale, h * scale, static_cast<float>(scale), 1.f));
     bitmapLoads.push_back(image->first + "@" + std::to_string(scale));

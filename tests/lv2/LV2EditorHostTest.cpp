@@ -104,6 +104,12 @@ TEST(LV2EditorHost, TheEditorLibraryRefusesAHostWithoutAParentWindow)
   EXPECT_STREQ(ui->URI, "urn:veltrano:corvane#ui");
   EXPECT_EQ(entry(1), nullptr);
   EXPECT_NE(ui->extension_data(LV2_UI__idleInterface), nullptr);
+  // The resize interface: hosts pass the editor's handle; its own handle field is null, and a host
+  // that passes that, or no size, is refused rather than followed into a crash.
+  const auto* resize = static_cast<const LV2UI_Resize*>(ui->extension_data(LV2_UI__resize));
+  ASSERT_NE(resize, nullptr);
+  EXPECT_NE(resize->ui_resize(resize->handle, 800, 600), 0);
+  EXPECT_NE(resize->ui_resize(nullptr, 0, 0), 0);
   LV2UI_Widget widget = nullptr;
   const LV2_Feature* none[] = {nullptr};
   EXPECT_EQ(

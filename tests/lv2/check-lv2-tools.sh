@@ -49,6 +49,10 @@ info)
     for point in '0 = "-20dB"' '12 = "40dB"' '4 = "360Hz"' '4 = "2kHz"' '0 = "OFF"' '1 = "Oversampling On"'; do
       grep -qF "$point" <<<"$out" || fail "$uri lacks the scale point $point"
     done
+    for symbol in filter_bypass preamp_bypass; do # engage switches read In and Out
+      points=$(grep -B6 "Symbol: *$symbol\$" <<<"$out")
+      grep -qF '0 = "Out"' <<<"$points" && grep -qF '1 = "In"' <<<"$points" || fail "$uri: $symbol is not labelled In/Out"
+    done
     grep -q "Minimum: *-24.000000" <<<"$out" || fail "$uri: Output does not start at -24 dB"
     grep -q "Has latency: *yes, reported by port 10" <<<"$out" || fail "$uri reports no latency port"
     audio=$(grep -c "lv2core#AudioPort" <<<"$out")
@@ -135,6 +139,15 @@ if [ -n "$view" ]; then
   xdotool mousemove --window "$view" 270 320 click 1
   sleep 1.5
   jack_lsp -l >"$out/after.txt" 2>&1
+  # The user enlarges the host's window: the editor fills what it gets, at 200 % at most
+  # (1150 x 666, centred), and the switch is where it is drawn now.
+  xdotool windowsize "$(xdotool search --name '^Corvane$' | head -1)" 1200 800
+  sleep 1.5
+  xdotool getwindowgeometry "$view" >"$out/resized.txt"
+  eval "$(xdotool getwindowgeometry --shell "$view")"
+  xdotool mousemove --window "$view" $(((WIDTH - 1150) / 2 + 540)) $(((HEIGHT - 666) / 2 + 640)) click 1
+  sleep 1.5
+  jack_lsp -l >"$out/again.txt" 2>&1
 fi
 kill "$host" 2>/dev/null
 wait "$host" 2>/dev/null
@@ -147,7 +160,11 @@ CLICK
   grep -q "\[ 64 64 \]" "$work/before.txt" && fail "the latency was 64 before the click"
   grep -A2 "^Corvane:out_1" "$work/after.txt" | grep -q "playback latency = \[ 64 64 \]" ||
     fail "the click did not reach the host: $(cat "$work/after.txt")"
-  echo "jalv.gtk3 embedded the editor; a click on the oversampling switch set the host's port"
+  grep -q "Geometry: 1200x" "$work/resized.txt" || fail "the editor did not take the host's new size: $(cat "$work/resized.txt")"
+  grep -A2 "^Corvane:out_1" "$work/again.txt" | grep -q "playback latency = \[ 0 0 \]" ||
+    fail "a click on the zoomed editor did not reach the switch: $(cat "$work/again.txt")"
+  echo "jalv.gtk3 embedded the editor; clicks on the oversampling switch set the host's port, also zoomed to fit"
+  echo "the host's larger window"
   ;;
 
 *)

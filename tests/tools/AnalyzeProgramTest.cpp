@@ -101,7 +101,7 @@ TEST_F(CorvaneProgram, AnalyzePrintsATableOrJsonAndDrawsThePicture)
   const std::string filters = " -p 'Filter Bypass=1' -p 'Highpass Filter=70Hz' -p 'Lowpass Filter=8kHz'";
   Outcome run = Corvane("analyze" + filters);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, AllOf(HasSubstr("settings        Highpass Filter=70Hz, Lowpass Filter=8kHz, Filter Bypass=1\n"),
+  EXPECT_THAT(run.out, AllOf(HasSubstr("settings        Highpass Filter=70Hz, Lowpass Filter=8kHz, Filter Bypass=In\n"),
                              HasSubstr("latency         17 samples\n"), HasSubstr("-3 dB low       45.7 Hz\n"),
                              HasSubstr("-3 dB high      11.9 kHz\n"), HasSubstr("THD             0.01"),
                              HasSubstr("harmonics       H2 -1"), HasSubstr("H6 <-140 dBc\n")));

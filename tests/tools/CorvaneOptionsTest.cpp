@@ -136,7 +136,7 @@ TEST_F(CorvaneProgram, PresetsWithoutAudioJsonVersionIndexValuesAndSwitchWords)
      0,
      {"\"subtype\": \"Qzr1\"", "\"latencySamples\": 64,", "\"channels\": [{\"inputs\": 1"}},
     {"--version", 0, {"corvane 2.0.0\n", "Corvane 2.0.0 (aufx Qzr1 Vtrn)"}},
-    {"params", 0, {"#11=35dB, #12=40dB", "#0=Oversampling Off, #1=Oversampling On"}},
+    {"params", 0, {"#11=35dB, #12=40dB", "#0=Oversampling Off, #1=Oversampling On", "#0=Out, #1=In\n"}},
     {"render -q -p Gain=12", 2, {"or #0 to #12 by index"}},
     {"render -q -p Gain=#13", 2, {"expected #0 to #12"}},
     {"render -q \"$(printf 'new\\nline.wav')\"", 1, {"cannot read input 'new\\nline.wav'"}},

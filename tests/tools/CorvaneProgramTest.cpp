@@ -172,7 +172,7 @@ TEST_F(CorvaneProgram, StateRoundTripsThroughAnAupresetFileWithEveryParameter)
                              HasSubstr("data:         84 bytes\n"), HasSubstr("parameters:   9\n")));
   const char* const expected[] = {
     "Gain             25dB", "Output           -3.5 dB", "Highpass Filter  70Hz",
-    "Lowpass Filter   4kHz", "Filter Bypass    1",       "Preamp Bypass    0",
+    "Lowpass Filter   4kHz", "Filter Bypass    In",      "Preamp Bypass    Out",
     "Mic Pre          1",    "Phase            1",       "Oversampling     Oversampling On"};
   for (const char* line : expected)
     EXPECT_THAT(run.out, HasSubstr(std::string(line) + "\n"));

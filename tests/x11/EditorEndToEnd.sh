@@ -40,6 +40,28 @@ at() { xdotool mousemove "$((X + $1))" "$((Y + $2))"; sleep 0.05; }
 # --- first run: edit and save --------------------------------------------------------
 open_editor --save-state "$work/state.aupreset"
 [ "$WIDTH" -eq 575 ] && [ "$HEIGHT" -eq 333 ] || fail "editor is ${WIDTH}x${HEIGHT}, not 575x333"
+# The host window keeps the editor's size: the window manager is told it is the only one, and
+# when the corner handle zooms the editor the window and that size follow.
+expect_hints() {
+  local got want="size $1x$2 min $1x$2 max $1x$2"
+  for _ in $(seq 100); do # the editor draws on llvmpipe: give a busy machine time
+    got=$("$tool" hints "$host")
+    [ "$got" = "$want" ] && return
+    sleep 0.05
+  done
+  fail "host window: '$got', want $1x$2 fixed"
+}
+expect_hints 575 333
+# Files dragged over the host window go to the editor (drag sources look at top-level windows only).
+[ "$("$tool" proxy "$host")" = "$editor" ] || fail "the host window does not forward drops to the editor"
+at 571 329; xdotool mousedown 1; sleep 0.1 # the corner handle
+at 628 362; sleep 0.1                      # 628 / 571: 110 %
+xdotool mouseup 1
+expect_hints 632 366
+at 628 362; xdotool mousedown 1; sleep 0.1 # the handle, where it is now
+at 572 330; sleep 0.1                      # 100.2 %: lands on 100 %
+xdotool mouseup 1
+expect_hints 575 333
 at 305 98; xdotool click 1; sleep 0.2                      # Phase
 at 185 96; xdotool mousedown 1; sleep 0.1                  # Gain: drag up
 for i in 1 2 3 4 5 6 7 8 9 10; do at 185 $((96 - 12)); done # the hidden pointer is held: each move is 12 up
@@ -51,7 +73,7 @@ close_editor
 
 "$corvane" state "$work/state.aupreset" >"$work/state.txt"
 value() { grep -E "^ +[0-9]+ +$1 " "$work/state.txt" | sed -E "s/^ +[0-9]+ +$1 +//"; }
-grep -q '^editor size: *575 *x *333' "$work/state.txt" || fail "editor size: $(grep 'editor size' "$work/state.txt")"
+grep -q '^editor size: *575 *x *333 at scale 1 ' "$work/state.txt" || fail "editor size: $(grep 'editor size' "$work/state.txt")"
 phase=$(value Phase)
 gain=$(value Gain)
 output=$(value Output)

@@ -1,6 +1,9 @@
 // What the editor's end-to-end test needs of an X server beyond xdotool:
 //   x11_test_tool close WINDOW          asks a window to close the way a window manager does
 //   x11_test_tool capture WINDOW OUT    writes the window's pixels as a PNG file
+//   x11_test_tool proxy WINDOW          prints the window its XdndProxy names (0 for none), in decimal
+//   x11_test_tool hints WINDOW          prints the window's size and its WM_NORMAL_HINTS limits as
+//                                       "size WxH min WxH max WxH" (0x0 for a limit not set)
 //   x11_test_tool compare A B MAXDIFF   compares two PNG files of one size: passes when the mean
 //                                       difference per channel is at most MAXDIFF (0..255) and
 //                                       fewer than 1 % of the pixels differ by more than 48
@@ -67,6 +70,39 @@ int Capture(Display* d, Window w, const char* path)
            : Fail("cannot write the PNG");
 }
 
+int Hints(Display* d, Window w)
+{
+  XWindowAttributes attrs{};
+  if (!XGetWindowAttributes(d, w, &attrs))
+    return Fail("no such window");
+  XSizeHints hints{};
+  long supplied = 0;
+  if (!XGetWMNormalHints(d, w, &hints, &supplied))
+    hints.flags = 0;
+  const bool min = hints.flags & PMinSize;
+  const bool max = hints.flags & PMaxSize;
+  std::printf("size %dx%d min %dx%d max %dx%d\n", attrs.width, attrs.height, min ? hints.min_width : 0,
+              min ? hints.min_height : 0, max ? hints.max_width : 0, max ? hints.max_height : 0);
+  return 0;
+}
+
+int Proxy(Display* d, Window w)
+{
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  unsigned long proxy = 0;
+  if (XGetWindowProperty(d, w, XInternAtom(d, "XdndProxy", False), 0, 1, False, AnyPropertyType, &type, &format, &count,
+                         &remaining, &data) == Success &&
+      data && format == 32 && count == 1)
+    proxy = *reinterpret_cast<unsigned long*>(data);
+  if (data)
+    XFree(data);
+  std::printf("%lu\n", proxy);
+  return 0;
+}
+
 int Compare(const char* a, const char* b, double maxMean)
 {
   int wa, ha, wb, hb, n;
@@ -105,15 +141,20 @@ int main(int argc, char** argv)
   const std::string cmd = argc > 1 ? argv[1] : "";
   if (cmd == "compare" && argc == 5)
     return Compare(argv[2], argv[3], std::atof(argv[4]));
-  if ((cmd == "close" && argc == 3) || (cmd == "capture" && argc == 4))
+  if ((cmd == "close" && argc == 3) || (cmd == "capture" && argc == 4) || (cmd == "hints" && argc == 3) ||
+      (cmd == "proxy" && argc == 3))
   {
     Display* d = XOpenDisplay(nullptr);
     if (!d)
       return Fail("no X display");
     const Window w = static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
-    const int rc = cmd == "close" ? Close(d, w) : Capture(d, w, argv[3]);
+    const int rc = cmd == "close"   ? Close(d, w)
+                   : cmd == "hints" ? Hints(d, w)
+                   : cmd == "proxy" ? Proxy(d, w)
+                                    : Capture(d, w, argv[3]);
     XCloseDisplay(d);
     return rc;
   }
-  return Fail("usage: x11_test_tool close WINDOW | capture WINDOW OUT.png | compare A.png B.png MAXDIFF");
+  return Fail("usage: x11_test_tool close WINDOW | capture WINDOW OUT.png | hints WINDOW | proxy WINDOW | compare "
+              "A.png B.png MAXDIFF");
 }

@@ -12,14 +12,21 @@
 #include <pthread.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/ChildProcess.h"
 #include "platform/x11/ClickCounter.h"
+#include "platform/x11/DesktopAppearance.h"
 #include "platform/x11/DesktopDialogs.h"
+#include "platform/x11/HostSizeTracker.h"
+#include "platform/x11/UriList.h"
+#include "platform/x11/UserOSVersion.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/X11Cursors.h"
 #include "platform/x11/X11KeyMap.h"
+#include "platform/x11/XSettings.h"
+#include "XSettingsBlock.h"
 
 using namespace iplug::igraphics;
 using namespace iplug::igraphics::x11;
@@ -318,4 +325,179 @@ TEST(ChildProcess, ChildrenStartWithNoSignalBlockedOrIgnoredAndClosingIsBounded)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.name;
     c.after();
   }
+}
+TEST(HostSizeTracker, TellsTheHostsSizesFromTheEditorsOwn)
+{
+  using S = HostSizeTracker::Size;
+  struct Step
+  {
+    char what; // 'r' the editor asks (own size), 'f' it asks to fit a host's size, 'w' window event, 'p' parent event
+    S size;
+    bool fit = false; // for events: whether the editor should fit the size
+  };
+  const struct
+  {
+    const char* name;
+    std::vector<Step> steps;
+  } cases[] = {
+    {"own zooms come back as events",
+     {{'r', {600, 350}}, {'r', {632, 366}}, {'w', {600, 350}, false}, {'w', {632, 366}, false}}},
+    {"a move is not a resize", {{'w', {575, 333}, false}}},
+    {"the host resizes the window", {{'w', {1000, 700}, true}, {'w', {1000, 700}, false}}},
+    {"a host following the zoom with the parent",
+     {{'r', {600, 350}}, {'r', {632, 366}}, {'p', {600, 350}, false}, {'p', {632, 366}, false}}},
+    {"a host resizing the parent on its own",
+     {{'p', {900, 500}, true}, {'p', {900, 500}, false}, {'p', {575, 333}, true}}},
+    {"the host's size after our own request",
+     {{'r', {632, 366}},
+      {'w', {632, 366}, false},
+      {'w', {1000, 700}, true},
+      {'f', {1000, 700}},
+      {'w', {1000, 700}, false}}},
+    {"a fit to a size, then the parent at it (fits again to the same)",
+     {{'f', {800, 600}}, {'w', {800, 600}, false}, {'p', {800, 600}, true}}},
+    {"a host that sizes the parent for a moment before taking the editor's size",
+     {{'r', {575, 333}}, {'p', {200, 200}, true}, {'f', {200, 200}}, {'p', {575, 333}, true}}},
+    {"the host resized before our request arrived",
+     {{'r', {632, 366}},
+      {'w', {700, 400}, true},
+      {'f', {700, 400}},
+      {'w', {632, 366}, false},
+      {'w', {700, 400}, false}}},
+  };
+  for (const auto& c : cases)
+  {
+    HostSizeTracker tracker;
+    tracker.Reset({575, 333}, {575, 333});
+    for (size_t i = 0; i < c.steps.size(); ++i)
+    {
+      const Step& s = c.steps[i];
+      if (s.what == 'r' || s.what == 'f')
+        tracker.WindowSizeRequested(s.size, s.what == 'r');
+      else
+        EXPECT_EQ(s.what == 'w' ? tracker.WindowConfigured(s.size) : tracker.ParentConfigured(s.size), s.fit)
+          << c.name << ", step " << i;
+    }
+  }
+}
+
+TEST(UriList, LocalFileNamesOnly)
+{
+  using namespace std::string_literals;
+  const struct
+  {
+    std::string list;
+    std::vector<std::string> names;
+  } cases[] = {
+    {"file:///home/me/take%201.wav\r\nfile:///tmp/b.wav\r\n", {"/home/me/take 1.wav", "/tmp/b.wav"}},
+    {"# a comment\r\nFILE:///x.wav\nfile://localhost/y.wav\nfile://studio/z.wav\nfile://elsewhere/w.wav",
+     {"/x.wav", "/y.wav", "/z.wav"}}, // "studio" is this machine
+    {"http://example.com/a.wav\r\nsmb://nas/b.wav\r\nfile:relative.wav\r\nfile://\r\n", {}},
+    {"file:///a%2", {}},                                               // a broken escape
+    {"file:///a%00b", {}},                                             // a NUL in the name
+    {"file:///a\0b\nfile:///c\x01\nfile:///d%0A"s, {"/d\n"}},          // raw control bytes; escaped they are a name's
+    {"file:///%C3%A9t%C3%A9.wav?x=1#top", {"/\xC3\xA9t\xC3\xA9.wav"}}, // UTF-8, query and fragment dropped
+    {"file:///caf%e9", {"/caf\xE9"}},                                  // bytes as they are
+    {"", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FileNamesFromUriList(c.list, "studio"), c.names) << c.list;
+}
+
+TEST(XSettings, BlocksInEitherByteOrderAndDamagedOnes)
+{
+  using test::Setting;
+  using test::XSettingsBlock;
+  const std::vector<Setting> settings = {
+    {1, "Net/ThemeName", "Adwaita-dark"}, {0, "Xft/DPI", "", 98304}, {2, "Gtk/Color", ""}, {1, "Gtk/FontName", ""}};
+  for (bool bigEndian : {false, true})
+  {
+    const std::vector<uint8_t> block = XSettingsBlock(settings, bigEndian);
+    std::map<std::string, XSettingValue> out;
+    ASSERT_TRUE(ParseXSettings(block.data(), block.size(), out)) << bigEndian;
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out["Net/ThemeName"].text, "Adwaita-dark");
+    EXPECT_EQ(out["Xft/DPI"].integer, 98304);
+    EXPECT_EQ(out["Gtk/Color"].type, XSettingValue::Type::Color);
+    EXPECT_EQ(out["Gtk/Color"].color[3], 0x4000);
+    EXPECT_EQ(out["Gtk/FontName"].text, "");
+  }
+
+  // Every cut of a block, a count beyond what it holds, lengths past its end, an unknown type:
+  // refused whole, never read past.
+  std::vector<std::vector<uint8_t>> damaged;
+  const std::vector<uint8_t> good = XSettingsBlock(settings);
+  for (size_t cut = 0; cut < good.size(); ++cut)
+    damaged.emplace_back(good.begin(), good.begin() + static_cast<long>(cut));
+  auto count = good;
+  count[8] = 0xFF;
+  auto nameLength = good;
+  nameLength[14] = 0xFF;
+  auto textLength = good;
+  textLength[36] = 0xFF; // the theme name's length
+  auto type = good;
+  type[12] = 9;
+  auto order = good;
+  order[0] = 2;
+  damaged.insert(damaged.end(), {count, nameLength, textLength, type, order});
+  for (size_t i = 0; i < damaged.size(); ++i)
+  {
+    std::map<std::string, XSettingValue> out;
+    const std::vector<uint8_t> bytes = damaged[i]; // exactly its size, so a read past it is caught
+    EXPECT_FALSE(ParseXSettings(bytes.data(), bytes.size(), out)) << i;
+    EXPECT_TRUE(out.empty()) << i;
+  }
+  std::map<std::string, XSettingValue> none;
+  EXPECT_TRUE(ParseXSettings(XSettingsBlock({}).data(), 12, none));
+}
+
+TEST(DesktopAppearance, PortalFirstThenTheThemeName)
+{
+  const struct
+  {
+    const char* theme; // null: no such setting
+    ColorScheme portal;
+    bool dark;
+  } cases[] = {
+    {"Adwaita-dark", ColorScheme::NoPreference, true},
+    {"Breeze Dark", ColorScheme::NoPreference, true},
+    {"Nordic-darker", ColorScheme::NoPreference, true},
+    {"Yaru_Dark", ColorScheme::NoPreference, true},
+    {"Adwaita", ColorScheme::NoPreference, false},
+    {"Darkroom", ColorScheme::NoPreference, true},
+    {"Skydarkness", ColorScheme::NoPreference, false},
+    {nullptr, ColorScheme::NoPreference, false},
+    {"Adwaita-dark", ColorScheme::Light, false},
+    {"Adwaita", ColorScheme::Dark, true},
+    {nullptr, ColorScheme::Dark, true},
+  };
+  for (const auto& c : cases)
+  {
+    std::map<std::string, XSettingValue> settings;
+    if (c.theme)
+    {
+      settings["Net/ThemeName"].type = XSettingValue::Type::String;
+      settings["Net/ThemeName"].text = c.theme;
+    }
+    EXPECT_EQ(PrefersDark(c.portal, settings), c.dark) << (c.theme ? c.theme : "(none)") << " " << int(c.portal);
+  }
+}
+
+TEST(UserOSVersion, KernelReleasesAsOneNumber)
+{
+  const struct
+  {
+    const char* release;
+    int version;
+  } cases[] = {{"6.1.0-18-amd64", 60100},
+               {"5.10.209", 51099},
+               {"6.12", 61200},
+               {"4.19.0+", 41900},
+               {"3", 30000},
+               {"", 0},
+               {"linux", 0},
+               {"99999999999.1.2", 990102}};
+  for (const auto& c : cases)
+    EXPECT_EQ(OSVersionFromRelease(c.release), c.version) << c.release;
+  EXPECT_GE(UserOSVersion(), 20600); // whatever runs this is at least Linux 2.6
 }

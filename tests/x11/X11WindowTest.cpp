@@ -8,8 +8,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "graphics/GraphicsTestSupport.h"
 #include "graphics/IPopupMenuControl.h"
@@ -17,6 +21,8 @@
 #include "graphics/IVirtualKeys.h"
 #include "platform/x11/IGraphicsX11.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11Tooltip.h"
+#include "x11/XSettingsBlock.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -255,6 +261,345 @@ TEST_F(WindowFixture, EmbeddedWindowLivesInTheHostWindowAndPassesKeysOn)
 
   dlg.CloseWindow();
   XDestroyWindow(display, host);
+}
+
+TEST_F(WindowFixture, AHostSizedWindowScalesTheEditorToFitAndMapsClicks)
+{
+  // Larger than any size the editor's window is given below, except where the parent itself is resized:
+  // a child shows only where its parent has room.
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 800, 600, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  IGraphicsX11* ui = Open(host);
+  ASSERT_NE(ui, nullptr);
+  ui->Idle();
+  const Window editor = ui->GetXWindow();
+  // Until the editor has handled the host's change (events arrive on its own connection), and drawn it.
+  const auto settle = [&](float scale) {
+    XSync(display, False);
+    const auto near = [&] { return std::fabs(ui->GetDrawScale() - scale) < 0.01f; };
+    for (int i = 0; i < 200 && !near(); ++i)
+    {
+      ui->Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (int i = 0; i < 4; ++i) // the frames presented after a resize
+      ui->Idle();
+    XSync(ui->GetDisplay(), False);
+    return near();
+  };
+  const struct
+  {
+    const char* how;
+    std::function<void()> resize;
+    float scale;   // the zoom that fits
+    int left, top; // where the editor lands in its window
+    int w, h;      // the editor's window
+  } cases[] = {
+    {"the host resizes the editor's window", [&] { XResizeWindow(display, editor, 600, 400); }, 2.f, 100, 100, 600,
+     400},
+    {"smaller again, the editor's aspect", [&] { XResizeWindow(display, editor, 300, 150); }, 1.5f, 0, 0, 300, 150},
+    {"the host sends its size (ui:resize)", [&] { dlg.OnParentWindowResize(250, 250); }, 1.25f, 0, 62, 250, 250},
+    {"the host resizes the parent", [&] { XResizeWindow(display, host, 500, 160); }, 1.6f, 89, 0, 500, 160},
+  };
+  for (const auto& c : cases)
+  {
+    c.resize();
+    ASSERT_TRUE(settle(c.scale)) << c.how << ": zoom " << ui->GetDrawScale();
+    XWindowAttributes attrs{};
+    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attrs));
+    EXPECT_EQ(attrs.width, c.w) << c.how;
+    EXPECT_EQ(attrs.height, c.h) << c.how;
+    const float s = ui->GetDrawScale();
+    if (c.top > 0)
+    {
+      EXPECT_EQ(Pixel(c.w / 2, c.top / 2), 0u) << c.how << ": cleared above the editor";
+      EXPECT_EQ(Pixel(c.w / 2, c.h - 1 - c.top / 2), 0u) << c.how << ": and below it";
+    }
+    if (c.left > 0)
+    {
+      EXPECT_EQ(Pixel(c.left / 2, c.h / 2), 0u) << c.how << ": cleared beside the editor";
+    }
+    EXPECT_EQ(Pixel(c.left + int(10 * s), c.top + int(10 * s)), 0x0000FFu) << c.how;  // background
+    EXPECT_EQ(Pixel(c.left + int(100 * s), c.top + int(50 * s)), 0xFF0000u) << c.how; // the probe
+
+    // A click where the probe is drawn reaches it; one just outside it does not.
+    dlg.probe->events.clear();
+    Click(Button1, c.left + int(100 * s), c.top + int(50 * s), 1000);
+    Click(Button1, c.left + int(45 * s), c.top + int(50 * s), 1000);
+    EXPECT_EQ(std::count(dlg.probe->events.begin(), dlg.probe->events.end(), "down"), 1) << c.how;
+  }
+
+  // The user zooms: the editor takes its own size again and the window follows it.
+  ui->Resize(200, 100, 1.f);
+  ui->Idle();
+  XSync(ui->GetDisplay(), False);
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(display, editor, &attrs));
+  EXPECT_EQ(attrs.width, 200);
+  EXPECT_EQ(attrs.height, 100);
+  EXPECT_EQ(Pixel(100, 50), 0xFF0000u);
+  dlg.CloseWindow();
+  XDestroyWindow(display, host);
+}
+
+TEST_F(WindowFixture, TooltipAfterTheRestHiddenOnAnyInput)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  double nowMs = 0.0;
+  ui->SetAnimationClock([&] { return nowMs; });
+  dlg.probe->SetTooltip("Drive into the saturator");
+  ui->EnableTooltips(true);
+  ui->Idle();
+  const auto shown = [&] {
+    const x11::X11Tooltip* tip = ui->GetTooltipWindow();
+    if (!tip || !tip->IsShown())
+      return std::string();
+    XSync(ui->GetDisplay(), False);
+    XWindowAttributes attrs{};
+    EXPECT_TRUE(XGetWindowAttributes(display, tip->Window(), &attrs));
+    EXPECT_TRUE(attrs.override_redirect);
+    EXPECT_EQ(attrs.map_state, IsViewable);
+    return tip->Text();
+  };
+  const auto restFor = [&](double ms) {
+    nowMs += ms;
+    ui->Idle();
+    return shown();
+  };
+  const struct
+  {
+    const char* name;
+    std::function<void()> before; // what happens once the tooltip shows
+    std::string after;
+  } inputs[] = {
+    {"a key", [&] { ui->HandleEvent(*std::make_unique<XEvent>(Key(XK_a))); }, ""},
+    {"a click", [&] { Click(Button1, 100, 50, 1000); }, ""},
+    {"the wheel", [&] { Click(Button4, 100, 50, 1000); }, ""},
+    {"a move", [&] { Move(101, 50, 0); }, ""},
+    {"leaving", [&] { Cross(LeaveNotify); }, ""},
+    {"nothing", [] {}, "Drive into the saturator"},
+  };
+  for (const auto& in : inputs)
+  {
+    Move(100, 50, 0); // onto the probe
+    EXPECT_EQ(restFor(400.0), "") << in.name << ": too early";
+    EXPECT_EQ(restFor(150.0), "Drive into the saturator") << in.name;
+    in.before();
+    EXPECT_EQ(restFor(10.0), in.after) << in.name;
+    EXPECT_EQ(restFor(1000.0), in.name == std::string("a move") ? "Drive into the saturator" : in.after)
+      << in.name << ": only a new rest shows it again";
+  }
+
+  // Where no control has a tooltip, and with tooltips off, nothing shows.
+  Move(10, 10, 0);
+  EXPECT_EQ(restFor(600.0), "");
+  ui->EnableTooltips(false);
+  Move(100, 50, 0);
+  EXPECT_EQ(restFor(600.0), "");
+}
+
+TEST_F(WindowFixture, FilesDraggedFromAnotherClientDropOnTheControlBelow)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  ui->Resize(200, 100, 2.f); // drop points are window pixels: the editor divides them by its zoom
+  ui->Idle();
+  const Window target = ui->GetXWindow();
+  const auto atom = [&](const char* name) { return XInternAtom(display, name, False); };
+  Atom aware = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(display, target, atom("XdndAware"), 0, 1, False, XA_ATOM, &aware, &format, &count,
+                               &remaining, &data),
+            Success);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(*reinterpret_cast<long*>(data), 5); // version 5
+  XFree(data);
+
+  // The drag source: a window of this client that owns the drag's selection.
+  const Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  Window addressed = target; // the window the source believes it drags over
+  const auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = addressed;
+    e.xclient.message_type = atom(type);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(source);
+    e.xclient.data.l[1] = l1;
+    e.xclient.data.l[2] = l2;
+    e.xclient.data.l[3] = l3;
+    e.xclient.data.l[4] = l4;
+    XSendEvent(display, target, False, NoEventMask, &e);
+    XSync(display, False);
+  };
+  // Runs the editor's loop until the source gets `type`; answers the editor's request for the data.
+  const auto await = [&](const char* type, const std::string& uriList) {
+    for (int i = 0; i < 400; ++i)
+    {
+      ui->Idle();
+      XEvent e;
+      while (XPending(display))
+      {
+        XNextEvent(display, &e);
+        if (e.type == SelectionRequest)
+        {
+          const XSelectionRequestEvent& r = e.xselectionrequest;
+          XChangeProperty(display, r.requestor, r.property, r.target, 8, PropModeReplace,
+                          reinterpret_cast<const unsigned char*>(uriList.data()), static_cast<int>(uriList.size()));
+          XEvent reply{};
+          reply.xselection = {SelectionNotify, 0,        True,       display, r.requestor,
+                              r.selection,     r.target, r.property, r.time};
+          XSendEvent(display, r.requestor, False, NoEventMask, &reply);
+          XSync(display, False);
+        }
+        else if (e.type == ClientMessage && e.xclient.message_type == atom(type))
+          return std::make_optional(e.xclient);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::optional<XClientMessageEvent>();
+  };
+  XSetSelectionOwner(display, atom("XdndSelection"), source, CurrentTime);
+  const struct
+  {
+    const char* what;
+    Atom offered;
+    std::string uriList;
+    int rootX, rootY; // the editor's window sits at the screen's top-left
+    bool accepted;
+    std::vector<std::string> probeGets;
+  } drops[] = {
+    {"two files on the probe",
+     atom("text/uri-list"),
+     "file:///tmp/take%201.wav\r\nhttp://x/y\r\nfile:///tmp/b.wav\r\n",
+     200,
+     100,
+     true,
+     {"drop /tmp/take 1.wav", "drop /tmp/b.wav"}},
+    {"a file beside the probe", atom("text/uri-list"), "file:///tmp/c.wav\r\n", 60, 100, true, {}},
+    {"text, not files", atom("text/plain"), "hello", 200, 100, false, {}},
+  };
+  for (const auto& d : drops)
+  {
+    dlg.probe->events.clear();
+    send("XdndEnter", 5L << 24, static_cast<long>(d.offered), 0, 0);
+    send("XdndPosition", 0, (d.rootX << 16) | d.rootY, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+    const auto status = await("XdndStatus", d.uriList);
+    ASSERT_TRUE(status) << d.what;
+    EXPECT_EQ(static_cast<Window>(status->data.l[0]), addressed);
+    EXPECT_EQ(status->data.l[1] & 1, d.accepted ? 1 : 0) << d.what;
+    send("XdndDrop", 0, CurrentTime, 0, 0);
+    const auto finished = await("XdndFinished", d.uriList);
+    ASSERT_TRUE(finished) << d.what;
+    EXPECT_EQ(finished->data.l[1] & 1, d.accepted ? 1 : 0) << d.what;
+    std::vector<std::string> drops;
+    for (const std::string& e : dlg.probe->events)
+      if (e.rfind("drop ", 0) == 0)
+        drops.push_back(e);
+    EXPECT_EQ(drops, d.probeGets) << d.what;
+  }
+
+  // Through a proxy: a host's top-level window names the editor's, and the source, which talks to
+  // top-level windows only, sends there the messages it addresses to the top-level window.
+  addressed = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 200, 0, 0, 0);
+  dlg.probe->events.clear();
+  send("XdndEnter", 5L << 24, static_cast<long>(atom("text/uri-list")), 0, 0);
+  send("XdndPosition", 0, (200 << 16) | 100, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+  const auto status = await("XdndStatus", "file:///tmp/d.wav\r\n");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(static_cast<Window>(status->data.l[0]), addressed); // answered for the window it stands in for
+  send("XdndDrop", 0, CurrentTime, 0, 0);
+  ASSERT_TRUE(await("XdndFinished", "file:///tmp/d.wav\r\n"));
+  EXPECT_EQ(dlg.probe->events.back(), "drop /tmp/d.wav");
+  XDestroyWindow(display, addressed);
+  XDestroyWindow(display, source);
+}
+
+TEST_F(WindowFixture, AppearanceFollowsTheDesktopsTheme)
+{
+  // No session bus here: a settings portal's colour scheme would come first (tested on its own).
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  unsetenv("XDG_RUNTIME_DIR");
+  // This client plays the settings manager of screen 0.
+  const Window manager = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
+  const auto publish = [&](const char* theme) {
+    const std::vector<uint8_t> block =
+      x11::test::XSettingsBlock({{1, "Net/ThemeName", theme}, {0, "Xft/DPI", "", 98304}});
+    XChangeProperty(display, manager, settings, settings, 8, PropModeReplace, block.data(),
+                    static_cast<int>(block.size()));
+    XSync(display, False);
+  };
+  publish("Adwaita-dark");
+  XSetSelectionOwner(display, XInternAtom(display, "_XSETTINGS_S0", False), manager, CurrentTime);
+  XSync(display, False);
+
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Dark);
+  std::vector<EUIAppearance> told;
+  ui->SetAppearanceChangedFunc([&](EUIAppearance a) { told.push_back(a); });
+  const auto settle = [&](size_t changes) {
+    for (int i = 0; i < 200 && told.size() < changes; ++i)
+    {
+      ui->Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
+  publish("Adwaita");
+  settle(1);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Light);
+  publish("Breeze Dark");
+  settle(2);
+  EXPECT_EQ(told, (std::vector<EUIAppearance>{EUIAppearance::Light, EUIAppearance::Dark}));
+  dlg.CloseWindow();
+
+  // Without a settings manager (and without a session bus to ask): light.
+  XDestroyWindow(display, manager);
+  XSync(display, False);
+  ui = Open();
+  ASSERT_NE(ui, nullptr);
+  EXPECT_EQ(ui->GetUIAppearance(), EUIAppearance::Light);
+}
+
+TEST_F(WindowFixture, NativeViewsSitInTheEditorAndFollowItsZoom)
+{
+  IGraphicsX11* ui = Open();
+  ASSERT_NE(ui, nullptr);
+  const Window editor = ui->GetXWindow();
+  const Window view = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 5, 5, 0, 0, 0xFFFF00);
+  XSync(display, False);
+  const auto where = [&] {
+    XSync(ui->GetDisplay(), False);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(display, view, &root, &parent, &children, &n);
+    if (children)
+      XFree(children);
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, view, &a);
+    return std::make_tuple(parent == editor, a.x, a.y, a.width, a.height, a.map_state == IsViewable);
+  };
+  ui->AttachPlatformView(IRECT(10, 20, 60, 40), reinterpret_cast<void*>(view));
+  EXPECT_EQ(where(), std::make_tuple(true, 10, 20, 50, 20, true));
+  ui->Resize(200, 100, 2.f);
+  EXPECT_EQ(where(), std::make_tuple(true, 20, 40, 100, 40, true));
+  ui->RemovePlatformView(reinterpret_cast<void*>(view));
+  EXPECT_EQ(std::get<0>(where()), false);
+  EXPECT_EQ(std::get<5>(where()), false);
+
+  // Still attached when the editor closes: it is handed back, not destroyed with the editor.
+  ui->AttachPlatformView(IRECT(0, 0, 10, 10), reinterpret_cast<void*>(view));
+  dlg.CloseWindow();
+  XSync(display, False);
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(display, view, &attrs));
+  EXPECT_EQ(attrs.map_state, IsUnmapped);
+  XDestroyWindow(display, view);
 }
 
 TEST_F(WindowFixture, ClicksDragsWheelAndCrossings)

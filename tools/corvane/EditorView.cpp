@@ -3,6 +3,8 @@
 
 #include "au/AUViewFactoryClass.h"
 #include "tools/corvane/CFText.h"
+#include "tools/corvane/HostWindowDrops.h"
+#include "tools/corvane/HostWindowSize.h"
 #include "tools/corvane/HostedUnit.h"
 #include "tools/corvane/StateFile.h"
 #include "tools/corvane/ToolError.h"
@@ -62,11 +64,12 @@ EditorView::EditorView(AudioUnit unit, const std::string& title) : mUnit(unit)
       throw ToolError("the editor cannot be opened on this display (is Mesa's EGL for X11 installed?)");
     mOpen = true;
     mEditorWindow = reinterpret_cast<unsigned long>(view);
+    ForwardDropsToEditor(mDisplay, mWindow, mEditorWindow);
     // The host window takes the editor's size, now and whenever the editor resizes itself.
     XSelectInput(mDisplay, mEditorWindow, StructureNotifyMask);
     XWindowAttributes attrs{};
     if (XGetWindowAttributes(mDisplay, mEditorWindow, &attrs))
-      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height));
+      SetHostWindowSize(mDisplay, mWindow, attrs.width, attrs.height);
     XMapWindow(mDisplay, mWindow);
     XFlush(mDisplay);
   }
@@ -107,8 +110,7 @@ bool EditorView::ProcessEvents()
              XLookupKeysym(&event.xkey, 0) == XK_q) // passed on by the editor, which does not use it
       keepOpen = false;
     else if (event.type == ConfigureNotify && event.xconfigure.window == mEditorWindow && !mWindowGone)
-      XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(event.xconfigure.width),
-                    static_cast<unsigned>(event.xconfigure.height));
+      SetHostWindowSize(mDisplay, mWindow, event.xconfigure.width, event.xconfigure.height);
     else if (event.type == DestroyNotify &&
              (event.xdestroywindow.window == mWindow || event.xdestroywindow.window == mEditorWindow))
     {
