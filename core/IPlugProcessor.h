@@ -7,6 +7,8 @@
 // Processing allocates nothing: scratch buffers change only in SetBlockSize
 // and the pointer arrays are sized once at construction.
 
+#include <atomic>
+
 #include "core/Config.h"
 #include "core/IChannelData.h"
 #include "core/IOConfig.h"
@@ -38,11 +40,11 @@ public:
   virtual bool SendMidiMsgs(WDL_TypedBuf<IMidiMsg>& msgs);
   virtual bool SendSysEx(const ISysEx&) { return false; }
   virtual void GetBusName(ERoute direction, int busIdx, int nBuses, WDL_String& str) const;
-  virtual void SetLatency(int samples) { mLatency = samples; }
+  virtual void SetLatency(int samples) { mLatency.store(samples, std::memory_order_relaxed); }
   /** The latency the current settings give, which processing reports through SetLatency. For
    *  adapters that report latency while no block runs (before the first, or while bypassed).
    *  Default: the latency last set. Audio thread: must not allocate or lock. */
-  virtual int GetSettingsLatency() const { return mLatency; }
+  virtual int GetSettingsLatency() const { return GetLatency(); }
 
   // --- context ---
   double GetSampleRate() const { return mSampleRate; }
@@ -50,7 +52,7 @@ public:
   int GetBlockSize() const { return mBlockSize; }
   /** Resizes and zeroes every scratch buffer when the size changes. */
   void SetBlockSize(int blockSize);
-  int GetLatency() const { return mLatency; }
+  int GetLatency() const { return mLatency.load(std::memory_order_relaxed); }
   int GetTailSize() const { return mTailSize; }
   void SetTailSize(int samples) { mTailSize = samples; }
   bool GetRenderingOffline() const { return mRenderingOffline; }
@@ -116,7 +118,7 @@ protected:
   bool mDoesMIDIIn = false;
   bool mDoesMIDIOut = false;
   bool mDoesMPE = false;
-  int mLatency = 0;
+  std::atomic<int> mLatency{0}; // set by processing on the audio thread, read by hosts on theirs
   double mSampleRate = 48000.0;
   int mBlockSize = 0;
   int mTailSize = 0;

@@ -108,7 +108,7 @@ struct Churned
   }
 };
 
-TEST(CorvaneConcurrency, ListenersAndNotifiersChangeWhileLatencyChangesOnTheAudioThread)
+TEST(CorvaneConcurrency, ListenersNotifiersAndLatencyReadsWhileLatencyChangesOnTheAudioThread)
 {
   AUInstance unit(CorvaneFromBundle());
   ASSERT_NE(unit.unit(), nullptr);
@@ -144,6 +144,12 @@ TEST(CorvaneConcurrency, ListenersAndNotifiersChangeWhileLatencyChangesOnTheAudi
         AudioUnitRemoveRenderNotify(unit, Churned::Notify, &notifiers[k]);
         notifiers[k].removed = true;
       }
+      // The latency as a host reads it while the audio thread changes it.
+      Float64 latency = -1.0;
+      UInt32 size = sizeof(latency);
+      EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latency, &size),
+                noErr);
+      EXPECT_GE(latency, 0.0);
       ++churns;
     }
   });
