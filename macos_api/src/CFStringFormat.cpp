@@ -77,24 +77,24 @@ const char* ParseConversion(const char* p, Arguments& args, Conversion& conversi
 
 void AppendSigned(std::string& out, const Conversion& c, Arguments& args)
 {
-  const std::string spec = c.prefix + c.length + c.type;
+  const std::string conversion = c.prefix + c.length + c.type;
   if (c.length == "ll")
-    Append(out, spec, va_arg(args.ap, long long));
+    Append(out, conversion, va_arg(args.ap, long long));
   else if (c.length == "l" || c.length == "q" || c.length == "z" || c.length == "t" || c.length == "j")
-    Append(out, spec, va_arg(args.ap, long));
+    Append(out, conversion, va_arg(args.ap, long));
   else
-    Append(out, spec, va_arg(args.ap, int));
+    Append(out, conversion, va_arg(args.ap, int));
 }
 
 void AppendUnsigned(std::string& out, const Conversion& c, Arguments& args)
 {
-  const std::string spec = c.prefix + c.length + c.type;
+  const std::string conversion = c.prefix + c.length + c.type;
   if (c.length == "ll")
-    Append(out, spec, va_arg(args.ap, unsigned long long));
+    Append(out, conversion, va_arg(args.ap, unsigned long long));
   else if (c.length == "l" || c.length == "q" || c.length == "z" || c.length == "t" || c.length == "j")
-    Append(out, spec, va_arg(args.ap, unsigned long));
+    Append(out, conversion, va_arg(args.ap, unsigned long));
   else
-    Append(out, spec, va_arg(args.ap, unsigned int));
+    Append(out, conversion, va_arg(args.ap, unsigned int));
 }
 
 void AppendFloating(std::string& out, const Conversion& c, Arguments& args)

@@ -27,12 +27,6 @@ constexpr double kRampSeconds = 0.005;
 constexpr double kMeasureSeconds = 0.1;
 constexpr double kLatencyRoomSeconds = 0.05;
 
-double HalfHann(double x)
-{
-  x = std::clamp(x, 0.0, 1.0);
-  return 0.5 - 0.5 * std::cos(kPi * x);
-}
-
 // Power of the tone on `bin`: its bin and the window's main lobe around it.
 double TonePower(const std::vector<double>& power, int bin)
 {

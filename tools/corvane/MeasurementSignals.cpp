@@ -62,6 +62,12 @@ double OnBin(double hz, int sampleRate, int block)
   return std::max(1.0, std::round(hz / bin)) * bin;
 }
 
+double HalfHann(double x)
+{
+  x = std::clamp(x, 0.0, 1.0);
+  return 0.5 - 0.5 * std::cos(std::numbers::pi * x);
+}
+
 std::vector<double> BlackmanHarris(int n)
 {
   std::vector<double> w(static_cast<size_t>(std::max(n, 0)));

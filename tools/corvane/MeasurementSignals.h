@@ -35,6 +35,9 @@ int CoherentBlock(int sampleRate, double seconds);
 /** `hz` moved to the nearest bin of a `block`-point transform, at least bin 1. */
 double OnBin(double hz, int sampleRate, int block);
 
+/** A raised-cosine fade: 0 at `x` <= 0, 1 at `x` >= 1. */
+double HalfHann(double x);
+
 /** The periodic 4-term Blackman-Harris window of `n` points: with a tone
     exactly on a bin, all its energy lands in that bin and the three each side. */
 std::vector<double> BlackmanHarris(int n);

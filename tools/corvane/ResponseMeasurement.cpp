@@ -28,12 +28,6 @@ constexpr double kImpulseFlatSeconds = 1.0;
 constexpr double kImpulseSeconds = 1.5;
 constexpr double kImpulseLeadSeconds = 0.005;
 
-double HalfHann(double x) // 0 at x <= 0, 1 at x >= 1
-{
-  x = std::clamp(x, 0.0, 1.0);
-  return 0.5 - 0.5 * std::cos(kPi * x);
-}
-
 // Below the sweep's range the deconvolution has nothing to divide by, so the
 // response is rolled off there. A zero-phase roll-off would spread a slow
 // ripple to both sides of the impulse, which the window would cut; this one is
